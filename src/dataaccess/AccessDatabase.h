@@ -1,0 +1,102 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// The Access database operations the system relies on (read only). Every failure raises
+// rt::RuntimeError with a number above 1000 and a description a user can act on.
+namespace access {
+
+// Field type codes.
+namespace type {
+inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7,
+                     DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15;
+}
+
+inline constexpr quint32 kSystemObjectBits = 0x80000002u;
+inline constexpr qint32 kRelationUnique = 1, kRelationCascadeUpdate = 256, kRelationCascadeDelete = 4096;
+
+struct Field {
+    QString name;
+    int type = 0;
+    int size = 0;               // as Access reports it (Text: characters)
+    bool required = false;
+    QString defaultValue;       // the stored expression verbatim, empty when none
+};
+
+struct Index {
+    QString name;
+    bool primary = false;
+    bool unique = false;
+    QStringList fields;         // in index order
+};
+
+struct RelationField {
+    QString name;               // in Relation::table (primary side)
+    QString foreignName;        // in Relation::foreignTable
+};
+
+struct Relation {
+    QString name;
+    QString table;              // primary side
+    QString foreignTable;
+    qint32 attributes = 0;
+    QList<RelationField> fields;
+};
+
+struct QueryDef {
+    QString name;
+    QString sql;                // Access SQL text as Access shows it
+};
+
+struct TableDef {
+    QString name;
+    quint32 attributes = 0;
+    bool linked = false;        // a linked table: listed, but its rows cannot be read here
+    QList<Field> fields;
+    QList<Index> indexes;       // foreign sides of relationships included, back-references left out
+};
+
+// The value of a field in the current record.
+struct Value {
+    bool isNull = true;
+    // Text form: Yes/No "TRUE"/"FALSE"; numbers with the system's decimal separator (Single to 7
+    // significant digits, Double to 15, Currency exact); dates "dd.mm.yyyy[ hh:nn:ss]"; texts as stored.
+    QString text;
+    // Dates: calendar parts and time of day.
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    QByteArray bytes;           // Binary, Long binary (and GUID) as stored
+};
+
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+    virtual long recordCount() const = 0;   // below 1 when empty
+    virtual void moveFirst() = 0;
+    virtual void moveLast() = 0;
+    virtual void moveNext() = 0;
+    virtual bool eof() const = 0;
+    virtual int fieldCount() const = 0;
+    virtual const Field& field(int index) const = 0;  // 0-based
+    virtual const Value& value(int index) const = 0;  // current record; raises when there is none
+    virtual void close() = 0;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+    virtual void setQueryTimeout(int seconds) = 0;
+    virtual const QList<TableDef>& tableDefs() const = 0;   // the database's own order
+    virtual const TableDef& tableDef(const QString& name) const = 0;  // raises when missing
+    virtual const QList<Relation>& relations() const = 0;
+    virtual const QList<QueryDef>& queryDefs() const = 0;
+    // Opens a record set on a table; raises for unknown or unreadable (linked) tables.
+    virtual std::unique_ptr<Recordset> openRecordset(const QString& tableName) = 0;
+};
+
+// Opens an Access (.mdb/.accdb) file for reading.
+std::unique_ptr<Database> openDatabase(const QString& path);
+
+}  // namespace access

@@ -1,0 +1,19 @@
+#include "diag/DialogService.h"
+#include "runtime/RuntimeError.h"
+
+namespace {
+DialogService*& current()
+{
+    static DialogService* service = nullptr;
+    return service;
+}
+}  // namespace
+
+DialogService& dialogs()
+{
+    if (!current())
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    return *current();
+}
+
+void setDialogService(DialogService* service) { current() = service; }

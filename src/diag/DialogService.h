@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Every message box, question, file dialog and printout goes through this service: Qt in the
+// program, a console one without a display, a scripted one in tests.
+class DialogService {
+public:
+    enum class Icon { None, Information, Exclamation, Critical };
+    virtual ~DialogService() = default;
+
+    // An OK box. An empty title means the program's title "Dorvex".
+    virtual void message(const QString& text, const QString& title = QString(), Icon icon = Icon::None) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool askYesNo(const QString& text, const QString& title = QString()) = 0;
+    // File-open dialog; returns the chosen path, or the initial one when cancelled.
+    virtual QString openFile(const QString& initialPath, const QString& filter) = 0;
+    // Prints text lines on the default printer.
+    virtual void printLines(const QStringList& lines) = 0;
+    // Prints a window with its current contents.
+    virtual void printWidget(QWidget* widget) = 0;
+};
+
+// The one service in use; the program installs it at start-up, tests install a scripted one.
+DialogService& dialogs();
+void setDialogService(DialogService* service);  // not owned

@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+
+// The shared routines of the program.
+
+// Progress over the main window's bar and time text; runs nest.
+void Fortschritt_Start(qint32& n);
+void Fortschritt_Setzen(const qint32& i);
+
+// Runs one statement directly on Verbindung1. Doubles backslashes on MySQL and on Sybase with
+// "Linux" (written back into sql); ignores "S1000:" failures on Sybase; raises every other failure.
+void SQL_Ausfuehren(QString& sql);
+
+// True when the data source belongs to a sibling product (TIRAM, MEXOL, RUDEN).
+bool Fremd_DSN();
+bool Fremd_DSN(const QString& dataSourceName);
+
+// Appends an entry to the monthly error log file; never fails visibly.
+void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& Beschreibung,
+                           const QString& Modul, const QString& Code, const QString& Query,
+                           const QString& Datei);
+
+// Creates a folder level by level; true when it exists afterwards.
+bool Verzeichnis_Anlegen(const QString& pfad);
+
+// Base64 of the text's Windows-1252 bytes.
+QString Base64_Kodieren(const QString& text);

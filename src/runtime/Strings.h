@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QTime>
+
+// String and number functions with the semantics the system was written against.
+// Positions are 1-based and lengths count UTF-16 units, as QString does.
+namespace rt {
+
+QString trim(const QString& s);   // removes blanks (U+0020) only, not tabs or line breaks
+QString ltrim(const QString& s);
+QString rtrim(const QString& s);
+
+QString left(const QString& s, int n);               // n < 0 raises 5
+QString right(const QString& s, int n);              // n < 0 raises 5
+QString mid(const QString& s, int start, int length = -1);  // start < 1 raises 5; length -1 = to the end
+
+// 1-based position of find in s from start, 0 when absent; case-insensitive unless told otherwise.
+int instr(const QString& s, const QString& find, int start = 1,
+          Qt::CaseSensitivity cs = Qt::CaseInsensitive);
+bool containsCi(const QString& s, const QString& find);
+// Replaces every occurrence, ignoring case, scanning left to right without rescanning inserted text.
+QString replaceCi(const QString& s, const QString& find, const QString& with);
+
+// Lenient number parse: leading blanks and tabs skipped, stops at the first character that cannot
+// continue a number, no digits gives 0. Accepts sign, decimal point and exponent.
+double val(const QString& s);
+
+// Rounding to whole numbers with banker's rounding; out of range raises 6 (overflow).
+qint16 toInt16(double v);
+qint32 toInt32(double v);
+
+QString format000(qint64 n);   // at least three digits: 1 -> "001", 1000 -> "1000"
+
+// "HH:MM:SS" time of day.
+QString timeText(const QTime& t);
+// A span of seconds shown as a time of day; a day or more is shown as the date/time value
+// it would be (days counted from 1899-12-30), in the general date format.
+QString durationText(qint64 seconds);
+// General date format: "dd.MM.yyyy hh:mm:ss" (the date alone when the time is midnight).
+QString generalDateText(const QDateTime& dt);
+
+// Decimal separator of the system's number format (taken from the user's locale).
+QChar decimalSeparator();
+void setDecimalSeparator(QChar c);  // for tests and tools
+
+}  // namespace rt

@@ -1,0 +1,43 @@
+#include "Fixtures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+namespace testsupport {
+
+QString sharedFixture(const QString& fileName)
+{
+    QStringList folders;
+    if (qEnvironmentVariableIsSet("DORVEX_FIXTURES"))
+        folders << qEnvironmentVariable("DORVEX_FIXTURES");
+    folders << QStringLiteral(DORVEX_SOURCE_DIR "/../shared/fixtures") << QStringLiteral("/work/shared/fixtures");
+    for (const QString& f : folders) {
+        const QString p = QDir(f).filePath(fileName);
+        if (QFileInfo::exists(p))
+            return QFileInfo(p).absoluteFilePath();
+    }
+    return QString();
+}
+
+QString tempFolder()
+{
+    static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    dirs.push_back(std::make_unique<QTemporaryDir>());
+    return dirs.back()->path();
+}
+
+QString sampleFile(const QString& fileName)
+{
+    return QStringLiteral(DORVEX_BINARY_DIR "/sample/") + fileName;
+}
+
+bool runningInCi()
+{
+    const QByteArray ci = qgetenv("CI");
+    return ci == "true" || ci == "1";
+}
+
+}  // namespace testsupport

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+
+namespace testsupport {
+
+// Path of a public sample file (nwind.mdb, ...) from the shared fixtures folder, or empty when
+// the folder is not on this machine. Looks at $DORVEX_FIXTURES, then ../shared/fixtures beside
+// the source tree, then /work/shared/fixtures.
+QString sharedFixture(const QString& fileName);
+
+// A fresh temporary folder for one test, removed with the process.
+QString tempFolder();
+
+// The sample generated during the build (build/sample/...).
+QString sampleFile(const QString& fileName);
+
+// True when the CI variable is set: a missing server must then fail instead of skipping.
+bool runningInCi();
+
+}  // namespace testsupport
+
+// Skips the test when the shared fixture is missing (fails in CI).
+#define REQUIRE_SHARED_FIXTURE(var, name)                                      \
+    const QString var = testsupport::sharedFixture(name);                      \
+    if (var.isEmpty()) {                                                       \
+        if (testsupport::runningInCi())                                        \
+            FAIL() << "shared fixture missing: " << name;                      \
+        GTEST_SKIP() << "shared fixture missing: " << name;                    \
+    }

@@ -1,0 +1,76 @@
+#include "RecordingConnection.h"
+#include "runtime/RuntimeError.h"
+
+namespace testsupport {
+namespace {
+class FixedResult : public sql::ResultSet {
+public:
+    explicit FixedResult(QVariant v) : v_(std::move(v)) {}
+    QVariant value(int) override { return v_; }
+    void close() override {}
+
+private:
+    QVariant v_;
+};
+
+class CatalogTable : public sql::Table {
+public:
+    CatalogTable(RecordingConnection& c, QString name) : c_(c), name_(std::move(name)) {}
+    QString name() const override { return name_; }
+    void refreshColumns() override { columns_ = c_.tables.value(name_); }
+    QStringList columnNames() const override { return columns_; }
+
+private:
+    RecordingConnection& c_;
+    QString name_;
+    QStringList columns_;
+};
+}  // namespace
+
+void RecordingConnection::failWhen(const QString& statementContains, const QString& description, int number, int times)
+{
+    failures_.append({statementContains, number, description, times});
+}
+
+void RecordingConnection::maybeFail(const QString& statement)
+{
+    for (Failure& f : failures_) {
+        if (f.times == 0)
+            continue;
+        if (!f.statementContains.isEmpty() && !statement.contains(f.statementContains))
+            continue;
+        if (f.times > 0)
+            --f.times;
+        throw rt::RuntimeError(f.number, QStringLiteral("RecordingConnection"), f.description);
+    }
+}
+
+void RecordingConnection::execute(const QString& statement, int options)
+{
+    executed << statement;
+    executeOptions << options;
+    maybeFail(statement);
+}
+
+std::unique_ptr<sql::ResultSet> RecordingConnection::openResultset(const QString& statement, int, int, int options)
+{
+    executed << statement;
+    executeOptions << options;
+    maybeFail(statement);
+    for (const auto& r : results)
+        if (statement.contains(r.first))
+            return std::make_unique<FixedResult>(r.second);
+    return std::make_unique<FixedResult>(QVariant(0));
+}
+
+std::shared_ptr<sql::Table> RecordingConnection::table(const QString& name)
+{
+    if (!tables.contains(name))
+        throw rt::RuntimeError(40002, QStringLiteral("RecordingConnection"),
+                               QStringLiteral("S0002: table %1 not found").arg(name));
+    auto t = std::make_shared<CatalogTable>(*this, name);
+    t->refreshColumns();
+    return t;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,50 @@
+#pragma once
+#include "dataaccess/SqlConnection.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+namespace testsupport {
+
+// A connection that records the statements it is given, for server kinds we cannot run here.
+// Failures and query results are scripted per statement (exact text or a substring rule).
+class RecordingConnection : public sql::Connection {
+public:
+    struct Failure {
+        QString statementContains;   // empty: matches any statement
+        int number = 40002;
+        QString description;         // e.g. "S0002: no such table"
+        int times = -1;              // how often it fires; -1 always
+    };
+
+    void setQueryTimeout(int seconds) override { timeout = seconds; }
+    QString name() const override { return dsn; }
+    QString versionText() override { return version; }
+    void execute(const QString& statement, int options) override;
+    std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int type, int lockType,
+                                                  int options) override;
+    void refreshTables() override { ++tableRefreshes; }
+    std::shared_ptr<sql::Table> table(const QString& name) override;
+
+    // Scripting.
+    void failWhen(const QString& statementContains, const QString& description, int number = 40002, int times = -1);
+    // Result of a query whose text contains the key (first match wins); default 0.
+    QList<QPair<QString, QVariant>> results;
+    // The catalogue: table name -> column names.
+    QHash<QString, QStringList> tables;
+
+    QStringList executed;     // every statement given to execute or openResultset, in order
+    QList<int> executeOptions;
+    QString dsn = QStringLiteral("ZABSQL");
+    QString version = QStringLiteral("recording 1.0");
+    int timeout = 0;
+    int tableRefreshes = 0;
+
+private:
+    void maybeFail(const QString& statement);
+    QList<Failure> failures_;
+};
+
+}  // namespace testsupport

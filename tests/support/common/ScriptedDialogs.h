@@ -1,0 +1,37 @@
+#pragma once
+#include "diag/DialogService.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace testsupport {
+
+// Records every dialog and answers from a script: questions take the queued answers (No when the
+// queue is empty), file dialogs the queued paths (the initial path when empty).
+class ScriptedDialogs : public DialogService {
+public:
+    struct Shown {
+        QString kind;   // "message", "question", "openFile", "print"
+        QString title;
+        QString text;
+    };
+
+    ScriptedDialogs();   // installs itself as the dialog service
+    ~ScriptedDialogs() override;
+
+    void message(const QString& text, const QString& title, Icon icon) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    QString openFile(const QString& initialPath, const QString& filter) override;
+    void printLines(const QStringList& lines) override;
+    void printWidget(QWidget* widget) override;
+
+    QList<bool> answers;
+    QStringList filesToChoose;
+    QList<Shown> shown;
+    QList<QStringList> printed;
+    QString lastFilter;
+
+    QStringList messages() const;  // texts of the message boxes, in order
+};
+
+}  // namespace testsupport

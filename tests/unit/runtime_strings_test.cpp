@@ -1,0 +1,85 @@
+#include "runtime/Cp1252.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+#include <gtest/gtest.h>
+
+using namespace rt;
+
+TEST(RuntimeStrings, TrimRemovesBlanksOnly)
+{
+    EXPECT_EQ(trim(QStringLiteral("  a b \t ")), QStringLiteral("a b \t"));
+    EXPECT_EQ(trim(QStringLiteral("\tx ")), QStringLiteral("\tx"));
+    EXPECT_EQ(trim(QStringLiteral("   ")), QString());
+}
+
+TEST(RuntimeStrings, LeftMidRightCountUtf16UnitsAndRejectNegativeLengths)
+{
+    EXPECT_EQ(left(QStringLiteral("Müller"), 2), QStringLiteral("Mü"));
+    EXPECT_EQ(right(QStringLiteral("abc"), 5), QStringLiteral("abc"));
+    EXPECT_EQ(mid(QStringLiteral("abcdef"), 3, 2), QStringLiteral("cd"));
+    EXPECT_EQ(mid(QStringLiteral("abc"), 9), QString());
+    EXPECT_THROW(left(QStringLiteral("a"), -1), RuntimeError);
+    try {
+        mid(QStringLiteral("a"), 0);
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::InvalidCall);
+    }
+}
+
+TEST(RuntimeStrings, SearchAndReplaceIgnoreCase)
+{
+    EXPECT_EQ(instr(QStringLiteral("SELECT DistinctRow x"), QStringLiteral("DISTINCTROW")), 8);
+    EXPECT_EQ(instr(QStringLiteral("abcabc"), QStringLiteral("b"), 3), 5);
+    EXPECT_EQ(instr(QStringLiteral("abc"), QStringLiteral("B"), 1, Qt::CaseSensitive), 0);
+    EXPECT_EQ(replaceCi(QStringLiteral("Len(a) + len(b)"), QStringLiteral("LEN("), QStringLiteral("LENGTH(")),
+              QStringLiteral("LENGTH(a) + LENGTH(b)"));
+    // Inserted text is not searched again.
+    EXPECT_EQ(replaceCi(QStringLiteral("aa"), QStringLiteral("a"), QStringLiteral("aa")), QStringLiteral("aaaa"));
+}
+
+TEST(RuntimeNumbers, ValIsLenient)
+{
+    EXPECT_EQ(val(QStringLiteral("  12abc")), 12.0);
+    EXPECT_EQ(val(QStringLiteral("abc")), 0.0);
+    EXPECT_EQ(val(QStringLiteral("\t-3.5x")), -3.5);
+    EXPECT_EQ(val(QStringLiteral("1e3")), 1000.0);
+    EXPECT_EQ(val(QStringLiteral("1e")), 1.0);
+    EXPECT_EQ(val(QString()), 0.0);
+}
+
+TEST(RuntimeNumbers, BankersRoundingAndOverflow)
+{
+    EXPECT_EQ(toInt16(2.5), 2);
+    EXPECT_EQ(toInt16(3.5), 4);
+    EXPECT_EQ(toInt16(-2.5), -2);
+    EXPECT_EQ(toInt16(32767.4), 32767);
+    try {
+        toInt16(32767.5);
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::Overflow);
+    }
+    EXPECT_EQ(toInt32(2147483647.0), 2147483647);
+    EXPECT_THROW(toInt32(2147483648.0), RuntimeError);
+}
+
+TEST(RuntimeNumbers, FormatAndTimeTexts)
+{
+    EXPECT_EQ(format000(1), QStringLiteral("001"));
+    EXPECT_EQ(format000(999), QStringLiteral("999"));
+    EXPECT_EQ(format000(1000), QStringLiteral("1000"));
+    EXPECT_EQ(durationText(90), QStringLiteral("00:01:30"));
+    EXPECT_EQ(durationText(86400 + 3600), QStringLiteral("31.12.1899 01:00:00"));
+}
+
+TEST(RuntimeCp1252, RoundTripsTheWholeCodePage)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    EXPECT_EQ(toCp1252(fromCp1252(all)), all);
+    EXPECT_EQ(toCp1252(QStringLiteral("Ä€’")), QByteArray("\xC4\x80\x92"));
+    EXPECT_EQ(toCp1252(QStringLiteral("中")), QByteArray("?"));
+}
