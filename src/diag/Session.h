@@ -26,6 +26,7 @@ public:
     virtual void setRemainingTimeText(const QString& text) = 0;  // repaints at once
     // Child-window handling of the MDI area.
     virtual void adoptChildWindow(QWidget* w) = 0;    // make it a shown child of the main window
+    virtual void releaseChildWindow(QWidget* w) = 0;  // before the child is destroyed
     virtual void sendToBack(QWidget* w) = 0;
     virtual void bringToFront(QWidget* w) = 0;
 };

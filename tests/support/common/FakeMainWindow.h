@@ -22,6 +22,7 @@ public:
     void setProgressMaximum(float m) override { maximum = m; }
     void setRemainingTimeText(const QString& text) override { remainingTexts << text; }
     void adoptChildWindow(QWidget*) override {}
+    void releaseChildWindow(QWidget*) override {}
     void sendToBack(QWidget*) override {}
     void bringToFront(QWidget*) override {}
 

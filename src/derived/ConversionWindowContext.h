@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+namespace access {
+class Database;
+}
+
+// What the query and relationship conversions use of the conversion window.
+class ConversionWindowContext {
+public:
+    virtual ~ConversionWindowContext() = default;
+    virtual access::Database* database() = 0;        // Datenbank, null before an Access login
+    virtual QString textMod() const = 0;             // Text_Mod ("PC :")
+    virtual void Schalter_Freigeben(bool enabled) = 0;
+    virtual void clearList1() = 0;
+    virtual void addToList1(const QString& line) = 0;
+    virtual void scrollList1ToEnd() = 0;
+    virtual void setStatus(const QString& text) = 0; // Label1, with the once-per-second yield
+    virtual void processEvents() = 0;                // let the window process pending events
+};
