@@ -13,8 +13,10 @@ public:
 
     // An OK box. An empty title means the program's title "Dorvex".
     virtual void message(const QString& text, const QString& title = QString(), Icon icon = Icon::None) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool askYesNo(const QString& text, const QString& title = QString()) = 0;
+    // A Yes/No question; true for Yes. safeAnswer is the answer that changes nothing (for a
+    // question "go on?" that is No, for "cancel?" Yes); a service that cannot ask anybody (no
+    // display) gives it.
+    virtual bool askYesNo(const QString& text, const QString& title = QString(), bool safeAnswer = false) = 0;
     // File-open dialog; returns the chosen path, or the initial one when cancelled.
     virtual QString openFile(const QString& initialPath, const QString& filter) = 0;
     // Prints text lines on the default printer.

@@ -10,9 +10,9 @@ void ScriptedDialogs::message(const QString& text, const QString& title, Icon)
     shown.append({QStringLiteral("message"), title, text});
 }
 
-bool ScriptedDialogs::askYesNo(const QString& text, const QString& title)
+bool ScriptedDialogs::askYesNo(const QString& text, const QString& title, bool safeAnswer)
 {
-    shown.append({QStringLiteral("question"), title, text});
+    shown.append({QStringLiteral("question"), title, text, safeAnswer});
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 

@@ -14,13 +14,14 @@ public:
         QString kind;   // "message", "question", "openFile", "print"
         QString title;
         QString text;
+        bool safeAnswer = false;  // questions: the answer the caller declared harmless
     };
 
     ScriptedDialogs();   // installs itself as the dialog service
     ~ScriptedDialogs() override;
 
     void message(const QString& text, const QString& title, Icon icon) override;
-    bool askYesNo(const QString& text, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title, bool safeAnswer) override;
     QString openFile(const QString& initialPath, const QString& filter) override;
     void printLines(const QStringList& lines) override;
     void printWidget(QWidget* widget) override;
