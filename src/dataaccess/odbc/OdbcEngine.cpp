@@ -1,0 +1,525 @@
+#include "OdbcEngine.h"
+
+#include "OdbcHandles.h"
+#include "OdbcStates.h"
+#include "runtime/RuntimeError.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
+
+#include <limits>
+#include <vector>
+
+namespace odbc {
+
+namespace {
+const QString kSource = QStringLiteral("ODBC");
+
+// RuntimeError 40002 with a description made by us (no driver record to read).
+[[noreturn]] void raiseOwn(const QString& state, const QString& message)
+{
+    throw rt::RuntimeError(rt::err::Odbc, kSource, failureDescription(state, message));
+}
+}  // namespace
+
+Diagnostic firstDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    Diagnostic d;
+    if (handle == SQL_NULL_HANDLE)
+        return d;
+    SQLWCHAR state[6] = {};
+    SQLSMALLINT length = 0;
+    std::vector<SQLWCHAR> text(1024);
+    SQLRETURN rc = SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(),
+                                  SQLSMALLINT(text.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
+        // The message was longer than the buffer: ask again with room for all of it.
+        text.resize(size_t(length) + 1);
+        rc = SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(),
+                            SQLSMALLINT(text.size()), &length);
+    }
+    if (!succeeded(rc))
+        return d;
+    d.state = fromWide(state, 5);
+    qsizetype units = 0;
+    while (units < qsizetype(text.size()) && units < length && text[size_t(units)] != 0)
+        ++units;
+    d.message = fromWide(text.data(), units).trimmed();
+    return d;
+}
+
+void raiseFailure(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation)
+{
+    const Diagnostic d = firstDiagnostic(handleType, handle);
+    if (d.state.isEmpty())
+        raiseOwn(QStringLiteral("S1000"), QStringLiteral("%1 failed without a diagnostic record").arg(QLatin1String(operation)));
+    raiseOwn(d.state, d.message);
+}
+
+namespace {
+
+void check(SQLRETURN rc, const Handle& h, const char* operation)
+{
+    if (!succeeded(rc))
+        raiseFailure(h.type(), h.get(), operation);
+}
+
+Handle allocate(SQLSMALLINT type, const Handle& parent, const char* what)
+{
+    SQLHANDLE h = SQL_NULL_HANDLE;
+    const SQLRETURN rc = SQLAllocHandle(type, parent ? parent.get() : SQL_NULL_HANDLE, &h);
+    if (!succeeded(rc)) {
+        if (parent)
+            raiseFailure(parent.type(), parent.get(), what);
+        raiseOwn(QStringLiteral("S1001"), QStringLiteral("%1 failed").arg(QLatin1String(what)));
+    }
+    return Handle(type, h);
+}
+
+// The environment handle, shared by the environment object and every connection opened on it.
+struct EnvironmentHandle {
+    Handle env;
+};
+
+// An open connection handle; disconnects before it is freed.
+struct ConnectionHandle {
+    std::shared_ptr<EnvironmentHandle> env;
+    Handle dbc;
+    bool connected = false;
+    ~ConnectionHandle()
+    {
+        if (connected)
+            SQLDisconnect(dbc.get());
+        dbc.reset();
+    }
+};
+
+QString infoText(const Handle& dbc, SQLUSMALLINT item)
+{
+    SQLWCHAR buffer[512] = {};
+    SQLSMALLINT bytes = 0;
+    const SQLRETURN rc = SQLGetInfoW(dbc.get(), item, buffer, sizeof(buffer), &bytes);
+    if (!succeeded(rc))
+        return QString();
+    qsizetype units = qMin<qsizetype>(bytes / qsizetype(sizeof(SQLWCHAR)), 511);
+    while (units > 0 && buffer[units - 1] == 0)
+        --units;
+    return fromWide(buffer, units);
+}
+
+// Reads a character column in pieces; `null` tells SQL NULL apart from empty. The length of a
+// piece is taken from its terminator: for drivers without wide functions the driver manager
+// reports the narrow byte count, which overstates texts with umlauts.
+QString readText(const Handle& stmt, SQLUSMALLINT column, bool& null)
+{
+    QString result;
+    null = false;
+    std::vector<SQLWCHAR> buffer(2048);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer.data(),
+                                        SQLLEN(buffer.size() * sizeof(SQLWCHAR)), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, stmt, "SQLGetData");
+        if (indicator == SQL_NULL_DATA) {
+            null = true;
+            return QString();
+        }
+        qsizetype limit = qsizetype(buffer.size()) - 1;
+        if (indicator != SQL_NO_TOTAL)
+            limit = qMin(limit, qsizetype(indicator / qsizetype(sizeof(SQLWCHAR))));
+        qsizetype units = 0;
+        while (units < limit && buffer[size_t(units)] != 0)
+            ++units;
+        result += fromWide(buffer.data(), units);
+        // With a warning (01004, truncated) more may follow; the next call says SQL_NO_DATA if not.
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return result;
+}
+
+QByteArray readBytes(const Handle& stmt, SQLUSMALLINT column, bool& null)
+{
+    QByteArray result;
+    null = false;
+    char buffer[8192];
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_BINARY, buffer, sizeof(buffer), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, stmt, "SQLGetData");
+        if (indicator == SQL_NULL_DATA) {
+            null = true;
+            return QByteArray();
+        }
+        qsizetype n = qsizetype(sizeof(buffer));
+        if (indicator != SQL_NO_TOTAL && indicator < n)
+            n = indicator;
+        result.append(buffer, n);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return result;
+}
+
+QVariant integerValue(qlonglong v)
+{
+    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+        return QVariant(int(v));
+    return QVariant(v);
+}
+
+// Column `column` (1-based) of the current row as a QVariant: numbers as numbers, SQL NULL as
+// a null QVariant, binary as bytes, everything else as text.
+QVariant readValue(const Handle& stmt, SQLUSMALLINT column)
+{
+    SQLSMALLINT type = SQL_UNKNOWN_TYPE, scale = 0, nullable = 0, nameLength = 0;
+    SQLULEN size = 0;
+    SQLWCHAR name[256];
+    check(SQLDescribeColW(stmt.get(), column, name, 256, &nameLength, &type, &size, &scale, &nullable), stmt,
+          "SQLDescribeCol");
+    bool null = false;
+    switch (type) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT: {
+        SQLBIGINT v = 0;
+        SQLLEN indicator = 0;
+        check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &v, sizeof(v), &indicator), stmt, "SQLGetData");
+        return indicator == SQL_NULL_DATA ? QVariant() : integerValue(v);
+    }
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        double v = 0;
+        SQLLEN indicator = 0;
+        check(SQLGetData(stmt.get(), column, SQL_C_DOUBLE, &v, sizeof(v), &indicator), stmt, "SQLGetData");
+        return indicator == SQL_NULL_DATA ? QVariant() : QVariant(v);
+    }
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: {
+        // Read as text so that no digits are lost; whole numbers become integers.
+        const QString text = readText(stmt, column, null).trimmed();
+        if (null)
+            return QVariant();
+        bool ok = false;
+        const qlonglong whole = text.toLongLong(&ok);
+        if (ok)
+            return integerValue(whole);
+        const double d = text.toDouble(&ok);
+        return ok ? QVariant(d) : QVariant(text);
+    }
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY: {
+        const QByteArray bytes = readBytes(stmt, column, null);
+        return null ? QVariant() : QVariant(bytes);
+    }
+    default: {
+        const QString text = readText(stmt, column, null);
+        return null ? QVariant() : QVariant(text);
+    }
+    }
+}
+
+// The first row of a statement, read whole when the result set is opened. The statement is
+// freed at once, so a result set left open never blocks the connection (drivers that allow
+// only one active statement per connection).
+class OdbcResultSet : public sql::ResultSet {
+public:
+    OdbcResultSet(std::vector<QVariant> row, bool hasRow) : row_(std::move(row)), hasRow_(hasRow) {}
+
+    QVariant value(int column) override
+    {
+        if (closed_)
+            raiseOwn(QStringLiteral("S1010"), QStringLiteral("The result set is closed"));
+        if (!hasRow_)
+            raiseOwn(QStringLiteral("24000"), QStringLiteral("No current row"));
+        if (column < 0 || size_t(column) >= row_.size())
+            raiseOwn(QStringLiteral("S1002"), QStringLiteral("Invalid column number %1").arg(column));
+        return row_[size_t(column)];
+    }
+    void close() override { closed_ = true; }
+
+private:
+    std::vector<QVariant> row_;
+    bool hasRow_;
+    bool closed_ = false;
+};
+
+class OdbcTable : public sql::Table {
+public:
+    OdbcTable(std::shared_ptr<ConnectionHandle> conn, std::shared_ptr<int> timeout, QString catalog,
+              QString schema, QString name)
+        : conn_(std::move(conn)), timeout_(std::move(timeout)), catalog_(std::move(catalog)),
+          schema_(std::move(schema)), name_(std::move(name))
+    {
+    }
+
+    QString name() const override { return name_; }
+    QStringList columnNames() const override { return columns_; }
+    void refreshColumns() override;
+
+private:
+    std::shared_ptr<ConnectionHandle> conn_;
+    std::shared_ptr<int> timeout_;
+    QString catalog_, schema_, name_;
+    QStringList columns_;
+};
+
+Handle newStatement(const ConnectionHandle& conn, int timeout)
+{
+    Handle stmt = allocate(SQL_HANDLE_STMT, conn.dbc, "SQLAllocHandle(statement)");
+    if (timeout > 0) {
+        // Drivers that do not support a time-out refuse it; the statement then runs without.
+        SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(timeout)), 0);
+    }
+    return stmt;
+}
+
+// A nullable catalogue argument: NULL for an empty text.
+struct CatalogArgument {
+    explicit CatalogArgument(const QString& s) : text(s) {}
+    SQLWCHAR* pointer() { return text.isEmpty() ? nullptr : wideIn(text); }
+    SQLSMALLINT length() const { return text.isEmpty() ? 0 : SQLSMALLINT(SQL_NTS); }
+    QString text;
+};
+
+void OdbcTable::refreshColumns()
+{
+    Handle stmt = newStatement(*conn_, *timeout_);
+    CatalogArgument cat(catalog_), sch(schema_), tab(name_);
+    check(SQLColumnsW(stmt.get(), cat.pointer(), cat.length(), sch.pointer(), sch.length(), tab.pointer(),
+                      tab.length(), nullptr, 0),
+          stmt, "SQLColumns");
+    // The table name is a search pattern ("_" matches any character): keep only rows of this table.
+    QStringList columns;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(stmt.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, stmt, "SQLFetch");
+        bool null = false;
+        const QString table = readText(stmt, 3, null);
+        if (table != name_)
+            continue;
+        columns << readText(stmt, 4, null);
+    }
+    columns_ = columns;
+}
+
+class OdbcConnection : public sql::Connection {
+public:
+    OdbcConnection(std::shared_ptr<ConnectionHandle> conn, QString name)
+        : conn_(std::move(conn)), name_(std::move(name)), timeout_(std::make_shared<int>(0))
+    {
+    }
+
+    void setQueryTimeout(int seconds) override { *timeout_ = qMax(0, seconds); }
+    QString name() const override { return name_; }
+
+    QString versionText() override
+    {
+        const QString driver = infoText(conn_->dbc, SQL_DRIVER_NAME);
+        const QString driverVersion = infoText(conn_->dbc, SQL_DRIVER_VER);
+        const QString dbms = infoText(conn_->dbc, SQL_DBMS_NAME);
+        const QString dbmsVersion = infoText(conn_->dbc, SQL_DBMS_VER);
+        return QStringLiteral("%1 %2 / %3 %4").arg(driver, driverVersion, dbms, dbmsVersion).simplified();
+    }
+
+    void execute(const QString& statement, int /*options*/) override
+    {
+        // Every statement is executed directly; the option only said so to the old library.
+        Handle stmt = newStatement(*conn_, *timeout_);
+        const SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
+        if (rc != SQL_NO_DATA)
+            check(rc, stmt, "SQLExecDirect");
+        // Move through every result a batch may give, so its later failures are reported too.
+        for (SQLRETURN more = SQLMoreResults(stmt.get()); more != SQL_NO_DATA; more = SQLMoreResults(stmt.get())) {
+            if (!succeeded(more))
+                raiseFailure(SQL_HANDLE_STMT, stmt.get(), "SQLMoreResults");
+        }
+    }
+
+    std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int, int, int) override
+    {
+        Handle stmt = newStatement(*conn_, *timeout_);
+        SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
+        if (rc != SQL_NO_DATA)
+            check(rc, stmt, "SQLExecDirect");
+        SQLSMALLINT columns = 0;
+        check(SQLNumResultCols(stmt.get(), &columns), stmt, "SQLNumResultCols");
+        std::vector<QVariant> row;
+        bool hasRow = false;
+        if (columns > 0) {
+            rc = SQLFetch(stmt.get());
+            if (rc != SQL_NO_DATA) {
+                check(rc, stmt, "SQLFetch");
+                hasRow = true;
+                row.reserve(size_t(columns));
+                for (SQLSMALLINT c = 1; c <= columns; ++c)
+                    row.push_back(readValue(stmt, SQLUSMALLINT(c)));
+            }
+        }
+        return std::make_unique<OdbcResultSet>(std::move(row), hasRow);
+    }
+
+    void refreshTables() override
+    {
+        Handle stmt = newStatement(*conn_, *timeout_);
+        const QString types = QStringLiteral("TABLE,VIEW");
+        check(SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, wideIn(types), SQL_NTS), stmt,
+              "SQLTables");
+        std::vector<std::shared_ptr<OdbcTable>> tables;
+        for (;;) {
+            const SQLRETURN rc = SQLFetch(stmt.get());
+            if (rc == SQL_NO_DATA)
+                break;
+            check(rc, stmt, "SQLFetch");
+            bool null = false;
+            const QString catalog = readText(stmt, 1, null);
+            const QString schema = readText(stmt, 2, null);
+            const QString name = readText(stmt, 3, null);
+            tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, catalog, schema, name));
+        }
+        tables_ = std::move(tables);
+        tablesLoaded_ = true;
+    }
+
+    std::shared_ptr<sql::Table> table(const QString& name) override
+    {
+        if (!tablesLoaded_)
+            refreshTables();
+        for (const auto& t : tables_) {
+            if (t->name() == name)
+                return t;
+        }
+        // Server catalogues differ in case (Oracle and DB2 upper-case unquoted names).
+        for (const auto& t : tables_) {
+            if (t->name().compare(name, Qt::CaseInsensitive) == 0)
+                return t;
+        }
+        raiseOwn(QStringLiteral("S0002"), QStringLiteral("Table not found in the catalogue: %1").arg(name));
+    }
+
+private:
+    std::shared_ptr<ConnectionHandle> conn_;
+    QString name_;
+    std::shared_ptr<int> timeout_;  // shared with the catalogue's tables
+    std::vector<std::shared_ptr<OdbcTable>> tables_;
+    bool tablesLoaded_ = false;
+};
+
+// Environment names of one engine; a name is free again when its environment is gone.
+struct NameRegistry {
+    QMutex mutex;
+    QSet<QString> names;
+};
+
+class OdbcEnvironment : public sql::Environment {
+public:
+    OdbcEnvironment(std::shared_ptr<NameRegistry> registry, QString key, QString user, QString password)
+        : registry_(std::move(registry)), key_(std::move(key)), user_(std::move(user)),
+          password_(std::move(password)), env_(std::make_shared<EnvironmentHandle>())
+    {
+        env_->env = allocate(SQL_HANDLE_ENV, Handle(), "SQLAllocHandle(environment)");
+        // ODBC 2 states (S0002, S1000, S0021) are the ones the callers test.
+        check(SQLSetEnvAttr(env_->env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC2), 0),
+              env_->env, "SQLSetEnvAttr(ODBC version)");
+    }
+    ~OdbcEnvironment() override
+    {
+        QMutexLocker lock(&registry_->mutex);
+        registry_->names.remove(key_);
+    }
+
+    void setUserName(const QString& user) override { user_ = user; }
+    void setPassword(const QString& password) override { password_ = password; }
+    void setCursorDriver(int driver) override { cursorDriver_ = driver; }
+
+    std::shared_ptr<sql::Connection> openConnection(const QString& dataSourceName) override
+    {
+        auto conn = std::make_shared<ConnectionHandle>();
+        conn->env = env_;
+        conn->dbc = allocate(SQL_HANDLE_DBC, env_->env, "SQLAllocHandle(connection)");
+        // The old library's login time-out; an unreachable host must not hang the program.
+        SQLSetConnectAttrW(conn->dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(15)), 0);
+        // 1 = the driver manager's cursor library; every other choice uses the driver's cursors.
+        const SQLULEN cursors = cursorDriver_ == 1 ? SQL_CUR_USE_ODBC : SQL_CUR_USE_DRIVER;
+        SQLSetConnectAttrW(conn->dbc.get(), SQL_ATTR_ODBC_CURSORS, reinterpret_cast<SQLPOINTER>(cursors), 0);
+
+        SQLRETURN rc;
+        if (dataSourceName.contains(QLatin1Char('='))) {
+            QString connect = dataSourceName;
+            if (!user_.isEmpty())
+                connect += QStringLiteral(";UID=") + user_;
+            if (!password_.isEmpty())
+                connect += QStringLiteral(";PWD=") + password_;
+            SQLWCHAR out[1024];
+            SQLSMALLINT outLength = 0;
+            rc = SQLDriverConnectW(conn->dbc.get(), nullptr, wideIn(connect), SQLSMALLINT(connect.size()), out, 1024,
+                                   &outLength, SQL_DRIVER_NOPROMPT);
+        } else {
+            // Empty user and password fall back to the data source's own.
+            CatalogArgument user(user_), password(password_);
+            rc = SQLConnectW(conn->dbc.get(), wideIn(dataSourceName), SQLSMALLINT(dataSourceName.size()),
+                             user.pointer(), user.length(), password.pointer(), password.length());
+        }
+        check(rc, conn->dbc, "SQLConnect");
+        conn->connected = true;
+
+        QString name = infoText(conn->dbc, SQL_DATA_SOURCE_NAME);
+        if (name.isEmpty())
+            name = dataSourceName;
+        return std::make_shared<OdbcConnection>(std::move(conn), name);
+    }
+
+private:
+    std::shared_ptr<NameRegistry> registry_;
+    QString key_;
+    QString user_;
+    QString password_;
+    int cursorDriver_ = 0;
+    std::shared_ptr<EnvironmentHandle> env_;
+};
+
+class OdbcEngineImpl : public sql::Engine {
+public:
+    std::shared_ptr<sql::Environment> createEnvironment(const QString& name, const QString& user,
+                                                        const QString& password) override
+    {
+        const QString key = name.toLower();
+        {
+            QMutexLocker lock(&registry_->mutex);
+            if (registry_->names.contains(key))
+                raiseOwn(QStringLiteral("S1000"), QStringLiteral("An environment named %1 already exists").arg(name));
+            registry_->names.insert(key);
+        }
+        try {
+            return std::make_shared<OdbcEnvironment>(registry_, key, user, password);
+        } catch (...) {
+            QMutexLocker lock(&registry_->mutex);
+            registry_->names.remove(key);
+            throw;
+        }
+    }
+
+private:
+    std::shared_ptr<NameRegistry> registry_ = std::make_shared<NameRegistry>();
+};
+
+}  // namespace
+}  // namespace odbc
+
+namespace sql {
+std::unique_ptr<Engine> createOdbcEngine()
+{
+    return std::make_unique<odbc::OdbcEngineImpl>();
+}
+}  // namespace sql
