@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+
+namespace mdbw {
+
+// Writes the sample database DIR/ZABRIX.MDB and the XDB document DIR/ZAB.XDB of the next release.
+void writeSample(const QString& dir);
+
+// The XDB document's text (before conversion to Windows-1252 with CR LF line ends).
+QString sampleXdbText();
+
+}  // namespace mdbw
