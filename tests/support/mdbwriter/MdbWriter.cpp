@@ -202,16 +202,15 @@ public:
     ~PageFile() { if (fd_ >= 0) ::close(fd_); }
     uint32_t allocate(uint32_t count = 1) { uint32_t first = next_; next_ += count; return first; }
     uint32_t pageCount() const { return next_; }
+    // Pages mostly come in ascending order; runs of consecutive pages are written together.
     void write(uint32_t page, const uint8_t* data) {
-        const off_t at = off_t(page) * kPage;
-        size_t done = 0;
-        while (done < size_t(kPage)) {
-            ssize_t n = ::pwrite(fd_, data + done, kPage - done, at + off_t(done));
-            if (n <= 0) throw Error(QStringLiteral("writing %1 failed").arg(path_));
-            done += size_t(n);
-        }
+        if (!pending_.empty() && page != pendingFirst_ + pending_.size() / kPage) flush();
+        if (pending_.empty()) pendingFirst_ = page;
+        pending_.insert(pending_.end(), data, data + kPage);
+        if (pending_.size() >= size_t(256) * kPage) flush();
     }
     void close() {
+        flush();
         if (::ftruncate(fd_, off_t(next_) * kPage) != 0 || ::close(fd_) != 0) {
             fd_ = -1;
             throw Error(QStringLiteral("closing %1 failed").arg(path_));
@@ -220,9 +219,22 @@ public:
     }
 
 private:
+    void flush() {
+        const off_t at = off_t(pendingFirst_) * kPage;
+        size_t done = 0;
+        while (done < pending_.size()) {
+            ssize_t n = ::pwrite(fd_, pending_.data() + done, pending_.size() - done, at + off_t(done));
+            if (n <= 0) throw Error(QStringLiteral("writing %1 failed").arg(path_));
+            done += size_t(n);
+        }
+        pending_.clear();
+    }
+
     QString path_;
     int fd_ = -1;
     uint32_t next_ = 0;
+    uint32_t pendingFirst_ = 0;
+    Buffer pending_;
 };
 
 // A page of rows (data page, LVAL page or usage-map page) filled from the end.
@@ -427,8 +439,10 @@ qint64 currencyValue(const Layout& l, const Column& c, const QVariant& v) {
             if (!ch.isDigit()) badValue(l, c, v, QStringLiteral("is not a decimal number"));
         const qint64 w = whole.toLongLong(&ok1);
         const qint64 f = (frac + QStringLiteral("0000")).left(4).toLongLong(&ok2);
-        if (!ok1 || !ok2 || w > std::numeric_limits<qint64>::max() / 10000 - 1) badValue(l, c, v, QStringLiteral("is out of range"));
-        return (negative ? -1 : 1) * (w * 10000 + f);
+        const __int128 scaled = (__int128(w) * 10000 + f) * (negative ? -1 : 1);
+        if (!ok1 || !ok2 || scaled > std::numeric_limits<qint64>::max() || scaled < std::numeric_limits<qint64>::min())
+            badValue(l, c, v, QStringLiteral("is out of range"));
+        return qint64(scaled);
     }
     const double d = realNumber(l, c, v) * 10000.0;
     if (std::fabs(d) > 9.2e18) badValue(l, c, v, QStringLiteral("is out of range"));
@@ -925,7 +939,7 @@ Buffer tableProperties(const Table& t) {
         if (!f.defaultValue.isEmpty()) props.append({QStringLiteral("DefaultValue"), f.defaultValue});
         if (!props.isEmpty()) blocks.append({f.name, props});
     }
-    if (blocks.isEmpty()) return {};
+    // Every table gets a property record, even an empty one, as Access writes it.
     return propertyBlob(t.name(), blocks, {});
 }
 
@@ -1032,6 +1046,22 @@ QVariant nullIfEmpty(const QString& s) { return s.isNull() ? QVariant() : QVaria
 }  // namespace
 
 void Database::write(const QString& path) const {
+    // Written beside the target and renamed at the end, so a failure leaves no half file.
+    const QString temp = path + QStringLiteral(".part");
+    try {
+        writeTo(temp);
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    QFile::remove(path);
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        throw Error(QStringLiteral("cannot write %1").arg(path));
+    }
+}
+
+void Database::writeTo(const QString& path) const {
     // Check the cross references first, so a bad description writes nothing.
     for (const Relation& r : relations_) {
         const Table* pt = nullptr;

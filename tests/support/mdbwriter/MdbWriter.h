@@ -168,6 +168,8 @@ public:
     void write(const QString& path) const;
 
 private:
+    void writeTo(const QString& path) const;
+
     std::deque<Table> tables_;  // stable references for addTable()
     QList<Relation> relations_;
     QList<QueryDef> queries_;
