@@ -374,8 +374,12 @@ public:
     {
         Handle stmt = newStatement(*conn_, *timeout_);
         const QString types = QStringLiteral("TABLE,VIEW");
-        check(SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, wideIn(types), SQL_NTS), stmt,
-              "SQLTables");
+        // Without a catalogue some drivers (MariaDB) list the tables of every database on the
+        // server; only the connection's own database counts.
+        CatalogArgument catalog(currentCatalog());
+        check(SQLTablesW(stmt.get(), catalog.pointer(), catalog.length(), nullptr, 0, nullptr, 0, wideIn(types),
+                         SQL_NTS),
+              stmt, "SQLTables");
         std::vector<std::shared_ptr<OdbcTable>> tables;
         for (;;) {
             const SQLRETURN rc = SQLFetch(stmt.get());
@@ -409,6 +413,21 @@ public:
     }
 
 private:
+    // The database the connection works in; empty when the driver has no catalogues.
+    QString currentCatalog() const
+    {
+        SQLWCHAR buffer[256] = {};
+        SQLINTEGER bytes = 0;
+        const SQLRETURN rc = SQLGetConnectAttrW(conn_->dbc.get(), SQL_ATTR_CURRENT_CATALOG, buffer,
+                                                SQLINTEGER(sizeof(buffer) - sizeof(SQLWCHAR)), &bytes);
+        if (!succeeded(rc) || bytes <= 0)
+            return QString();
+        qsizetype units = 0;
+        while (units < 255 && units < bytes / qsizetype(sizeof(SQLWCHAR)) && buffer[units] != 0)
+            ++units;
+        return fromWide(buffer, units);
+    }
+
     std::shared_ptr<ConnectionHandle> conn_;
     QString name_;
     std::shared_ptr<int> timeout_;  // shared with the catalogue's tables

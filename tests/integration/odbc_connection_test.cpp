@@ -1,0 +1,323 @@
+// The SQL connection layer against the real drivers: SQLite and MariaDB through unixODBC.
+#include "common/Servers.h"
+
+#include "dataaccess/odbc/OdbcEngine.h"
+#include "runtime/RuntimeError.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using testsupport::ScratchDatabase;
+
+namespace {
+
+// The failure raised by `f`; fails the test when nothing is raised.
+rt::RuntimeError failureOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const rt::RuntimeError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "expected a RuntimeError";
+    return rt::RuntimeError(0, QString(), QString());
+}
+
+std::string text(const rt::RuntimeError& e)
+{
+    return e.description().toStdString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Behaviour every driver must show the same way.
+
+enum class Server { Sqlite, Mariadb };
+
+class OdbcOnEveryServer : public ::testing::TestWithParam<Server> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Server::Sqlite) {
+            REQUIRE_SQLITE();
+            db_ = std::make_unique<ScratchDatabase>(ScratchDatabase::Kind::Sqlite);
+        } else {
+            REQUIRE_MARIADB();
+            db_ = std::make_unique<ScratchDatabase>(ScratchDatabase::Kind::Mariadb);
+        }
+        engine_ = sql::createOdbcEngine();
+        env_ = engine_->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+        conn_ = env_->openConnection(db_->dsn());
+        conn_->setQueryTimeout(120);
+    }
+
+    void exec(const QString& statement) { conn_->execute(statement, sql::kExecDirect); }
+    QVariant value(const QString& query, int column = 0)
+    {
+        auto rs = conn_->openResultset(query, sql::kStatic, sql::kReadOnly, sql::kExecDirect);
+        QVariant v = rs->value(column);
+        rs->close();
+        return v;
+    }
+
+    std::unique_ptr<ScratchDatabase> db_;
+    std::unique_ptr<sql::Engine> engine_;
+    std::shared_ptr<sql::Environment> env_;
+    std::shared_ptr<sql::Connection> conn_;
+};
+
+TEST_P(OdbcOnEveryServer, MissingTableIsReportedAsS0002)
+{
+    for (const QString& statement : {QStringLiteral("SELECT COUNT(*) FROM Kunden"), QStringLiteral("DROP TABLE Kunden"),
+                                     QStringLiteral("INSERT INTO Kunden (a) VALUES (1)")}) {
+        const auto e = failureOf([&] {
+            if (statement.startsWith(QLatin1String("SELECT")))
+                value(statement);
+            else
+                exec(statement);
+        });
+        EXPECT_EQ(e.number(), 40002) << statement.toStdString();
+        EXPECT_TRUE(e.description().startsWith(QLatin1String("S0002: "))) << text(e);
+        EXPECT_TRUE(e.description().contains(QLatin1String("Kunden"))) << "the server's message is kept: " << text(e);
+    }
+}
+
+TEST_P(OdbcOnEveryServer, StatementsRunAndCountsComeBackAsNumbers)
+{
+    exec(QStringLiteral("CREATE TABLE Artikel (Nr INTEGER, Bezeichnung VARCHAR(50), Preis DOUBLE PRECISION)"));
+    exec(QStringLiteral("INSERT INTO Artikel (Nr, Bezeichnung, Preis) VALUES (1, 'Schraube', 0.25)"));
+    exec(QStringLiteral("INSERT INTO Artikel (Nr, Bezeichnung, Preis) VALUES (2, 'Mutter', NULL)"));
+    exec(QStringLiteral("INSERT INTO Artikel (Nr, Bezeichnung, Preis) VALUES (3, '', 7)"));
+    exec(QStringLiteral("UPDATE Artikel SET Preis = 1.5 WHERE Nr = 2"));
+    exec(QStringLiteral("DELETE FROM Artikel WHERE Nr = 1"));
+    // A statement that changes nothing is no failure.
+    exec(QStringLiteral("DELETE FROM Artikel WHERE Nr = 99"));
+
+    const QVariant count = value(QStringLiteral("SELECT COUNT(*) FROM Artikel"));
+    bool ok = false;
+    EXPECT_EQ(count.toInt(&ok), 2);
+    EXPECT_TRUE(ok);
+    EXPECT_DOUBLE_EQ(value(QStringLiteral("SELECT Preis FROM Artikel WHERE Nr = 2")).toDouble(), 1.5);
+    // NULL and the empty text stay apart.
+    EXPECT_TRUE(value(QStringLiteral("SELECT NULL")).isNull());
+    const QVariant empty = value(QStringLiteral("SELECT Bezeichnung FROM Artikel WHERE Nr = 3"));
+    EXPECT_FALSE(empty.isNull());
+    EXPECT_EQ(empty.toString(), QString());
+    // Column 1 of the row as well as column 0.
+    EXPECT_EQ(value(QStringLiteral("SELECT Nr, Bezeichnung FROM Artikel WHERE Nr = 2"), 1).toString(), QStringLiteral("Mutter"));
+}
+
+TEST_P(OdbcOnEveryServer, ResultWithoutRowOrColumnRaisesInsteadOfInventingAValue)
+{
+    exec(QStringLiteral("CREATE TABLE Leer (a INTEGER)"));
+    auto rs = conn_->openResultset(QStringLiteral("SELECT a FROM Leer"), sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+    EXPECT_EQ(failureOf([&] { rs->value(0); }).number(), 40002);
+    auto one = conn_->openResultset(QStringLiteral("SELECT 1"), sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+    EXPECT_EQ(failureOf([&] { one->value(3); }).number(), 40002);
+    EXPECT_EQ(failureOf([&] { one->value(-1); }).number(), 40002);
+    // An open result set does not block the next statement on the connection.
+    exec(QStringLiteral("INSERT INTO Leer (a) VALUES (1)"));
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Leer")).toInt(), 1);
+}
+
+TEST_P(OdbcOnEveryServer, UmlautsRoundTripThroughVarchar)
+{
+    exec(QStringLiteral("CREATE TABLE Personen (Name VARCHAR(40), Notiz TEXT)"));
+    const QString name = QStringLiteral("Müller");
+    exec(QStringLiteral("INSERT INTO Personen (Name, Notiz) VALUES ('%1', 'Straße, 5 € – Grüße')").arg(name));
+    EXPECT_EQ(value(QStringLiteral("SELECT Name FROM Personen")).toString(), name);
+    EXPECT_EQ(value(QStringLiteral("SELECT Notiz FROM Personen")).toString(), QStringLiteral("Straße, 5 € – Grüße"));
+    // Stored as six characters and found by the literal: not garbled on the way in and back out.
+    const QString length = GetParam() == Server::Sqlite ? QStringLiteral("LENGTH") : QStringLiteral("CHAR_LENGTH");
+    EXPECT_EQ(value(QStringLiteral("SELECT %1(Name) FROM Personen").arg(length)).toInt(), 6);
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Personen WHERE Name = 'Müller'")).toInt(), 1);
+}
+
+TEST_P(OdbcOnEveryServer, LongTextsAreReadWhole)
+{
+    exec(QStringLiteral("CREATE TABLE Memo (Inhalt TEXT)"));
+    QString text;
+    for (int i = 0; text.size() < 10000; ++i)
+        text += QStringLiteral("Zeile %1: Äpfel, Öl und Übermaß; ").arg(i);
+    exec(QStringLiteral("INSERT INTO Memo (Inhalt) VALUES ('%1')").arg(text));
+    const QString back = value(QStringLiteral("SELECT Inhalt FROM Memo")).toString();
+    EXPECT_EQ(back.size(), text.size());
+    EXPECT_EQ(back, text);
+}
+
+TEST_P(OdbcOnEveryServer, AddingAnExistingColumnIsReportedAsS0021)
+{
+    exec(QStringLiteral("CREATE TABLE Adressen (Ort VARCHAR(30))"));
+    const auto e = failureOf([&] { exec(QStringLiteral("ALTER TABLE Adressen ADD Ort VARCHAR(30)")); });
+    EXPECT_EQ(e.number(), 40002);
+    EXPECT_TRUE(e.description().startsWith(QLatin1String("S0021: "))) << text(e);
+}
+
+TEST_P(OdbcOnEveryServer, OtherFailuresKeepTheirOwnState)
+{
+    const auto e = failureOf([&] { exec(QStringLiteral("CREAT TABLE x (a INTEGER)")); });
+    EXPECT_EQ(e.number(), 40002);
+    // SQLite reports every failure as S1000, MariaDB a syntax error as 37000: neither is a missing table.
+    const QString state = e.description().left(6);
+    EXPECT_TRUE(state == QLatin1String("S1000:") || state == QLatin1String("37000:")) << text(e);
+}
+
+TEST_P(OdbcOnEveryServer, CatalogueFindsTablesAndListsTheirColumnsInOrder)
+{
+    exec(QStringLiteral("CREATE TABLE Auftrag_Pos (PosNr INTEGER, Menge INTEGER, Bemerkung VARCHAR(20))"));
+    // "_" is a wildcard in catalogue calls: a table matching the pattern must not lend its columns.
+    exec(QStringLiteral("CREATE TABLE AuftragXPos (Fremd INTEGER)"));
+    exec(QStringLiteral("CREATE VIEW Auftrag_Sicht AS SELECT PosNr FROM Auftrag_Pos"));
+    conn_->refreshTables();
+
+    auto t = conn_->table(QStringLiteral("Auftrag_Pos"));
+    EXPECT_EQ(t->name(), QStringLiteral("Auftrag_Pos"));
+    t->refreshColumns();
+    EXPECT_EQ(t->columnNames(), (QStringList{"PosNr", "Menge", "Bemerkung"}));
+
+    // Lookup ignores case and gives the name as the catalogue has it.
+    EXPECT_EQ(conn_->table(QStringLiteral("AUFTRAG_POS"))->name(), QStringLiteral("Auftrag_Pos"));
+    EXPECT_NO_THROW(conn_->table(QStringLiteral("Auftrag_Sicht")));
+
+    const auto miss = failureOf([&] { conn_->table(QStringLiteral("Rechnung")); });
+    EXPECT_EQ(miss.number(), 40002);
+    EXPECT_TRUE(miss.description().startsWith(QLatin1String("S0002:"))) << text(miss);
+
+    // A column added later appears after the table's columns are refreshed.
+    exec(QStringLiteral("ALTER TABLE Auftrag_Pos ADD Preis INTEGER"));
+    t->refreshColumns();
+    EXPECT_EQ(t->columnNames().value(3), QStringLiteral("Preis"));
+
+    // A table created later is found after the catalogue is refreshed.
+    exec(QStringLiteral("CREATE TABLE Rechnung (Nr INTEGER)"));
+    conn_->refreshTables();
+    EXPECT_EQ(conn_->table(QStringLiteral("rechnung"))->name(), QStringLiteral("Rechnung"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, OdbcOnEveryServer, ::testing::Values(Server::Sqlite, Server::Mariadb),
+                         [](const auto& info) { return info.param == Server::Sqlite ? "Sqlite" : "Mariadb"; });
+
+// ---------------------------------------------------------------------------------------------
+// Opening connections.
+
+TEST(OdbcLogin, UnknownDataSourceIsIM002)
+{
+    REQUIRE_SQLITE();
+    auto engine = sql::createOdbcEngine();
+    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+    const auto e = failureOf([&] { env->openConnection(QStringLiteral("GIBT_ES_NICHT")); });
+    EXPECT_EQ(e.number(), 40002);
+    EXPECT_TRUE(e.description().startsWith(QLatin1String("IM002: "))) << text(e);
+}
+
+TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
+{
+    REQUIRE_SQLITE();
+    auto engine = sql::createOdbcEngine();
+    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+    auto c = env->openConnection(testsupport::sqliteDsn());
+    EXPECT_EQ(c->name(), testsupport::sqliteDsn());
+    EXPECT_TRUE(c->versionText().contains(QLatin1String("SQLite"))) << c->versionText().toStdString();
+    EXPECT_EQ(c->openResultset(QStringLiteral("SELECT 1"), 0, 1, 64)->value(0).toInt(), 1);
+}
+
+TEST(OdbcLogin, MariadbCredentials)
+{
+    REQUIRE_MARIADB();
+    auto engine = sql::createOdbcEngine();
+    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+
+    // Empty user and password: the data source's own.
+    auto c = env->openConnection(testsupport::mariadbDsn());
+    EXPECT_EQ(c->name(), testsupport::mariadbDsn());
+    EXPECT_TRUE(c->versionText().contains(QLatin1String("MariaDB"))) << c->versionText().toStdString();
+
+    // Given ones are used: the server reports who logged in.
+    env->setUserName(testsupport::dbUser());
+    env->setPassword(testsupport::dbPassword());
+    c = env->openConnection(testsupport::mariadbDsn());
+    EXPECT_TRUE(c->openResultset(QStringLiteral("SELECT CURRENT_USER()"), 0, 1, 64)
+                    ->value(0).toString().startsWith(testsupport::dbUser() + QLatin1Char('@')));
+
+    env->setPassword(QStringLiteral("falsch"));
+    const auto e = failureOf([&] { env->openConnection(testsupport::mariadbDsn()); });
+    EXPECT_EQ(e.number(), 40002);
+    EXPECT_TRUE(e.description().startsWith(QLatin1String("28000: "))) << text(e);
+
+    env->setUserName(QStringLiteral("niemand"));
+    EXPECT_TRUE(failureOf([&] { env->openConnection(testsupport::mariadbDsn()); })
+                    .description().startsWith(QLatin1String("28000: ")));
+}
+
+TEST(OdbcLogin, ServerThatIsDownFailsQuickly)
+{
+    REQUIRE_SQLITE();  // the DSN file must exist; the server itself is deliberately absent
+    auto engine = sql::createOdbcEngine();
+    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+    QElapsedTimer timer;
+    timer.start();
+    // A socket where nothing listens, and a TCP port where nothing listens.
+    for (const QString& dsn : {testsupport::mariadbDownDsn(),
+                               QStringLiteral("DRIVER=DORVEX_MARIADB;SERVER=127.0.0.1;PORT=1;DATABASE=dorvex")}) {
+        const auto e = failureOf([&] { env->openConnection(dsn); });
+        EXPECT_EQ(e.number(), 40002) << dsn.toStdString();
+        EXPECT_TRUE(e.description().startsWith(QLatin1String("S1000: "))) << text(e);
+    }
+    // Refused at once, not after a time-out: a hang guard, not a speed target.
+    EXPECT_LT(timer.elapsed(), 10000);
+}
+
+TEST(OdbcEnvironment, NamesAreUniqueWhileTheEnvironmentLives)
+{
+    auto engine = sql::createOdbcEngine();
+    auto first = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+    const auto e = failureOf([&] { engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString()); });
+    EXPECT_NE(e.number(), 0);
+    // The start-up retries with the next name, which is accepted.
+    auto second = engine->createEnvironment(QStringLiteral("1Dorvex"), QString(), QString());
+    EXPECT_NE(second, nullptr);
+    first.reset();
+    EXPECT_NO_THROW(engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString()));
+    // Another engine has names of its own.
+    auto other = sql::createOdbcEngine();
+    EXPECT_NO_THROW(other->createEnvironment(QStringLiteral("1Dorvex"), QString(), QString()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The MariaDB data sources of scripts/servers.
+
+TEST(OdbcMariadbSources, ScratchDatabasesDoNotSeeEachOthersTables)
+{
+    REQUIRE_MARIADB();
+    ScratchDatabase a(ScratchDatabase::Kind::Mariadb), b(ScratchDatabase::Kind::Mariadb);
+    testsupport::runSql(a.dsn(), QStringLiteral("CREATE TABLE NurInA (x INTEGER)"));
+    auto cb = testsupport::connectOdbc(b.dsn());
+    cb->refreshTables();
+    EXPECT_THROW(cb->table(QStringLiteral("NurInA")), rt::RuntimeError);
+    EXPECT_EQ(testsupport::countRows(a.dsn(), QStringLiteral("NurInA")), 0);
+}
+
+TEST(OdbcMariadbSources, AnsiQuotesAndEngineSubstitution)
+{
+    REQUIRE_MARIADB();
+    ScratchDatabase plain(ScratchDatabase::Kind::Mariadb), ansi(ScratchDatabase::Kind::MariadbAnsi);
+    const QString quoted = QStringLiteral("CREATE TABLE \"Straße\" (\"Feld 1\" INTEGER)");
+    EXPECT_NO_THROW(testsupport::runSql(ansi.dsn(), quoted));
+    EXPECT_TRUE(failureOf([&] { testsupport::runSql(plain.dsn(), quoted); })
+                    .description().startsWith(QLatin1String("37000:")));
+
+    const QString table = testsupport::uniqueName(QStringLiteral("bdb"));
+    const QString bdb = QStringLiteral("CREATE TABLE %1 (a INTEGER) ENGINE=BDB").arg(table);
+    EXPECT_TRUE(failureOf([&] { testsupport::runSql(plain.dsn(), bdb); })
+                    .description().startsWith(QLatin1String("37000:")));
+    testsupport::runSql(testsupport::mariadbEngsubDsn(), bdb);
+    EXPECT_EQ(testsupport::sqlValue(testsupport::mariadbEngsubDsn(),
+                                    QStringLiteral("SELECT ENGINE FROM information_schema.TABLES WHERE "
+                                                   "TABLE_SCHEMA = 'dorvex_engsub' AND TABLE_NAME = '%1'").arg(table))
+                  .toString(),
+              QStringLiteral("InnoDB"));
+    testsupport::runSql(testsupport::mariadbEngsubDsn(), QStringLiteral("DROP TABLE %1").arg(table));
+}
+
+}  // namespace
