@@ -1,4 +1,5 @@
 #include "workbench/Form_Auto.h"
+#include "diag/DialogService.h"
 #include "diag/Session.h"
 
 #include <QListWidget>
@@ -23,7 +24,16 @@ Form_Auto::Form_Auto()
     connect(Command2, &QPushButton::clicked, this, &Form_Auto::Command2_Click);
 }
 
-void Form_Auto::Command1_Click() {}
+void Form_Auto::Command1_Click()
+{
+    QStringList lines;
+    for (int i = 0; i < 5; ++i)
+        lines << QString();
+    lines << QStringLiteral("\tTabellen mit AutoWertIdentitäts-Feld:") << QString();
+    for (int i = 1; i < List_Auto->count(); ++i)
+        lines << u'\t' + List_Auto->item(i)->text();
+    dialogs().printLines(lines);
+}
 
 void Form_Auto::Command2_Click()
 {

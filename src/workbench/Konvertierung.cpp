@@ -1,10 +1,582 @@
 #include "workbench/Konvertierung.h"
+#include "derived/DerivedObjects.h"
+#include "diag/DialogService.h"
+#include "diag/FehlerProtokoll.h"
+#include "diag/Module1.h"
+#include "diag/Session.h"
+#include "diag/SingleInstance.h"
+#include "runtime/Platform.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+#include "workbench/Form_Auto.h"
 
-Konvertierung::Konvertierung()
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+const QString kLockedCaption = QStringLiteral("Markieren nicht erlaubt");
+const QString kUnlockedCaption = QStringLiteral("Markieren erlaubt");
+const QString kCrLf = QStringLiteral("\r\n");
+
+QPixmap stopPixmap()
+{
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 0, 0));
+    p.setPen(Qt::white);
+    const QPointF octagon[] = {{7, 1}, {17, 1}, {23, 7}, {23, 17}, {17, 23}, {7, 23}, {1, 17}, {1, 7}};
+    p.drawPolygon(octagon, 8);
+    p.fillRect(QRectF(6, 10.5, 12, 3), Qt::white);
+    return pm;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QLatin1String(name));
+    return c;
+}
+
+void setBackColor(QPushButton* b, const QColor& c)
+{
+    QPalette pal = b->palette();
+    pal.setColor(QPalette::Button, c);
+    b->setPalette(pal);
+    b->setAutoFillBackground(true);
+}
+
+// Time of day in whole seconds, rounded: the unit of the status-line rule.
+qint32 secondsOfDay() { return qint32(std::lround(rt::now().time().msecsSinceStartOfDay() / 1000.0)); }
+}  // namespace
+
+StopImage::StopImage(QWidget* parent) : QLabel(parent) { setPixmap(stopPixmap()); }
+
+void StopImage::mousePressEvent(QMouseEvent* e)
+{
+    QLabel::mousePressEvent(e);
+    emit clicked();
+}
+
+Konvertierung::Konvertierung() : engine_(*this)
 {
     setObjectName(QStringLiteral("Konvertierung"));
     setWindowTitle(QStringLiteral("Konvertierung : Access zu SQL-Server"));
+
+    List2 = new QListWidget(this);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    List2->setSortingEnabled(false);
+    Label2 = new QLabel(QStringLiteral("Tabellenname :"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Command9 = button(this, "Command9", kLockedCaption);
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    Label1 = new QLabel(QStringLiteral("Bereit."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ZABPfad = new QLineEdit(this);
+    ZABPfad->setObjectName(QStringLiteral("ZABPfad"));
+    Label4 = new QLabel(QStringLiteral("Access :"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Command3 = button(this, "Command3", QStringLiteral("..."));
+    Command3->setToolTip(QStringLiteral("MDB öffnen"));
+    Command4 = button(this, "Command4", QStringLiteral("Anmelden"));
+    setBackColor(Command4, QColor(255, 192, 192));
+    Text1 = new QLineEdit(QStringLiteral("AdressenStamm"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->hide();
+    Command1 = button(this, "Command1", QStringLiteral("Tabelle nach SQL konvertieren"));
+    Command1->setEnabled(false);
+    Command1->hide();
+    List3 = new QListWidget(this);
+    List3->setObjectName(QStringLiteral("List3"));
+    List3->hide();
+    Image1 = new StopImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setToolTip(QStringLiteral("Abbrechen"));
+    Image1->hide();
+
+    Command2 = button(this, "Command2", QStringLiteral("Markierte Tabellen konvertieren"));
+    QFont bold = Command2->font();
+    bold.setBold(true);
+    Command2->setFont(bold);
+    Command5 = button(this, "Command5", QStringLiteral("Abfragen -> Sichten"));
+    Command6 = button(this, "Command6", QStringLiteral("Beziehungen -> Trigger"));
+    Command7 = button(this, "Command7", QStringLiteral("Komplette Übernahme"));
+    Command8 = button(this, "Command8", QStringLiteral("Fehler- Protokoll"));
+    for (QPushButton* b : {Command2, Command5, Command6, Command7})
+        b->setEnabled(false);
+
+    Check_Autowert = checkBox(this, "Check_Autowert",
+                              QStringLiteral("Autowertidentität bei fehlendem Primärschlüssel automatisch anlegen."));
+    Check_DefaultBlank = checkBox(this, "Check_DefaultBlank", QStringLiteral("Default \" \" für Alpha"));
+    Check_Default0 = checkBox(this, "Check_Default0", QStringLiteral("Default \"0\" für Zahlen"));
+    Check_NoData = checkBox(this, "Check_NoData", QStringLiteral("Nur Struktur anlegen (keine Daten kopieren)"));
+    Check_Message = checkBox(this, "Check_Message", QStringLiteral("Fehlermeldungen anzeigen = Unterbrechung"));
+    Text_Mod = new QLineEdit(QStringLiteral("1"), this);
+    Text_Mod->setObjectName(QStringLiteral("Text_Mod"));
+    Label_Mod = new QLabel(QStringLiteral("PC :"), this);
+    Label_Mod->setObjectName(QStringLiteral("Label_Mod"));
+    Text_Max = new QLineEdit(QStringLiteral("1"), this);
+    Text_Max->setObjectName(QStringLiteral("Text_Max"));
+    Label_Max = new QLabel(QStringLiteral("von :"), this);
+    Label_Max->setObjectName(QStringLiteral("Label_Max"));
+    for (QLineEdit* t : {Text_Mod, Text_Max})
+        t->setMaximumWidth(50);
+
+    // Left: the table list under its heading and the lock; right: status line and information.
+    auto* grid = new QGridLayout(this);
+    auto* head = new QHBoxLayout;
+    head->addWidget(Label2);
+    head->addStretch();
+    head->addWidget(Command9);
+    grid->addLayout(head, 0, 0);
+    auto* status = new QHBoxLayout;
+    status->addWidget(Label1, 1);
+    status->addWidget(Image1);
+    grid->addLayout(status, 0, 1);
+    grid->addWidget(List2, 1, 0);
+    grid->addWidget(List1, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 2);
+    auto* options = new QVBoxLayout;
+    for (QCheckBox* c : {Check_Autowert, Check_DefaultBlank, Check_Default0, Check_NoData, Check_Message})
+        options->addWidget(c);
+    grid->addLayout(options, 2, 0, 1, 2);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(Label4);
+    pathRow->addWidget(ZABPfad, 1);
+    pathRow->addWidget(Command3);
+    pathRow->addWidget(Command4);
+    pathRow->addSpacing(20);
+    pathRow->addWidget(Label_Mod);
+    pathRow->addWidget(Text_Mod);
+    pathRow->addWidget(Label_Max);
+    pathRow->addWidget(Text_Max);
+    grid->addLayout(pathRow, 3, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Command2, Command7, Command5, Command6, Command8})
+        buttons->addWidget(b);
+    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addWidget(Text1, 5, 0);
+    grid->addWidget(Command1, 5, 1);
+    grid->addWidget(List3, 6, 0);
+
+    connect(Command2, &QPushButton::clicked, this, &Konvertierung::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Konvertierung::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Konvertierung::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Konvertierung::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Konvertierung::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Konvertierung::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Konvertierung::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Konvertierung::Command9_Click);
+    connect(Image1, &StopImage::clicked, this, &Konvertierung::Image1_Click);
+    connect(List2, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { List2_Click(); });
+    connect(ZABPfad, &QLineEdit::textChanged, this, [this](const QString&) { ZABPfad_Change(); });
+
+    // Window load.
+    if (!session().ParamMDBPfad.isEmpty())
+        ZABPfad->setText(session().ParamMDBPfad);
+    setMarkingLocked(true);
 }
 
-void Konvertierung::MDB_Anmelden() {}
-void Konvertierung::Markierte_Tabellen_konvertieren() {}
+Konvertierung::~Konvertierung() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Shared window routines
+
+void Konvertierung::Schalter_Freigeben(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4, Command5, Command6,
+                                                      Command7, Text_Max, Text_Mod, ZABPfad})
+        w->setEnabled(enabled);
+    if (session().mainWindow)
+        session().mainWindow->setWorkControlsEnabled(enabled);
+}
+
+void Konvertierung::List3AddUnique(const QString& Item)
+{
+    bool present = false;
+    for (int i = 0; i < List3->count(); ++i)
+        if (List3->item(i)->text().compare(Item, Qt::CaseInsensitive) == 0)
+            present = true;
+    if (!present)
+        List3->addItem(Item);
+}
+
+QString Konvertierung::Name_Auffuellen(const QString& name)
+{
+    QString s = name;
+    if (s.size() < 40)
+        s += QString(40 - s.size(), u' ');
+    return s + u'\t';
+}
+
+QString Konvertierung::tableNameOfItem(const QString& itemText)
+{
+    const qsizetype p = itemText.indexOf(u'[');
+    if (p < 0)
+        return rt::trim(itemText);
+    return rt::trim(itemText.left(p > 0 ? p - 1 : 0));
+}
+
+void Konvertierung::setStatus(const QString& text)
+{
+    if (Label1->text() == text)
+        return;
+    Label1->setText(text);
+    // Yield at most once a second; in between the label is only marked for repainting.
+    const qint32 now = secondsOfDay();
+    if (now != LetzterTakt) {
+        LetzterTakt = now;
+        QCoreApplication::processEvents();
+    } else {
+        Label1->update();
+    }
+}
+
+void Konvertierung::processEvents() { QCoreApplication::processEvents(); }
+
+void Konvertierung::setMarkingLocked(bool locked)
+{
+    Command9_BackColor = locked ? kRed : kGreen;
+    Command9->setText(locked ? kLockedCaption : kUnlockedCaption);
+    setBackColor(Command9, locked ? QColor(255, 0, 0) : QColor(0, 255, 0));
+}
+
+void Konvertierung::setMarkedBySystem(int row, bool marked)
+{
+    if (QListWidgetItem* item = List2->item(row))
+        item->setSelected(marked);
+}
+
+QString Konvertierung::lastActionText(const QTime& start) const
+{
+    const QTime end = rt::now().time();
+    qint64 elapsed = start.secsTo(end);
+    if (elapsed < 0)
+        elapsed += 24 * 3600;  // past midnight
+    return QStringLiteral("Bereit. letzte Aktion: ") + rt::timeText(start) + QStringLiteral(" - ") +
+           rt::timeText(end) + QStringLiteral("  |  ") + rt::durationText(elapsed);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Access login and table list
+
+void Konvertierung::MDB_Anmelden()
+{
+    try {
+        Schalter_Freigeben(false);
+        List2->clear();
+        setStatus(QStringLiteral("öffne Access"));
+        const QString path = ZABPfad->text();
+        try {
+            Datenbank.reset();
+            Datenbank = access::openDatabase(path);
+        } catch (const rt::RuntimeError&) {
+            session().FehlerAufgetreten = true;
+            dialogs().message(QStringLiteral("Access-Datenquelle '") + path + QStringLiteral("' nicht gefunden!"));
+            Command3->setEnabled(true);
+            Command4->setEnabled(true);
+            setStatus(QStringLiteral("Bereit."));
+            return;
+        }
+        Datenbank->setQueryTimeout(session().AbfrageTimeout);
+
+        setStatus(QStringLiteral("lade Tabellen"));
+        for (const access::TableDef& t : Datenbank->tableDefs())
+            if ((t.attributes & access::kSystemObjectBits) == 0)
+                List2->addItem(t.name);
+
+        qint16 tablesFound = 0;
+        qint32 rowsFound = 0;
+        const int count = List2->count();
+        qint32 steps = count;
+        Fortschritt_Start(steps);
+        const bool mySql = mainWindow().serverKind() == ServerKind::MySQL;
+        for (int i = count - 1; i >= 0; --i) {
+            Fortschritt_Setzen(count - i);
+            QListWidgetItem* item = List2->item(i);
+            List2->scrollToItem(item, QAbstractItemView::PositionAtTop);
+            const QString name = item->text();
+            setStatus(QStringLiteral("suche Tabelle ") + name + QStringLiteral(" auf SQL-Server"));
+            bool found = true;
+            std::unique_ptr<sql::ResultSet> rs;
+            if (!session().Verbindung2)
+                throw rt::runtimeFailure(rt::err::ObjectNotSet);
+            const QString query = mySql ? QStringLiteral("SELECT COUNT(*) FROM `") + name + u'`'
+                                        : QStringLiteral("SELECT COUNT(*) FROM ") + name;
+            try {
+                rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+            } catch (const rt::RuntimeError& e) {
+                if (e.number() != rt::err::Odbc || !e.description().startsWith(QLatin1String("S0002:")))
+                    throw;
+                found = false;
+            }
+            setMarkingLocked(false);
+            setMarkedBySystem(i, !found);
+            setMarkingLocked(true);
+            if (found) {
+                const QVariant v = rs->value(0);
+                const qint32 rows = rt::toInt32(v.toDouble());
+                if (tablesFound == 32767 || qint64(rowsFound) + rows > 2147483647LL || qint64(rowsFound) + rows < -2147483648LL)
+                    throw rt::runtimeFailure(rt::err::Overflow);
+                ++tablesFound;
+                rowsFound += rows;
+                item->setText(Name_Auffuellen(name) + u'[' + QString::number(rows) + u']');
+                rs->close();
+            }
+        }
+        Fortschritt_Setzen(0);
+
+        List1->clear();
+        List1->addItem(QStringLiteral("Abfragen in Datenbank: ") + QString::number(Datenbank->queryDefs().size()));
+        List1->addItem(QStringLiteral("Beziehungen in Datenbank: ") + QString::number(Datenbank->relations().size()));
+        List1->addItem(QString());
+        sql::Connection* c = session().Verbindung1.get();
+        if (!c)
+            throw rt::runtimeFailure(rt::err::ObjectNotSet);
+        List1->addItem(QStringLiteral("SQL-Treiber: ") + c->name() + QStringLiteral(" : ") + c->versionText());
+        setStatus(QStringLiteral("Bereit.   [") + QString::number(rowsFound) + QStringLiteral(" Sätze in ") +
+                  QString::number(tablesFound) + QStringLiteral(" Tabellen auf dem SQL-Server]"));
+        Schalter_Freigeben(true);
+        Abbruch = false;
+    } catch (const rt::RuntimeError& e) {
+        if (e.number() == rt::err::Odbc && !e.description().startsWith(QLatin1String("S0002:")))
+            dialogs().message(e.description() + kCrLf + QStringLiteral("Datenbankserver überlastet") + kCrLf +
+                              QStringLiteral("Bitte starten sie das Programm neu"));
+        session().FehlerAufgetreten = true;
+        Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
+                              QStringLiteral("MDB_Anmelden"), QString(), QString());
+    }
+}
+
+void Konvertierung::ZABPfad_Change()
+{
+    Schalter_Freigeben(false);
+    Command3->setEnabled(true);
+    Command4->setEnabled(true);
+    List2->clear();
+}
+
+void Konvertierung::Command3_Click()
+{
+    try {
+        const QString chosen = dialogs().openFile(ZABPfad->text(), QStringLiteral("Access|*.MDB"));
+        if (chosen != ZABPfad->text())
+            ZABPfad->setText(chosen);
+    } catch (const rt::RuntimeError&) {
+        // A dialog that cannot be shown leaves the path as it is.
+    }
+}
+
+void Konvertierung::Command4_Click() { MDB_Anmelden(); }
+
+void Konvertierung::Image1_Click()
+{
+    Abbruch = true;
+    TabellenFehler = true;
+}
+
+void Konvertierung::closeEvent(QCloseEvent* e)
+{
+    if (Beschaeftigt) {
+        Abbruch = true;
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+bool Konvertierung::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(e);
+}
+
+void Konvertierung::Form_Activate()
+{
+    if (!session().mainWindow)
+        return;
+    if (!session().mainWindow->odbcName().contains(QLatin1String("ZAB"), Qt::CaseInsensitive))
+        Check_Autowert->setChecked(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Marking and batch conversion
+
+void Konvertierung::Command9_Click() { setMarkingLocked(!markingLocked()); }
+
+void Konvertierung::List2_Click()
+{
+    QListWidgetItem* item = List2->currentItem();
+    if (!item)
+        return;
+    if (markingLocked()) {
+        if (item->isSelected()) {
+            item->setSelected(false);
+            if (!session().AutoLauf && !session().OhneFehlermeldung)
+                dialogs().message(QStringLiteral("Funktion ist nicht freigeschalten"));
+        }
+        return;
+    }
+    const QString t = item->text();
+    if (t.contains(u'[') && !t.contains(QLatin1String("[0]")))
+        dialogs().message(QStringLiteral("ACHTUNG   ACHTUNG") + kCrLf + QStringLiteral("diese Tabelle enhält Sätze"));
+}
+
+void Konvertierung::Command1_SIK() { engine_.Command1_SIK(); }
+
+void Konvertierung::Markierte_Tabellen_konvertieren()
+{
+    try {
+        Schalter_Freigeben(false);
+        SingleInstance<FehlerProtokoll>::get().Clear();
+        const QTime start = rt::now().time();
+        Form_Auto& autoList = SingleInstance<Form_Auto>::get();
+        autoList.List_Auto->clear();
+        for (int i = 0; i < List2->count(); ++i) {
+            QListWidgetItem* item = List2->item(i);
+            if (!item->isSelected())
+                continue;
+            Text1->setText(tableNameOfItem(item->text()));
+            TabellenFehler = false;
+            Command1_SIK();
+            QString marker;
+            if (!TabellenFehler) {
+                setMarkedBySystem(i, false);
+                marker = QStringLiteral("[migriert]");
+            } else {
+                marker = QStringLiteral("[!Fehler!]");
+            }
+            item->setText(Name_Auffuellen(Text1->text()) + marker);
+        }
+        autoList.List_Auto->insertItem(0, QString::number(autoList.List_Auto->count()) + QStringLiteral(" Tabellen"));
+        setStatus(lastActionText(start));
+        setMarkingLocked(true);
+        if (!session().AutoLauf)
+            dialogs().message(QStringLiteral("Alle markierten Tabellen wurden konvertiert."));
+        Schalter_Freigeben(true);
+        autoList.show();
+        if (session().mainWindow)
+            session().mainWindow->bringToFront(&autoList);
+    } catch (const rt::RuntimeError& e) {
+        dialogs().message(e.description());
+        Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
+                              QStringLiteral("Markierte_Tabellen_konvertieren"), QString(), QString());
+    }
+}
+
+void Konvertierung::Command2_Click() { Markierte_Tabellen_konvertieren(); }
+
+void Konvertierung::Command5_Click() { Abfragen_nach_Sichten(*this); }
+
+void Konvertierung::Command6_Click() { Beziehungen_nach_Trigger(*this); }
+
+void Konvertierung::Command7_Click()
+{
+    const QString title = QStringLiteral("Sicherheitsabfrage");
+    if (!dialogs().askYesNo(QStringLiteral("Dieser Schalter darf nur im Zuge eine Neuanlage der Datenbank verwendet "
+                                           "werden! Wollen Sie wirklich alle Tabellen der Access-Datenbank auf den "
+                                           "SQL-Server pumpen ?"),
+                            title))
+        return;
+    if (!dialogs().askYesNo(QStringLiteral("VORSICHT ! ALLE DATEN die sich im Moment auf dem SQL-Server befinden "
+                                           "WERDEN GELÖSCHT. Wollen Sie trotzdem fortfahren ?"),
+                            title))
+        return;
+    if (dialogs().askYesNo(QStringLiteral("LETZTE WARNUNG! Wollen Sie den Vorgang abbrechen ?"), title))
+        return;
+    const QTime start = rt::now().time();
+    for (int i = List2->count() - 1; i >= 0; --i)
+        setMarkedBySystem(i, true);
+    Markierte_Tabellen_konvertieren();
+    Abfragen_nach_Sichten(*this);
+    Beziehungen_nach_Trigger(*this);
+    setStatus(lastActionText(start));
+}
+
+void Konvertierung::Command8_Click()
+{
+    FehlerProtokoll& log = SingleInstance<FehlerProtokoll>::get();
+    log.show();
+    if (session().mainWindow)
+        session().mainWindow->bringToFront(&log);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the engine and the derived objects read and write
+
+QString Konvertierung::textMod() const { return Text_Mod->text(); }
+QString Konvertierung::textMax() const { return Text_Max->text(); }
+QString Konvertierung::tableName() const { return Text1->text(); }
+
+void Konvertierung::clearList1() { List1->clear(); }
+void Konvertierung::addToList1(const QString& line) { List1->addItem(line); }
+void Konvertierung::scrollList1ToEnd() { List1->scrollToBottom(); }
+
+engine::TextOptions Konvertierung::textOptions() const
+{
+    const MainWindowAccess& mw = mainWindow();
+    engine::TextOptions o;
+    o.kind = mw.serverKind();
+    o.linuxBox = mw.linuxChecked();
+    o.fremdDsn = Fremd_DSN(mw.odbcName());
+    o.default0 = Check_Default0->isChecked();
+    o.defaultBlank = Check_DefaultBlank->isChecked();
+    return o;
+}
+
+bool Konvertierung::autowertChecked() const { return Check_Autowert->isChecked(); }
+bool Konvertierung::noDataChecked() const { return Check_NoData->isChecked(); }
+bool Konvertierung::messageChecked() const { return Check_Message->isChecked(); }
+
+void Konvertierung::clearList3() { List3->clear(); }
+
+QStringList Konvertierung::list3() const
+{
+    QStringList l;
+    for (int i = 0; i < List3->count(); ++i)
+        l << List3->item(i)->text();
+    return l;
+}
+
+void Konvertierung::showStopImage(bool visible) { Image1->setVisible(visible); }
+
+void Konvertierung::errorLogAdd(const QString& line) { SingleInstance<FehlerProtokoll>::get().Add(line); }
+
+void Konvertierung::showErrorLogBehind()
+{
+    if (!session().mainWindow)
+        return;
+    session().mainWindow->sendToBack(&SingleInstance<FehlerProtokoll>::get());
+    session().mainWindow->bringToFront(this);
+}
+
+void Konvertierung::addIdentityTable(const QString& table)
+{
+    Form_Auto& f = SingleInstance<Form_Auto>::get();
+    f.List_Auto->addItem(table);
+    if (session().mainWindow) {
+        session().mainWindow->sendToBack(&f);
+        session().mainWindow->bringToFront(this);
+    }
+}

@@ -1,0 +1,473 @@
+#include "engine/SqlText.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+#include <QDate>
+#include <QTime>
+
+namespace engine {
+namespace {
+const QString kDq = QStringLiteral("\"");
+
+QString quoted(const QString& name) { return kDq + name + kDq; }
+
+bool isOracleCheck(const QString& fieldName, ServerKind kind)
+{
+    return kind == ServerKind::Oracle && fieldName.toUpper() == QLatin1String("CHECK");
+}
+
+QString twoDigits(int n) { return rt::right(QStringLiteral("0") + QString::number(n), 2); }
+QString yearText(int year) { return rt::right(QStringLiteral("19") + QString::number(year), 4); }
+
+// Binary values as literals the server reads as bytes.
+QString binaryLiteral(const QByteArray& bytes, ServerKind kind)
+{
+    const QString hex = QString::fromLatin1(bytes.toHex().toUpper());
+    switch (kind) {
+    case ServerKind::MSSQL:
+    case ServerKind::Sybase: return QStringLiteral("0x") + hex;
+    case ServerKind::MySQL: return QStringLiteral("X'") + hex + QStringLiteral("'");
+    case ServerKind::Oracle: return QStringLiteral("HEXTORAW('") + hex + QStringLiteral("')");
+    case ServerKind::DB2: return QStringLiteral("BLOB(X'") + hex + QStringLiteral("')");
+    }
+    return hex;
+}
+
+// A default that stands in for a missing date, as Access stores it: #m/d/yyyy#, dd.mm.yyyy or
+// yyyy-mm-dd, optionally with a time. Anything else (a blank, Date(), Now()) is no date.
+bool parseDefaultDate(QString s, QDateTime& out)
+{
+    s = s.trimmed();
+    if (s.startsWith(u'='))
+        s = s.mid(1).trimmed();
+    const bool hashed = s.startsWith(u'#') && s.endsWith(u'#') && s.size() > 2;
+    if (hashed)
+        s = s.mid(1, s.size() - 2).trimmed();
+    static const char* const dateFormats[] = {"d.M.yyyy", "yyyy-M-d", "M/d/yyyy"};
+    static const char* const timeFormats[] = {"", " H:mm:ss", " H:mm"};
+    for (const char* df : dateFormats) {
+        if (!hashed && QLatin1String(df) == QLatin1String("M/d/yyyy"))
+            continue;  // only Access's own literals are month first
+        for (const char* tf : timeFormats) {
+            const QDateTime dt = QDateTime::fromString(s, QLatin1String(df) + QLatin1String(tf));
+            if (dt.isValid()) {
+                out = dt;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+}  // namespace
+
+QString renameColumnForKind(const QString& text, ServerKind kind)
+{
+    if (kind != ServerKind::Oracle && kind != ServerKind::DB2)
+        return text;
+    return rt::replaceCi(text, QStringLiteral("Auftragsbestätigung_Französisch"),
+                         QStringLiteral("AuftragsbestätigungFranzösisch"));
+}
+
+QString columnNameText(const QString& fieldName, const QString& tableName, ServerKind kind)
+{
+    if (kind == ServerKind::DB2 && tableName == QLatin1String("F5SB90R"))
+        return quoted(fieldName);
+    switch (kind) {
+    case ServerKind::Oracle:
+        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK")) : fieldName;
+    case ServerKind::DB2: return fieldName;
+    case ServerKind::MSSQL: return quoted(fieldName);
+    case ServerKind::Sybase: return fieldName;
+    case ServerKind::MySQL: return QStringLiteral("`") + fieldName + QStringLiteral("`");
+    }
+    return fieldName;
+}
+
+QString indexFieldName(const QString& fieldName, ServerKind kind)
+{
+    switch (kind) {
+    case ServerKind::Oracle:
+        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK"))
+                                              : renameColumnForKind(fieldName, kind);
+    case ServerKind::DB2: return renameColumnForKind(fieldName, kind);
+    case ServerKind::MSSQL: return quoted(fieldName);
+    case ServerKind::Sybase:
+    case ServerKind::MySQL: return fieldName;
+    }
+    return fieldName;
+}
+
+QString insertColumnName(const QString& fieldName, ServerKind kind)
+{
+    switch (kind) {
+    case ServerKind::Oracle:
+        // The column was created as "CHECK"; written bare the word is a keyword and every row fails.
+        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK"))
+                                              : renameColumnForKind(fieldName, kind);
+    case ServerKind::DB2: return renameColumnForKind(fieldName, kind);
+    case ServerKind::MSSQL: return quoted(fieldName);
+    case ServerKind::Sybase: return fieldName;
+    case ServerKind::MySQL: return QStringLiteral("`") + fieldName + QStringLiteral("`");
+    }
+    return fieldName;
+}
+
+QString sqlType(const access::Field& field, const TextOptions& o)
+{
+    using namespace access::type;
+    const ServerKind k = o.kind;
+    switch (field.type) {
+    case Boolean:
+        return k == ServerKind::Oracle ? QStringLiteral("FLOAT")
+               : k == ServerKind::DB2  ? QStringLiteral("SMALLINT")
+                                       : QStringLiteral("BIT");
+    case Byte:
+    case Integer:
+        if (k == ServerKind::Oracle)
+            return o.fremdDsn ? QStringLiteral("FLOAT") : QStringLiteral("DECIMAL");
+        return QStringLiteral("SMALLINT");
+    case Long:
+        if (k == ServerKind::Oracle)
+            return o.fremdDsn ? QStringLiteral("FLOAT") : QStringLiteral("INT");
+        return k == ServerKind::DB2 ? QStringLiteral("INTEGER") : QStringLiteral("INT");
+    case Currency: return QStringLiteral("MONEY");
+    case Single: return QStringLiteral("REAL");
+    case Double:
+        switch (k) {
+        case ServerKind::Sybase: return o.linuxBox ? QStringLiteral("DECIMAL") : QStringLiteral("FLOAT");
+        case ServerKind::MySQL:
+        case ServerKind::DB2: return QStringLiteral("DOUBLE");
+        case ServerKind::MSSQL:
+        case ServerKind::Oracle: return QStringLiteral("FLOAT");
+        }
+        break;
+    case DateTime:
+        return (k == ServerKind::Oracle || k == ServerKind::DB2) ? QStringLiteral("TIMESTAMP")
+                                                                 : QStringLiteral("DATETIME");
+    case Text: return QStringLiteral("VARCHAR(") + QString::number(field.size) + QStringLiteral(")");
+    case LongBinary: return QStringLiteral("IMAGE");
+    case Memo:
+        if (k == ServerKind::Oracle)
+            return QStringLiteral("CLOB");
+        if (k == ServerKind::DB2)
+            return o.fremdDsn ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("CLOB(4194304)");
+        return QStringLiteral("TEXT");
+    case Guid: return QStringLiteral("VARBINARY");
+    default: break;
+    }
+    throw rt::RuntimeError(rt::err::TypeMismatch, QStringLiteral("Konvertierung"),
+                           QStringLiteral("Feld '%1': für den Access-Feldtyp %2 gibt es keinen SQL-Typ")
+                               .arg(field.name)
+                               .arg(field.type));
+}
+
+QString SQLDefault(const access::Field& Feld, bool TZ, const TextOptions& o)
+{
+    using namespace access::type;
+    QString s = Feld.defaultValue;
+    if (!s.isEmpty()) {
+        if (s.startsWith(u'"'))
+            s.remove(0, 1);
+        if (s.endsWith(u'"'))
+            s.chop(1);
+        if (s.isEmpty())
+            s = QStringLiteral(" ");
+        if (Feld.type == Boolean)
+            s = s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? QStringLiteral("1")
+                                                                          : QStringLiteral("0");
+        if ((Feld.type == DateTime || Feld.type == Text || Feld.type == Memo) && TZ)
+            // A quote inside would end the literal early and the table could not be created.
+            s = QStringLiteral("'") + QString(s).replace(u'\'', QStringLiteral("''")) + QStringLiteral("'");
+    }
+    if (s.isEmpty()) {
+        const int t = Feld.type;
+        if (o.default0 && (t == Byte || t == Integer || t == Long || t == Single || t == Double))
+            s = QStringLiteral("0");
+        else if (o.defaultBlank && (t == Text || (t == DateTime && o.kind != ServerKind::Oracle)))
+            s = TZ ? QStringLiteral("' '") : QStringLiteral(" ");
+        else if (t == Boolean)
+            s = QStringLiteral("0");
+    }
+    if (o.kind == ServerKind::DB2 && Feld.type == DateTime)
+        s.clear();
+    return s;
+}
+
+QString defaultClause(const access::Field& field, const TextOptions& o)
+{
+    const QString s = SQLDefault(field, true, o);
+    if (s.isEmpty())
+        return QString();
+    if (o.kind == ServerKind::MySQL && (field.type == access::type::DateTime || field.type == access::type::Memo))
+        return QString();
+    return (o.kind == ServerKind::DB2 ? QStringLiteral("WITH DEFAULT ") : QStringLiteral("DEFAULT ")) + s;
+}
+
+QString nullClause(const access::Field& field, ServerKind kind, const QStringList& List3)
+{
+    QString c;
+    if (!field.required)
+        c = kind == ServerKind::DB2 ? QString() : QStringLiteral("NULL");
+    else
+        c = QStringLiteral("NOT NULL");
+    if (field.type == access::type::Boolean)
+        c = QStringLiteral("NOT NULL");
+    for (const QString& key : List3)
+        if (key.compare(field.name, Qt::CaseInsensitive) == 0)
+            c = QStringLiteral("NOT NULL");
+    return c;
+}
+
+QString columnLine(const QString& separator, const QString& nameText, const QString& type,
+                   const QString& defaultClause, const QString& nullClause)
+{
+    return separator + nameText + u' ' + type + u' ' + defaultClause + u' ' + nullClause + u' ';
+}
+
+void addUnique(QStringList& list, const QString& item)
+{
+    bool present = false;
+    for (const QString& e : list)
+        if (e.compare(item, Qt::CaseInsensitive) == 0)
+            present = true;
+    if (!present)
+        list << item;
+}
+
+QStringList keyFields(const access::TableDef& table, const QList<access::Relation>& relations)
+{
+    QStringList keys;
+    for (const access::Index& ix : table.indexes)
+        if (ix.primary || ix.name.compare(QLatin1String("primarykey"), Qt::CaseInsensitive) == 0)
+            for (const QString& f : ix.fields)
+                addUnique(keys, f);
+    for (const access::Relation& r : relations) {
+        if (r.table.compare(table.name, Qt::CaseInsensitive) == 0)
+            for (const access::RelationField& f : r.fields)
+                addUnique(keys, f.name);
+        if (r.foreignTable.compare(table.name, Qt::CaseInsensitive) == 0 && (r.attributes & access::kRelationUnique))
+            for (const access::RelationField& f : r.fields)
+                addUnique(keys, f.foreignName);
+    }
+    if (keys.isEmpty()) {
+        for (const access::Index& ix : table.indexes) {
+            if (ix.unique) {
+                for (const QString& f : ix.fields)
+                    addUnique(keys, f);
+                break;
+            }
+        }
+    }
+    return keys;
+}
+
+QString identityColumnLine(ServerKind kind)
+{
+    switch (kind) {
+    case ServerKind::DB2:
+        return kIdentityName + QStringLiteral(" INTEGER NOT NULL GENERATED ALWAYS AS IDENTITY (START WITH 0, "
+                                              "INCREMENT BY 1, NO CACHE ) PRIMARY KEY");
+    case ServerKind::MSSQL: return kIdentityName + QStringLiteral(" int IDENTITY (1,1) PRIMARY KEY");
+    case ServerKind::Sybase: return kIdentityName + QStringLiteral(" numeric IDENTITY PRIMARY KEY");
+    case ServerKind::MySQL: return kIdentityName + QStringLiteral(" INT NOT NULL auto_increment PRIMARY KEY");
+    case ServerKind::Oracle: return kIdentityName + QStringLiteral(" NUMBER(10,0) PRIMARY KEY");
+    }
+    return QString();
+}
+
+bool identityJoinsKeyList(ServerKind kind) { return kind == ServerKind::Sybase || kind == ServerKind::MySQL; }
+
+QString timeStamp12(const QDateTime& t) { return t.toString(QStringLiteral("yyMMddhhmmss")); }
+
+QString oracleSequenceName(const QString& table, const QDateTime& t)
+{
+    return QStringLiteral("SEQ_") + rt::right(table + timeStamp12(t), 26);
+}
+
+QString oracleTriggerName(const QString& table) { return QStringLiteral("TRG_") + rt::right(table, 26); }
+
+QStringList oracleTriggerDisplayLines(const QString& table)
+{
+    return {QStringLiteral("CREATE TRIGGER ") + oracleTriggerName(table),
+            QStringLiteral("BEFORE INSERT OR UPDATE ON ") + table, QStringLiteral("FOR EACH ROW")};
+}
+
+QString oracleTriggerStatement(const QString& table, const QString& sequenceName)
+{
+    return QStringLiteral("CREATE TRIGGER ") + oracleTriggerName(table) + QStringLiteral(" BEFORE INSERT OR UPDATE ON ") +
+           table + QStringLiteral(" FOR EACH ROW DECLARE  iCounter ") + table +
+           QStringLiteral(".AutoWertIdentität%TYPE;  cannot_change_counter EXCEPTION; BEGIN  IF INSERTING THEN  Select ") +
+           sequenceName +
+           QStringLiteral(".NEXTVAL INTO iCounter FROM Dual; :new.AutoWertIdentität :=iCounter; END IF; IF UPDATING "
+                          "THEN IF NOT (:new.AutoWertIdentität = :old.AutoWertIdentität) THEN RAISE "
+                          "cannot_change_counter; END IF; END IF; EXCEPTION WHEN cannot_change_counter THEN "
+                          "raise_application_error(-20000, 'Cannot Change Counter Value'); END;");
+}
+
+QString keyConstraintBaseName(const QString& table, ServerKind kind)
+{
+    return QStringLiteral("prim") + rt::left(table, kind == ServerKind::DB2 ? 14 : 26);
+}
+
+QString keyConstraintHead(const QString& constraintName, ServerKind kind)
+{
+    if (kind == ServerKind::MSSQL)
+        return QStringLiteral("CONSTRAINT ") + quoted(constraintName) + QStringLiteral(" PRIMARY KEY(");
+    return QStringLiteral("CONSTRAINT ") + constraintName + QStringLiteral(" PRIMARY KEY(");
+}
+
+QString keyConstraint(const QString& constraintName, const QStringList& keyList, ServerKind kind)
+{
+    QStringList names;
+    for (const QString& k : keyList)
+        names << (kind == ServerKind::MSSQL ? quoted(k) : k);
+    return keyConstraintHead(constraintName, kind) + names.join(u',') + u')';
+}
+
+QString joinTableStatement(const QStringList& lines, ServerKind kind)
+{
+    QString s;
+    for (const QString& line : lines)
+        s += renameColumnForKind(line, kind);
+    return s;
+}
+
+QStringList indexStatementLines(const QString& table, const access::Index& index, ServerKind kind,
+                                qint32& counter, const QDateTime& now)
+{
+    QString n = kind == ServerKind::Oracle ? table + index.name + timeStamp12(now) : index.name;
+    n = rt::right(n, 30);
+    QStringList lines;
+    const QString on = QStringLiteral(" ON ") + table;
+    switch (kind) {
+    case ServerKind::Oracle:
+        ++counter;
+        lines << QStringLiteral("CREATE INDEX ") + kDq + rt::format000(counter) + rt::left(n, 27) + kDq + on;
+        break;
+    case ServerKind::MSSQL:
+        ++counter;
+        lines << QStringLiteral("CREATE INDEX ") + kDq + rt::left(n, 30) + kDq + on;
+        break;
+    case ServerKind::DB2:
+        ++counter;
+        lines << QStringLiteral("CREATE INDEX ") + kDq + rt::format000(counter) + rt::left(n, 15) + kDq + on;
+        break;
+    case ServerKind::Sybase: lines << QStringLiteral("CREATE INDEX ") + rt::left(n, 30) + on; break;
+    case ServerKind::MySQL:
+        lines << QStringLiteral("CREATE INDEX ") + rt::left(QString(n).replace(u'-', u'_'), 30) + on;
+        break;
+    }
+    QString sep = QStringLiteral("(");
+    for (const QString& f : index.fields) {
+        lines << sep + indexFieldName(f, kind);
+        sep = QStringLiteral(",");
+    }
+    lines << QStringLiteral(")");
+    return lines;
+}
+
+bool isThisMachinesRecord(qint64 counter, int textMax, int textMod)
+{
+    return counter % textMax == textMax - textMod;
+}
+
+QString dateValueText(int year, int month, int day, ServerKind kind)
+{
+    const QString y = yearText(year), m = twoDigits(month), d = twoDigits(day);
+    switch (kind) {
+    case ServerKind::Oracle:
+        return QStringLiteral("TIMESTAMP'") + y + u'-' + m + u'-' + d + QStringLiteral(" 00:00:00'");
+    case ServerKind::DB2: return u'\'' + y + u'-' + m + u'-' + d + QStringLiteral("-00.00.00'");
+    case ServerKind::MSSQL:
+    case ServerKind::Sybase:
+    case ServerKind::MySQL: return u'\'' + y + m + d + u'\'';
+    }
+    return QString();
+}
+
+QString dateTimeValueText(int year, int month, int day, int hour, int minute, int second, ServerKind kind)
+{
+    const QString y = yearText(year), m = twoDigits(month), d = twoDigits(day);
+    const QString hh = twoDigits(hour), nn = twoDigits(minute), ss = twoDigits(second);
+    switch (kind) {
+    case ServerKind::Oracle:
+        return QStringLiteral("TIMESTAMP'") + y + u'-' + m + u'-' + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
+    case ServerKind::DB2: return u'\'' + y + u'-' + m + u'-' + d + u'-' + hh + u'.' + nn + u'.' + ss + u'\'';
+    case ServerKind::MSSQL: return u'\'' + y + m + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
+    case ServerKind::Sybase:
+    case ServerKind::MySQL:
+        return u'\'' + y + u'-' + m + u'-' + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
+    }
+    return QString();
+}
+
+InsertValue insertValue(const access::Field& field, const access::Value& value, const TextOptions& o,
+                        const access::Value* dateOfRecord)
+{
+    using namespace access::type;
+    const QString fallback = SQLDefault(field, false, o);
+    if (value.isNull && fallback.isEmpty())
+        return {};
+    QString text = value.isNull ? fallback : value.text;
+    text.replace(u'\'', QStringLiteral("''"));
+    text.replace(QChar(0), u' ');
+
+    switch (field.type) {
+    case Boolean: return {true, text == QLatin1String("TRUE") ? QStringLiteral("1") : QStringLiteral("0")};
+    case Byte:
+    case Integer:
+    case Long:
+    case Currency:
+    case Single:
+    case Double:
+        text.replace(u',', u'.');
+        return {true, text.isEmpty() ? QStringLiteral("NULL") : text};
+    case DateTime: {
+        if (text.isEmpty())
+            return {true, QStringLiteral("NULL")};
+        int y = value.year, mo = value.month, d = value.day, h = value.hour, mi = value.minute, s = value.second;
+        if (value.isNull) {
+            // A missing date whose stand-in is no date (the blank default): the column's own
+            // default applies instead.
+            QDateTime dt;
+            if (!parseDefaultDate(fallback, dt))
+                return {};
+            y = dt.date().year(), mo = dt.date().month(), d = dt.date().day();
+            h = dt.time().hour(), mi = dt.time().minute(), s = dt.time().second();
+        }
+        if (dateOfRecord) {
+            // A time of day joined with the record's date; without a date, Access's day zero.
+            int dy = 1899, dm = 12, dd = 30;
+            if (!dateOfRecord->isNull)
+                dy = dateOfRecord->year, dm = dateOfRecord->month, dd = dateOfRecord->day;
+            return {true, dateTimeValueText(dy, dm, dd, h, mi, s, o.kind)};
+        }
+        return {true, dateValueText(y, mo, d, o.kind)};
+    }
+    case Text:
+    case Memo:
+        if (!text.isEmpty()) {
+            if (o.kind == ServerKind::Sybase)
+                text.remove(QChar(0x2019));
+            return {true, u'\'' + text + u'\''};
+        }
+        if (!value.isNull || o.defaultBlank || o.kind == ServerKind::DB2)
+            return {true, QStringLiteral("''")};
+        return {true, QStringLiteral("NULL")};
+    case Binary:
+    case LongBinary:
+    case Guid:
+        // Bytes as the server's binary literal; their text form would not be valid SQL.
+        if (!value.isNull && (!value.bytes.isEmpty() || value.text.isEmpty()))
+            return {true, binaryLiteral(value.bytes, o.kind)};
+        return {true, text};
+    default: return {true, text};
+    }
+}
+
+QString insertStatement(const QString& table, const QString& columnList, const QString& valueList)
+{
+    return QStringLiteral("INSERT INTO ") + table + u' ' + columnList + QStringLiteral(") VALUES ") + valueList + u')';
+}
+
+}  // namespace engine

@@ -1,0 +1,95 @@
+#pragma once
+#include "dataaccess/AccessDatabase.h"
+#include "dataaccess/ServerKind.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The SQL text of a table conversion, built by pure functions from the server kind, the option
+// values of the moment and plain values read from the Access database.
+namespace engine {
+
+// The option values a text depends on, read from the windows just before each use.
+struct TextOptions {
+    ServerKind kind = ServerKind::MSSQL;
+    bool linuxBox = false;        // main window's "Linux" box (Sybase)
+    bool fremdDsn = false;      // sibling data source (TIRAM, MEXOL, RUDEN)
+    bool default0 = false;      // Check_Default0
+    bool defaultBlank = false;  // Check_DefaultBlank
+};
+
+// Oracle and DB2 cannot take this column name as it is; every statement renames it alike.
+QString renameColumnForKind(const QString& text, ServerKind kind);
+
+// Column name in CREATE TABLE, without the separator.
+QString columnNameText(const QString& fieldName, const QString& tableName, ServerKind kind);
+// Column name in CREATE INDEX and INSERT (renamed on Oracle and DB2).
+QString indexFieldName(const QString& fieldName, ServerKind kind);
+QString insertColumnName(const QString& fieldName, ServerKind kind);
+
+// SQL type of an Access field. Types without an SQL counterpart (9, 13, 14, above 15) raise
+// rt::err::TypeMismatch naming the field and its type code.
+QString sqlType(const access::Field& field, const TextOptions& o);
+
+// The SQL text of a field's Access default; TZ puts text values in quotes. Empty when none.
+QString SQLDefault(const access::Field& Feld, bool TZ, const TextOptions& o);
+
+QString defaultClause(const access::Field& field, const TextOptions& o);
+// List3 is the key-field list: a field named there is NOT NULL.
+QString nullClause(const access::Field& field, ServerKind kind, const QStringList& List3);
+QString columnLine(const QString& separator, const QString& nameText, const QString& type,
+                   const QString& defaultClause, const QString& nullClause);
+
+// Adds item unless an entry equal to it ignoring case is there.
+void addUnique(QStringList& list, const QString& item);
+
+// Key fields of table T: primary index (or one named PrimaryKey), the relations' fields on the
+// primary side and the foreign fields of one-to-one relations, else the first unique index.
+QStringList keyFields(const access::TableDef& table, const QList<access::Relation>& relations);
+
+inline const QString kIdentityName = QStringLiteral("AutoWertIdentität");
+QString identityColumnLine(ServerKind kind);
+// Sybase and MySQL list the identity column among the key fields.
+bool identityJoinsKeyList(ServerKind kind);
+
+// Twelve digits: yyMMddhhmmss.
+QString timeStamp12(const QDateTime& t);
+QString oracleSequenceName(const QString& table, const QDateTime& t);
+QString oracleTriggerName(const QString& table);
+QStringList oracleTriggerDisplayLines(const QString& table);
+QString oracleTriggerStatement(const QString& table, const QString& sequenceName);
+
+// The constraint name before GetPrim ("prim" + first 26 / 14 characters of T).
+QString keyConstraintBaseName(const QString& table, ServerKind kind);
+// "CONSTRAINT ... PRIMARY KEY(" with the name as given (on MS SQL quoted).
+QString keyConstraintHead(const QString& constraintName, ServerKind kind);
+QString keyConstraint(const QString& constraintName, const QStringList& keyList, ServerKind kind);
+
+// Joins the lines of a statement as sent (the column rename applies on Oracle and DB2).
+QString joinTableStatement(const QStringList& lines, ServerKind kind);
+
+// An index statement's lines. counter is raised for the kinds that number their indexes;
+// now gives the Oracle time stamp.
+QStringList indexStatementLines(const QString& table, const access::Index& index, ServerKind kind,
+                                qint32& counter, const QDateTime& now);
+
+// Whether record number counter (from 1) belongs to this machine.
+bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);
+
+// Date texts of the data copy.
+QString dateValueText(int year, int month, int day, ServerKind kind);
+QString dateTimeValueText(int year, int month, int day, int hour, int minute, int second, ServerKind kind);
+
+// One field's part of an INSERT. include false: the field is left out of the statement.
+struct InsertValue {
+    bool include = false;
+    QString text;
+};
+// dateOfRecord: the record's "datum" value when field is a special time column, else null.
+InsertValue insertValue(const access::Field& field, const access::Value& value, const TextOptions& o,
+                        const access::Value* dateOfRecord = nullptr);
+
+QString insertStatement(const QString& table, const QString& columnList, const QString& valueList);
+
+}  // namespace engine
