@@ -12,7 +12,9 @@ namespace access {
 // Field type codes.
 namespace type {
 inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7,
-                     DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15;
+                     DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15,
+                     Decimal = 20;  // ACE files only; outside the codes the conversion knows
+
 }
 
 inline constexpr quint32 kSystemObjectBits = 0x80000002u;

@@ -1,0 +1,188 @@
+#include "dataaccess/mdb/AccessFile.h"
+
+#include "runtime/Cp1252.h"
+#include "runtime/RuntimeError.h"
+#include "dataaccess/mdb/ValueDecoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+#include <vector>
+
+namespace access::mdb {
+
+namespace {
+const QString kSource = QStringLiteral("DAO.Database");
+
+quint32 u32(const QByteArray& b, int off)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + off;
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+quint16 u16(const QByteArray& b, int off)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + off;
+    return quint16(p[0] | p[1] << 8);
+}
+quint32 u32(const char* d)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(d);
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+}  // namespace
+
+void throwFileNotFound(const QString& path)
+{
+    throw rt::RuntimeError(rt::err::AccessFileNotFound, kSource,
+                           QStringLiteral("Die Datei '%1' wurde nicht gefunden.").arg(path));
+}
+
+void throwCannotRead(const QString& path, const QString& reason)
+{
+    throw rt::RuntimeError(rt::err::AccessFileNotFound, kSource,
+                           QStringLiteral("Die Datei '%1' kann nicht geöffnet werden: %2").arg(path, reason));
+}
+
+void throwNotAnAccessFile(const QString& path)
+{
+    throw rt::RuntimeError(rt::err::AccessNotAnAccessFile, kSource,
+                           QStringLiteral("Nicht erkanntes Datenbankformat '%1': die Datei ist keine "
+                                          "Access-Datenbank.")
+                               .arg(path));
+}
+
+void throwDamaged(const QString& path, const QString& detail)
+{
+    throw rt::RuntimeError(rt::err::AccessDamaged, kSource,
+                           QStringLiteral("Die Datenbank '%1' ist beschädigt und kann nicht gelesen werden "
+                                          "(%2). Reparieren Sie sie mit Access oder nehmen Sie eine "
+                                          "Sicherungskopie.")
+                               .arg(path, detail));
+}
+
+AccessFile::AccessFile(const QString& path) : path_(path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        throwFileNotFound(path);
+    if (!info.isFile())
+        throwCannotRead(path, QStringLiteral("es ist keine Datei."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwCannotRead(path, file.errorString());
+
+    // The header page: 00 01 00 00 "Standard Jet DB" / "Standard ACE DB", the version at 0x14.
+    const QByteArray head = file.read(2048);
+    if (head.size() < 0x18 || u32(head, 0) != 0x100u ||
+        !(std::memcmp(head.constData() + 4, "Standard Jet DB", 15) == 0 ||
+          std::memcmp(head.constData() + 4, "Standard ACE DB", 15) == 0))
+        throwNotAnAccessFile(path);
+    const quint32 version = u32(head, 0x14);
+    if (version > MDB_VER_ACCDB_2019)
+        throwNotAnAccessFile(path);
+    jet3_ = version == MDB_VER_JET3;
+    pageSize_ = jet3_ ? 2048 : 4096;
+    const qint64 size = file.size();
+    pageCount_ = quint32(qMin<qint64>(size / pageSize_, 0x7FFFFFFF));
+    // Page 0 header, page 1 and the catalog's table definition on page 2 at the least.
+    if (pageCount_ < 3)
+        throwDamaged(path, QStringLiteral("die Datei ist zu kurz"));
+    file.close();
+
+    mdb_ = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    if (!mdb_)
+        throwCannotRead(path, QStringLiteral("sie ist nicht lesbar."));
+    if (mdb_->fmt->pg_size != pageSize_) {
+        mdb_close(mdb_);
+        mdb_ = nullptr;
+        throwDamaged(path, QStringLiteral("unerwartete Seitengröße"));
+    }
+}
+
+AccessFile::~AccessFile()
+{
+    if (mdb_)
+        mdb_close(mdb_);
+}
+
+QByteArray AccessFile::readPage(quint32 page) const
+{
+    if (!pageExists(page))
+        damaged(QStringLiteral("Verweis auf Seite %1 außerhalb der Datei").arg(page));
+    if (mdb_read_alt_pg(mdb_, page) != pageSize_)
+        damaged(QStringLiteral("Seite %1 nicht lesbar").arg(page));
+    return QByteArray(reinterpret_cast<const char*>(mdb_->alt_pg_buf), pageSize_);
+}
+
+bool AccessFile::rowBounds(const QByteArray& page, int row, int& start, int& end) const
+{
+    if (page.size() != pageSize_ || static_cast<unsigned char>(page[0]) != 0x01)
+        return false;
+    const int rco = mdb_->fmt->row_count_offset;
+    const int rows = u16(page, rco);
+    if (row < 0 || row >= rows || rco + 2 + 2 * rows > pageSize_)
+        return false;
+    const quint16 slot = u16(page, rco + 2 + 2 * row);
+    if (slot & 0xC000)   // deleted, or a pointer to the row's new place
+        return false;
+    start = slot & 0x1FFF;
+    end = row == 0 ? pageSize_ : (u16(page, rco + 2 * row) & 0x1FFF);
+    return start >= rco + 2 + 2 * rows && start <= end && end <= pageSize_;
+}
+
+QByteArray AccessFile::readLongValue(const char* field, int size) const
+{
+    if (size < 12)
+        damaged(QStringLiteral("Kopf eines Memo- oder OLE-Werts fehlt"));
+    const quint32 head = u32(field);
+    const quint32 length = head & 0x3FFFFFFF;
+    if (head & 0x80000000u) {   // stored in the row itself
+        return QByteArray(field + 12, int(qMin<quint32>(length, quint32(size - 12))));
+    }
+    // No value can be longer than the file that holds it.
+    if (qint64(length) > qint64(pageCount_) * pageSize_)
+        damaged(QStringLiteral("Länge eines Memo- oder OLE-Werts"));
+    quint32 pgRow = u32(field + 4);
+    QByteArray out;
+    if (head & 0x40000000u) {   // one row on one page
+        const QByteArray page = readPage(pgRow >> 8);
+        int s, e;
+        if (!rowBounds(page, int(pgRow & 0xFF), s, e))
+            damaged(QStringLiteral("Memo- oder OLE-Wert nicht auffindbar"));
+        out = page.mid(s, qMin<int>(e - s, int(length)));
+        return out;
+    }
+    if ((head & 0xC0000000u) != 0)
+        damaged(QStringLiteral("Art eines Memo- oder OLE-Werts"));
+    // A chain of rows, each starting with the page/row of the next one.
+    out.reserve(int(length));
+    // Every hop adds at least one byte, so the declared length bounds the walk.
+    while (quint32(out.size()) < length) {
+        if (pgRow == 0)
+            damaged(QStringLiteral("Kette eines Memo- oder OLE-Werts unterbrochen"));
+        const QByteArray page = readPage(pgRow >> 8);
+        int s, e;
+        if (!rowBounds(page, int(pgRow & 0xFF), s, e) || e - s <= 4)
+            damaged(QStringLiteral("Teil eines Memo- oder OLE-Werts nicht auffindbar"));
+        pgRow = u32(page, s);
+        out.append(page.constData() + s + 4, qMin<int>(e - s - 4, int(length - quint32(out.size()))));
+    }
+    return out;
+}
+
+QString AccessFile::decodeText(const char* data, int size) const
+{
+    if (size <= 0)
+        return QString();
+    if (!jet3_)
+        return jet4Text(data, size);
+    const guint16 cp = mdb_->f->code_page;
+    if (cp == 0 || cp == 1252)
+        return rt::fromCp1252(QByteArray::fromRawData(data, size));
+    // Other code pages: libmdb's converter knows the file's code page.
+    std::vector<char> buf(size_t(size) * 4 + 1);
+    const int n = mdb_unicode2ascii(mdb_, data, size_t(size), buf.data(), buf.size());
+    return QString::fromUtf8(buf.data(), qMax(0, n));
+}
+
+}  // namespace access::mdb

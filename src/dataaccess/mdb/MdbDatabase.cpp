@@ -1,0 +1,369 @@
+#include "dataaccess/AccessDatabase.h"
+
+#include "dataaccess/mdb/AccessFile.h"
+#include "dataaccess/mdb/QueryText.h"
+#include "dataaccess/mdb/RowCursor.h"
+#include "runtime/RuntimeError.h"
+
+#include <QHash>
+#include <QMap>
+#include <algorithm>
+
+namespace access {
+
+namespace {
+
+using mdb::AccessFile;
+using mdb::RowCursor;
+
+// MSysObjects Type values.
+constexpr int kLocalTable = 1, kOdbcLinkedTable = 4, kQuery = 5, kLinkedTable = 6;
+// TableDef.Attributes bits for linked tables and hidden objects.
+constexpr quint32 kAttachedTable = 0x40000000u, kAttachedOdbc = 0x20000000u, kHiddenObject = 0x1u;
+
+// Collections are ordered by name, ignoring case and accents, as Access lists them.
+QString sortKey(const QString& name)
+{
+    QString d = name.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(d.size());
+    for (QChar c : d)
+        if (c.category() != QChar::Mark_NonSpacing)
+            out += c.toCaseFolded();
+    return out;
+}
+
+template <typename T>
+void sortByName(QList<T>& list)
+{
+    std::stable_sort(list.begin(), list.end(), [](const T& a, const T& b) {
+        const QString ka = sortKey(a.name), kb = sortKey(b.name);
+        return ka != kb ? ka < kb : a.name < b.name;
+    });
+}
+
+class MdbRecordset : public Recordset {
+public:
+    MdbRecordset(std::shared_ptr<AccessFile> file, MdbCatalogEntry* entry, const QString& name)
+        : file_(std::move(file)), cursor_(std::make_unique<RowCursor>(*file_, entry, name)), name_(name)
+    {
+        values_.resize(cursor_->fields().size());
+        advance();
+        if (!eof_)
+            seen_ = 1;
+    }
+
+    long recordCount() const override { return seen_; }
+
+    void moveFirst() override
+    {
+        open();
+        cursor_->rewind();
+        position_ = -1;
+        advance();
+    }
+
+    void moveLast() override
+    {
+        open();
+        cursor_->rewind();
+        long count = 0;
+        eof_ = !cursor_->last(count);
+        position_ = count - 1;
+        seen_ = std::max(seen_, count);
+        decodeAll();
+    }
+
+    void moveNext() override
+    {
+        open();
+        if (eof_)
+            throw noCurrentRecord();
+        advance();
+    }
+
+    bool eof() const override { return eof_; }
+    int fieldCount() const override { return int(cursor_ ? cursor_->fields().size() : 0); }
+
+    const Field& field(int index) const override
+    {
+        if (!cursor_ || index < 0 || index >= cursor_->fields().size())
+            throw rt::RuntimeError(rt::err::AccessItemNotFound, QStringLiteral("DAO.Fields"),
+                                   QStringLiteral("Element in dieser Auflistung nicht gefunden."));
+        return cursor_->fields()[index];
+    }
+
+    const Value& value(int index) const override
+    {
+        field(index);
+        if (eof_)
+            throw noCurrentRecord();
+        return values_[index];
+    }
+
+    void close() override
+    {
+        cursor_.reset();
+        eof_ = true;
+    }
+
+private:
+    void open() const
+    {
+        if (!cursor_)
+            throw rt::RuntimeError(rt::err::InvalidCall, QStringLiteral("DAO.Recordset"),
+                                   QStringLiteral("Der Vorgang ist für ein geschlossenes Objekt nicht zulässig."));
+    }
+    static rt::RuntimeError noCurrentRecord()
+    {
+        return rt::RuntimeError(rt::err::AccessNoCurrentRecord, QStringLiteral("DAO.Recordset"),
+                                QStringLiteral("Kein aktueller Datensatz."));
+    }
+    void advance()
+    {
+        eof_ = !cursor_->next();
+        if (!eof_) {
+            ++position_;
+            seen_ = std::max(seen_, position_ + 1);
+        }
+        decodeAll();
+    }
+    void decodeAll()
+    {
+        if (eof_)
+            return;
+        for (int i = 0; i < values_.size(); ++i)
+            cursor_->decode(i, values_[i]);
+    }
+
+    std::shared_ptr<AccessFile> file_;
+    std::unique_ptr<RowCursor> cursor_;
+    QString name_;
+    QList<Value> values_;
+    bool eof_ = true;
+    long position_ = -1;
+    long seen_ = 0;
+};
+
+class MdbDatabase : public Database {
+public:
+    explicit MdbDatabase(const QString& path) : file_(std::make_shared<AccessFile>(path))
+    {
+        MdbHandle* mdb = file_->handle();
+        // The catalog is read once: libmdb rebuilds it (and frees every entry) when asked by name.
+        if (!mdb_read_catalog(mdb, MDB_ANY) || !mdb->catalog)
+            file_->damaged(QStringLiteral("Katalog nicht lesbar"));
+        for (guint i = 0; i < mdb->catalog->len; ++i) {
+            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+            if (e->object_type == MDB_TABLE)
+                tableEntries_.insert(qMakePair(QString::fromUtf8(e->object_name), quint32(e->table_pg)), e);
+        }
+        readObjects();
+        readRelations();
+        readQueries();
+    }
+
+    void setQueryTimeout(int seconds) override { queryTimeout_ = seconds; }
+    const QList<TableDef>& tableDefs() const override { return tables_; }
+
+    const TableDef& tableDef(const QString& name) const override
+    {
+        for (const TableDef& t : tables_)
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                return t;
+        throw rt::RuntimeError(rt::err::AccessItemNotFound, QStringLiteral("DAO.TableDefs"),
+                               QStringLiteral("Element in dieser Auflistung nicht gefunden: '%1'.").arg(name));
+    }
+
+    const QList<Relation>& relations() const override { return relations_; }
+    const QList<QueryDef>& queryDefs() const override { return queries_; }
+
+    std::unique_ptr<Recordset> openRecordset(const QString& tableName) override
+    {
+        for (int i = 0; i < tables_.size(); ++i) {
+            const TableDef& t = tables_[i];
+            if (t.name.compare(tableName, Qt::CaseInsensitive) != 0)
+                continue;
+            if (t.linked)
+                throw rt::RuntimeError(
+                    rt::err::AccessCannotOpenLinked, QStringLiteral("DAO.Database"),
+                    QStringLiteral("Die verknüpfte Tabelle '%1' kann nicht geöffnet werden: ihre Daten liegen "
+                                   "in einer anderen Datenbank (%2). Übernehmen Sie die Tabelle in die "
+                                   "Access-Datenbank oder öffnen Sie die verknüpfte Datenbank.")
+                        .arg(t.name, linkTargets_.value(t.name)));
+            return std::make_unique<MdbRecordset>(file_, entries_.value(t.name), t.name);
+        }
+        throw rt::RuntimeError(rt::err::AccessObjectNotFound, QStringLiteral("DAO.Database"),
+                               QStringLiteral("Die Tabelle oder Abfrage '%1' wurde nicht gefunden.").arg(tableName));
+    }
+
+private:
+    MdbCatalogEntry* systemTable(const QString& name) const
+    {
+        for (auto it = tableEntries_.begin(); it != tableEntries_.end(); ++it)
+            if (it.key().first == name && ((*it)->flags & 0x80000000u))
+                return *it;
+        return nullptr;
+    }
+
+    void readObjects()
+    {
+        MdbCatalogEntry* objects = systemTable(QStringLiteral("MSysObjects"));
+        if (!objects)
+            file_->damaged(QStringLiteral("Systemtabelle MSysObjects fehlt"));
+        RowCursor rows(*file_, objects, QStringLiteral("MSysObjects"));
+        const int cId = rows.columnIndex(QStringLiteral("Id")), cName = rows.columnIndex(QStringLiteral("Name")),
+                  cType = rows.columnIndex(QStringLiteral("Type")), cFlags = rows.columnIndex(QStringLiteral("Flags")),
+                  cDatabase = rows.columnIndex(QStringLiteral("Database")),
+                  cConnect = rows.columnIndex(QStringLiteral("Connect")),
+                  cForeign = rows.columnIndex(QStringLiteral("ForeignName"));
+        if (cId < 0 || cName < 0 || cType < 0 || cFlags < 0)
+            file_->damaged(QStringLiteral("Systemtabelle MSysObjects unvollständig"));
+        while (rows.next()) {
+            const int type = int(qint16(rows.integer(cType)));
+            const QString name = rows.text(cName);
+            const quint32 id = quint32(rows.integer(cId));
+            const quint32 flags = quint32(rows.integer(cFlags));
+            if (name.isEmpty())
+                continue;
+            if (type == kQuery) {
+                queryIds_.insert(id, {name, flags});
+                continue;
+            }
+            if (type != kLocalTable && type != kLinkedTable && type != kOdbcLinkedTable)
+                continue;
+            TableDef t;
+            t.name = name;
+            t.attributes = flags & ~0x7u;   // the low bits are Access's own; only the system bits pass
+            if (flags & 0x80000002u)
+                t.attributes |= 0x80000002u;
+            if (flags & 0x8u)
+                t.attributes |= kHiddenObject;
+            if (type == kLocalTable) {
+                MdbCatalogEntry* e = tableEntries_.value(qMakePair(name, id & 0xFFFFFF));
+                if (!e)
+                    file_->damaged(QStringLiteral("Katalogeintrag der Tabelle '%1'").arg(name));
+                entries_.insert(name, e);
+                describeTable(e, t);
+            } else {
+                t.linked = true;
+                t.attributes |= type == kLinkedTable ? kAttachedTable : kAttachedOdbc;
+                QString target = cDatabase >= 0 ? rows.text(cDatabase) : QString();
+                if (target.isEmpty() && cConnect >= 0)
+                    target = rows.text(cConnect);
+                const QString foreign = cForeign >= 0 ? rows.text(cForeign) : QString();
+                linkTargets_.insert(name, foreign.isEmpty() ? target : target + QStringLiteral(", Tabelle ") + foreign);
+            }
+            tables_.append(t);
+        }
+        sortByName(tables_);
+    }
+
+    void describeTable(MdbCatalogEntry* e, TableDef& t)
+    {
+        RowCursor rows(*file_, e, t.name);
+        t.fields = rows.fields();
+        QHash<int, QString> byNumber;
+        for (const mdb::ColumnLayout& c : rows.layout().columns)
+            byNumber.insert(c.number, c.name);
+        for (const mdb::IndexLayout& ix : rows.layout().indexes) {
+            if (ix.backReference)
+                continue;
+            Index out;
+            out.name = ix.name;
+            out.primary = ix.primary;
+            out.unique = ix.unique;
+            for (int n : ix.columnNumbers)
+                out.fields.append(byNumber.value(n));
+            t.indexes.append(out);
+        }
+        sortByName(t.indexes);
+    }
+
+    void readRelations()
+    {
+        MdbCatalogEntry* e = systemTable(QStringLiteral("MSysRelationships"));
+        if (!e)
+            return;   // a database without relationships may lack the table
+        RowCursor rows(*file_, e, QStringLiteral("MSysRelationships"));
+        const int cName = rows.columnIndex(QStringLiteral("szRelationship")),
+                  cGrbit = rows.columnIndex(QStringLiteral("grbit")),
+                  cIcol = rows.columnIndex(QStringLiteral("icolumn")),
+                  cObject = rows.columnIndex(QStringLiteral("szObject")),
+                  cColumn = rows.columnIndex(QStringLiteral("szColumn")),
+                  cRefObject = rows.columnIndex(QStringLiteral("szReferencedObject")),
+                  cRefColumn = rows.columnIndex(QStringLiteral("szReferencedColumn"));
+        if (cName < 0 || cGrbit < 0 || cIcol < 0 || cObject < 0 || cColumn < 0 || cRefObject < 0 || cRefColumn < 0)
+            file_->damaged(QStringLiteral("Systemtabelle MSysRelationships unvollständig"));
+        QMap<QString, QMap<qint64, RelationField>> fields;
+        QHash<QString, int> index;
+        while (rows.next()) {
+            const QString name = rows.text(cName);
+            if (!index.contains(name)) {
+                Relation r;
+                r.name = name;
+                r.table = rows.text(cRefObject);
+                r.foreignTable = rows.text(cObject);
+                r.attributes = qint32(rows.integer(cGrbit));
+                index.insert(name, relations_.size());
+                relations_.append(r);
+            }
+            fields[name].insert(rows.integer(cIcol), RelationField{rows.text(cRefColumn), rows.text(cColumn)});
+        }
+        for (Relation& r : relations_)
+            r.fields = fields.value(r.name).values();
+        sortByName(relations_);
+    }
+
+    void readQueries()
+    {
+        QHash<quint32, QList<mdb::QueryRow>> rowsById;
+        if (MdbCatalogEntry* e = systemTable(QStringLiteral("MSysQueries"))) {
+            RowCursor rows(*file_, e, QStringLiteral("MSysQueries"));
+            const int cId = rows.columnIndex(QStringLiteral("ObjectId")),
+                      cAttr = rows.columnIndex(QStringLiteral("Attribute")),
+                      cOrder = rows.columnIndex(QStringLiteral("Order")),
+                      cName1 = rows.columnIndex(QStringLiteral("Name1")),
+                      cName2 = rows.columnIndex(QStringLiteral("Name2")),
+                      cExpr = rows.columnIndex(QStringLiteral("Expression")),
+                      cFlag = rows.columnIndex(QStringLiteral("Flag"));
+            if (cId < 0 || cAttr < 0 || cOrder < 0 || cName1 < 0 || cName2 < 0 || cExpr < 0 || cFlag < 0)
+                file_->damaged(QStringLiteral("Systemtabelle MSysQueries unvollständig"));
+            while (rows.next()) {
+                mdb::QueryRow q;
+                q.attribute = int(rows.integer(cAttr));
+                const QByteArray order = rows.rawBytes(cOrder);
+                for (char c : order.left(4))
+                    q.order = q.order << 8 | quint8(c);
+                q.flag = int(rows.integer(cFlag));
+                q.name1 = rows.text(cName1);
+                q.name2 = rows.text(cName2);
+                q.expression = rows.text(cExpr);
+                rowsById[quint32(rows.integer(cId))].append(q);
+            }
+        }
+        for (auto it = queryIds_.begin(); it != queryIds_.end(); ++it) {
+            QueryDef q;
+            q.name = it->first;
+            q.sql = mdb::queryText(rowsById.value(it.key()), it->second);
+            queries_.append(q);
+        }
+        sortByName(queries_);
+    }
+
+    std::shared_ptr<AccessFile> file_;
+    QMap<QPair<QString, quint32>, MdbCatalogEntry*> tableEntries_;
+    QHash<QString, MdbCatalogEntry*> entries_;
+    QHash<QString, QString> linkTargets_;
+    QHash<quint32, QPair<QString, quint32>> queryIds_;
+    QList<TableDef> tables_;
+    QList<Relation> relations_;
+    QList<QueryDef> queries_;
+    int queryTimeout_ = 60;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> openDatabase(const QString& path) { return std::make_unique<MdbDatabase>(path); }
+
+}  // namespace access

@@ -1,0 +1,168 @@
+#include "dataaccess/mdb/ValueDecoder.h"
+
+#include "runtime/Strings.h"
+
+#include <QDate>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace access::mdb {
+
+namespace {
+
+// printf's %g gives the shortest form with the requested significant digits; the old run time
+// wrote the exponent as "E+07"/"E-05" and used the system's decimal separator.
+QString generalNumber(double v, int digits)
+{
+    if (v == 0)
+        return QStringLiteral("0");
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+    QString s = QString::fromLatin1(buf);
+    s.replace(u'e', u'E');
+    const QChar sep = rt::decimalSeparator();
+    if (sep != u'.')
+        s.replace(u'.', sep);
+    return s;
+}
+
+}  // namespace
+
+QString singleText(float v) { return generalNumber(double(v), 7); }
+
+QString doubleText(double v) { return generalNumber(v, 15); }
+
+QString currencyText(qint64 scaled)
+{
+    const bool negative = scaled < 0;
+    // Work in unsigned so that the most negative value does not overflow.
+    const quint64 magnitude = negative ? quint64(0) - quint64(scaled) : quint64(scaled);
+    QString s = QString::number(magnitude / 10000);
+    quint64 frac = magnitude % 10000;
+    if (frac != 0) {
+        QString f = QString::number(frac).rightJustified(4, u'0');
+        while (f.endsWith(u'0'))
+            f.chop(1);
+        s += rt::decimalSeparator() + f;
+    }
+    return negative ? QStringLiteral("-") + s : s;
+}
+
+QString decimalText(const QByteArray& raw, int scale)
+{
+    if (raw.size() < 17)
+        return QString();
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.constData());
+    // Four 32-bit little-endian words, the most significant first.
+    unsigned __int128 v = 0;
+    for (int w = 0; w < 4; ++w) {
+        const unsigned char* p = b + 1 + 4 * w;
+        const quint32 word = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+        v = (v << 32) | word;
+    }
+    QString digits;
+    do {
+        digits.prepend(QChar(u'0' + int(v % 10)));
+        v /= 10;
+    } while (v != 0);
+    scale = qBound(0, scale, 38);
+    if (scale > 0) {
+        if (digits.size() <= scale)
+            digits = QString(scale - digits.size() + 1, u'0') + digits;
+        QString intPart = digits.left(digits.size() - scale);
+        QString frac = digits.mid(digits.size() - scale);
+        while (frac.endsWith(u'0'))
+            frac.chop(1);
+        digits = frac.isEmpty() ? intPart : intPart + rt::decimalSeparator() + frac;
+    }
+    const bool negative = (b[0] & 0x80) != 0 && digits != QStringLiteral("0");
+    return negative ? QStringLiteral("-") + digits : digits;
+}
+
+bool decodeDate(double days, Value& out)
+{
+    // 0001-01-01 .. 9999-12-31 would be wider; Access itself accepts the years 100 to 9999.
+    constexpr double kMin = -657434.0;   // 0100-01-01
+    constexpr double kMax = 2958466.0;   // 10000-01-01 (exclusive)
+    if (!std::isfinite(days) || days < kMin || days >= kMax)
+        return false;
+    // The whole part counts days (also below zero); the fraction is the time of day in both
+    // directions, so -1.5 is 1899-12-29 12:00.
+    double whole = std::trunc(days);
+    qint64 secs = qint64(std::llround(std::fabs(days - whole) * 86400.0));
+    qint64 day = qint64(whole);
+    if (secs >= 86400) {   // rounding reached midnight: the next calendar day
+        secs -= 86400;
+        day += 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(day);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return false;
+    out.year = date.year();
+    out.month = date.month();
+    out.day = date.day();
+    out.hour = int(secs / 3600);
+    out.minute = int(secs / 60 % 60);
+    out.second = int(secs % 60);
+    const QString dateText = QStringLiteral("%1.%2.%3")
+                                 .arg(out.day, 2, 10, QChar(u'0'))
+                                 .arg(out.month, 2, 10, QChar(u'0'))
+                                 .arg(out.year, 4, 10, QChar(u'0'));
+    if (secs == 0)
+        out.text = dateText;
+    else
+        out.text = dateText + QStringLiteral(" %1:%2:%3")
+                                  .arg(out.hour, 2, 10, QChar(u'0'))
+                                  .arg(out.minute, 2, 10, QChar(u'0'))
+                                  .arg(out.second, 2, 10, QChar(u'0'));
+    return true;
+}
+
+QString guidText(const QByteArray& raw)
+{
+    if (raw.size() < 16)
+        return QString();
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.constData());
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
+                  b[15]);
+    return QString::fromLatin1(buf);
+}
+
+QString jet4Text(const char* data, int size)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(data);
+    if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        // Compressed: one byte per character (U+0000..U+00FF); a zero byte switches between the
+        // one-byte and the two-byte form.
+        QString out;
+        out.reserve(size);
+        bool compressed = true;
+        int i = 2;
+        while (i < size) {
+            if (b[i] == 0) {
+                compressed = !compressed;
+                ++i;
+                continue;
+            }
+            if (compressed) {
+                out += QChar(char16_t(b[i]));
+                ++i;
+            } else {
+                if (i + 1 >= size)
+                    break;
+                out += QChar(char16_t(b[i] | b[i + 1] << 8));
+                i += 2;
+            }
+        }
+        return out;
+    }
+    // Copied rather than cast: the bytes need not be aligned for char16_t.
+    QString out(size / 2, Qt::Uninitialized);
+    std::memcpy(out.data(), data, size_t(size / 2) * 2);
+    return out;
+}
+
+}  // namespace access::mdb

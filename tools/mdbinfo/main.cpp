@@ -1,0 +1,111 @@
+// mdbinfo: shows what the Access layer sees in a file, as JSON.
+//   mdbinfo FILE               tables, relations and queries
+//   mdbinfo FILE --rows TABLE  the table's rows as the record set gives them
+#include "dataaccess/AccessDatabase.h"
+#include "runtime/RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace {
+
+QJsonObject describeTable(const access::TableDef& t, long rowCount)
+{
+    QJsonArray fields;
+    for (const access::Field& f : t.fields)
+        fields.append(QJsonObject{{"name", f.name},
+                                  {"type", f.type},
+                                  {"size", f.size},
+                                  {"required", f.required},
+                                  {"default", f.defaultValue}});
+    QJsonArray indexes;
+    for (const access::Index& ix : t.indexes)
+        indexes.append(QJsonObject{{"name", ix.name},
+                                   {"primary", ix.primary},
+                                   {"unique", ix.unique},
+                                   {"fields", QJsonArray::fromStringList(ix.fields)}});
+    QJsonObject o{{"name", t.name},
+                  {"attributes", qint64(t.attributes)},
+                  {"linked", t.linked},
+                  {"fields", fields},
+                  {"indexes", indexes}};
+    o.insert("rowCount", t.linked ? QJsonValue() : QJsonValue(qint64(rowCount)));
+    return o;
+}
+
+QJsonDocument describeDatabase(access::Database& db)
+{
+    QJsonArray tables;
+    for (const access::TableDef& t : db.tableDefs()) {
+        long count = 0;
+        if (!t.linked) {
+            auto rs = db.openRecordset(t.name);
+            if (!rs->eof()) {
+                rs->moveLast();
+                count = rs->recordCount();
+            }
+        }
+        tables.append(describeTable(t, count));
+    }
+    QJsonArray relations;
+    for (const access::Relation& r : db.relations()) {
+        QJsonArray pairs;
+        for (const access::RelationField& f : r.fields)
+            pairs.append(QJsonObject{{"name", f.name}, {"foreignName", f.foreignName}});
+        relations.append(QJsonObject{{"name", r.name},
+                                     {"table", r.table},
+                                     {"foreignTable", r.foreignTable},
+                                     {"attributes", r.attributes},
+                                     {"fields", pairs}});
+    }
+    QJsonArray queries;
+    for (const access::QueryDef& q : db.queryDefs())
+        queries.append(QJsonObject{{"name", q.name}, {"sql", q.sql}});
+    return QJsonDocument(QJsonObject{{"tables", tables}, {"relations", relations}, {"queries", queries}});
+}
+
+QJsonDocument tableRows(access::Database& db, const QString& table)
+{
+    auto rs = db.openRecordset(table);
+    QJsonArray rows;
+    for (; !rs->eof(); rs->moveNext()) {
+        QJsonArray row;
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            const access::Value& v = rs->value(i);
+            if (v.isNull)
+                row.append(QJsonValue());
+            else if (!v.bytes.isEmpty() && v.text.isEmpty())
+                row.append(QString::fromLatin1(v.bytes.toHex()));   // binary: hexadecimal digits
+            else
+                row.append(v.text);
+        }
+        rows.append(row);
+    }
+    return QJsonDocument(rows);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const bool rows = args.size() == 3 && args[1] == QStringLiteral("--rows");
+    if (!(args.size() == 1 || rows)) {
+        std::fprintf(stderr, "usage: mdbinfo FILE [--rows TABLE]\n");
+        return 2;
+    }
+    try {
+        auto db = access::openDatabase(args[0]);
+        const QJsonDocument doc = rows ? tableRows(*db, args[2]) : describeDatabase(*db);
+        const QByteArray out = doc.toJson(QJsonDocument::Indented);
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+        return 0;
+    } catch (const rt::RuntimeError& e) {
+        std::fprintf(stderr, "mdbinfo: error %d: %s\n", e.number(), e.description().toUtf8().constData());
+        return 1;
+    }
+}
