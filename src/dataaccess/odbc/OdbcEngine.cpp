@@ -336,7 +336,16 @@ public:
     void execute(const QString& statement, int /*options*/) override
     {
         // Every statement is executed directly; the option only said so to the old library.
-        Handle stmt = newStatement(*conn_, *timeout_);
+        // One statement handle serves every execute: the data copy runs one per row.
+        if (!execStatement_ || execTimeout_ != *timeout_) {
+            execStatement_ = newStatement(*conn_, *timeout_);
+            execTimeout_ = *timeout_;
+        }
+        const Handle& stmt = execStatement_;
+        struct CloseCursor {
+            SQLHANDLE h;
+            ~CloseCursor() { SQLFreeStmt(h, SQL_CLOSE); }
+        } closeCursor{stmt.get()};
         const SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
         if (rc != SQL_NO_DATA)
             check(rc, stmt, "SQLExecDirect");
@@ -431,6 +440,8 @@ private:
     std::shared_ptr<ConnectionHandle> conn_;
     QString name_;
     std::shared_ptr<int> timeout_;  // shared with the catalogue's tables
+    Handle execStatement_;          // freed before conn_ lets the connection go
+    int execTimeout_ = 0;
     std::vector<std::shared_ptr<OdbcTable>> tables_;
     bool tablesLoaded_ = false;
 };
