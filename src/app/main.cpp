@@ -1,13 +1,82 @@
-#include <QApplication>
-#include <QMainWindow>
-
+#include "app/CommandLine.h"
+#include "app/ConsoleDialogService.h"
+#include "app/MDIForm_Main.h"
+#include "app/QtDialogService.h"
+#include "dataaccess/odbc/OdbcEngine.h"
 #include "Version.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <langinfo.h>
+#include <memory>
+
+namespace {
+const char* const kHelp =
+    "Dorvex %s - bringt eine SQL-Datenbank auf den Stand einer neuen ZABRIX-Version.\n"
+    "\n"
+    "Aufruf: dorvex [Schalter]\n"
+    "\n"
+    "  -ODBC:<Name>       ODBC-Datenquelle (Vorgabe ZABSQL)\n"
+    "  -user:<Name>       Benutzer der SQL-Datenbank (Vorgabe sa)\n"
+    "  -pass:<Kennwort>   Kennwort des Benutzers\n"
+    "  -MDBpfad:<Datei>   Pfad der Access-Datenbank\n"
+    "  -XDBpfad:<Datei>   Pfad des XDB-Dokuments\n"
+    "  -auto              unbeaufsichtigter Lauf: anmelden, konvertieren, abgleichen, Modul starten,\n"
+    "                     beenden (nur hinter einem anderen Schalter wirksam)\n"
+    "  -noerror           bestimmte Fehlermeldungen unterdrücken\n"
+    "  --help             diese Hilfe\n"
+    "\n"
+    "Werte mit Leerzeichen in Anführungszeichen setzen, z. B. -MDBpfad:\"/daten/ZAB neu.mdb\".\n"
+    "Groß- und Kleinschreibung der Schalter beachten.\n";
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(kHelp, dorvex::version::text);
+            return 0;
+        }
+    }
+    // Without a display Qt would abort; the program then runs on the offscreen platform and
+    // nobody can answer a dialog.
+    const bool display = hasDisplay();
+    if (!display)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Dorvex V") + QString::fromLatin1(dorvex::version::text));
-    w.show();
-    return app.exec();
+    // The SQLite ODBC driver has no wide functions; unixODBC converts through the character locale.
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    std::setlocale(LC_NUMERIC, "C");
+
+    QtDialogService qtDialogs;
+    ConsoleDialogService consoleDialogs;
+    setDialogService(display && QGuiApplication::platformName() != QLatin1String("offscreen")
+                         ? static_cast<DialogService*>(&qtDialogs)
+                         : static_cast<DialogService*>(&consoleDialogs));
+
+    // The arguments come without the quotes the user typed; the command line gets them back.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    MDIForm_Main window;
+    window.setEngineFactory([] { return sql::createOdbcEngine(); });
+    window.show();
+    window.Form_Load(joinArguments(arguments));
+    if (window.endRequested())
+        return window.exitCode();
+    const int status = app.exec();
+    setDialogService(nullptr);
+    return window.endRequested() ? window.exitCode() : status;
 }

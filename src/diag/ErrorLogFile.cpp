@@ -19,13 +19,15 @@ QString versionNumber()
 }
 }  // namespace
 
-bool Verzeichnis_Anlegen(const QString& pfad)
+QStringList folderLevels(const QString& pfad)
 {
-    if (pfad.isEmpty())
-        return false;
-    if (QFileInfo(pfad).isDir())
-        return true;
-    const QChar sep = QDir::separator();
+    // The levels are written with the separator the path itself uses ("\\" or "/").
+    QChar sep = QDir::separator();
+    for (QChar c : pfad)
+        if (isSeparator(c)) {
+            sep = c;
+            break;
+        }
     // A network path keeps its server part (\\server\ or //server/) as a prefix that is never
     // created; an absolute path keeps its root.
     QString prefix;
@@ -40,14 +42,25 @@ bool Verzeichnis_Anlegen(const QString& pfad)
         prefix = pfad.left(1);
         work = pfad.mid(1);
     }
+    QStringList levels;
     QString accumulated;
     for (const QString& part : work.split(QRegularExpression(QStringLiteral("[\\\\/]")))) {
         if (part.isEmpty())
             continue;
         accumulated += part + sep;
-        const QString level = prefix + accumulated;
-        if (!QFileInfo(level).isDir())
-            QDir().mkdir(level);
+        levels << prefix + accumulated;
+    }
+    return levels;
+}
+
+bool Verzeichnis_Anlegen(const QString& pfad)
+{
+    if (pfad.isEmpty())
+        return false;
+    if (!QFileInfo(pfad).isDir()) {
+        for (const QString& level : folderLevels(pfad))
+            if (!QFileInfo(level).isDir())
+                QDir().mkdir(level);
     }
     return QFileInfo(pfad).isDir();
 }

@@ -2,9 +2,11 @@
 #include "diag/Session.h"
 #include "Version.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 FehlerProtokoll::FehlerProtokoll()
@@ -13,29 +15,50 @@ FehlerProtokoll::FehlerProtokoll()
     setWindowTitle(QStringLiteral("Fehlerprotokoll"));
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    // The window shows the log; the text is kept here with its CR LF line ends.
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Command1 = new QPushButton(QStringLiteral("O.K."), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     lblVersion = new QLabel(QStringLiteral("Versionsinformation"), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Text1);
-    layout->addWidget(lblVersion);
-    layout->addWidget(Command1);
+    layout->addWidget(Text1, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lblVersion, 1);
+    bottom->addWidget(Command1);
+    layout->addLayout(bottom);
     connect(Command1, &QPushButton::clicked, this, &FehlerProtokoll::Command1_Click);
+    resize(520, 260);
+    Form_Load();
+}
+
+void FehlerProtokoll::Form_Load()
+{
     lblVersion->setText(QStringLiteral(" Version: %1.%2.%3")
                             .arg(dorvex::version::major)
                             .arg(dorvex::version::minor)
                             .arg(dorvex::version::revision));
 }
 
-void FehlerProtokoll::Clear() { Text1->setPlainText(QString()); }
+void FehlerProtokoll::Clear()
+{
+    m_text.clear();
+    Text1->clear();
+}
 
 void FehlerProtokoll::Add(const QString& s)
 {
-    Text1->setPlainText(Text1->toPlainText() + s + QStringLiteral("\r\n"));
+    m_text += s + QStringLiteral("\r\n");
+    // Appending only the new part keeps long logs cheap; the view shows plain line breaks.
+    QString shown = s;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    QTextCursor end(Text1->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(shown + u'\n');
+    Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
 }
-
-QString FehlerProtokoll::text() const { return Text1->toPlainText(); }
 
 void FehlerProtokoll::Command1_Click()
 {

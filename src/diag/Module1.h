@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // The shared routines of the program.
 
@@ -22,6 +23,9 @@ void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& 
 
 // Creates a folder level by level; true when it exists afterwards.
 bool Verzeichnis_Anlegen(const QString& pfad);
+// The folders Verzeichnis_Anlegen checks and creates, outermost first, each ending with a
+// separator. A network path's server part (\\server\) is never one of them.
+QStringList folderLevels(const QString& pfad);
 
 // Base64 of the text's Windows-1252 bytes.
 QString Base64_Kodieren(const QString& text);

@@ -16,6 +16,8 @@ struct OuterRun {
     qint64 lastShown;
 };
 
+// Times in seconds since midnight. lastShown is the elapsed time of the last text; a run starts
+// with the time of day there, as the time text was written, so the first step of a run shows it.
 struct ProgressState {
     qint64 start = 0;
     qint64 lastShown = 0;
@@ -51,13 +53,13 @@ void Fortschritt_Setzen(const qint32& i)
     mw.setProgressValue(float(i));
     if (i != 0) {
         const qint64 elapsed = secondsOfDay() - s.start;
-        if (elapsed != s.lastShown - s.start) {
+        if (elapsed != s.lastShown) {
             const double total = double(mw.progressMaximum()) / i * double(elapsed);
             const qint64 totalSeconds = qint64(std::llround(total));
             mw.setRemainingTimeText(QStringLiteral("Restzeit: ") + rt::durationText(totalSeconds - elapsed) +
                                     QStringLiteral(" / Gesamt: ") + rt::durationText(totalSeconds) +
                                     QStringLiteral(" / Vergangen: ") + rt::durationText(elapsed));
-            s.lastShown = s.start + elapsed;
+            s.lastShown = elapsed;
         }
         return;
     }

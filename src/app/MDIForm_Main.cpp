@@ -1,0 +1,578 @@
+#include "app/MDIForm_Main.h"
+#include "app/CommandLine.h"
+#include "diag/DialogService.h"
+#include "diag/FehlerProtokoll.h"
+#include "diag/Module1.h"
+#include "diag/SingleInstance.h"
+#include "diag/ZusatzInfo.h"
+#include "runtime/RuntimeError.h"
+#include "workbench/Form_Auto.h"
+#include "workbench/Konvertierung.h"
+#include "xdb/Abgleichen.h"
+#include "Version.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QThread>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+// QProgressBar counts in ints; the bar keeps the float value and maximum and shows their ratio.
+constexpr int kBarScale = 10000;
+
+template <class T>
+T& required(const std::shared_ptr<T>& p)
+{
+    if (!p)
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    return *p;
+}
+
+void named(QWidget* w, const char* name) { w->setObjectName(QString::fromLatin1(name)); }
+}  // namespace
+
+MDIForm_Main::MDIForm_Main()
+{
+    setObjectName(QStringLiteral("MDIForm_Main"));
+    setWindowTitle(QStringLiteral("Dorvex"));
+    m_baseCaption = windowTitle();
+    buildControls();
+    session().mainWindow = this;
+}
+
+MDIForm_Main::~MDIForm_Main()
+{
+    // The work windows live in the MDI area and die with it; their single instances become empty.
+    if (session().mainWindow == this)
+        session().mainWindow = nullptr;
+}
+
+void MDIForm_Main::buildControls()
+{
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    Picture1 = new QWidget(central);
+    named(Picture1, "Picture1");
+    auto* bar = new QVBoxLayout(Picture1);
+    bar->setContentsMargins(6, 4, 6, 4);
+    bar->setSpacing(4);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+
+    Command4 = new QPushButton(QStringLiteral("Schließen"), Picture1);
+    named(Command4, "Command4");
+    Option_DB2 = new QRadioButton(QStringLiteral("DB2"), Picture1);
+    named(Option_DB2, "Option_DB2");
+    Option_MySQL = new QRadioButton(QStringLiteral("MySQL"), Picture1);
+    named(Option_MySQL, "Option_MySQL");
+    Option_Sybase = new QRadioButton(QStringLiteral("Sybase"), Picture1);
+    named(Option_Sybase, "Option_Sybase");
+    Option_Oracle = new QRadioButton(QStringLiteral("Oracle"), Picture1);
+    named(Option_Oracle, "Option_Oracle");
+    Option_MSSQL = new QRadioButton(QStringLiteral("Microsoft SQL"), Picture1);
+    named(Option_MSSQL, "Option_MSSQL");
+    auto* group = new QButtonGroup(this);
+    for (QRadioButton* b : {Option_DB2, Option_MySQL, Option_Sybase, Option_Oracle, Option_MSSQL})
+        group->addButton(b);
+    Option_MSSQL->setChecked(true);
+    Check1 = new QCheckBox(QStringLiteral("Linux"), Picture1);
+    named(Check1, "Check1");
+    Label3 = new QLabel(QStringLiteral("ODBC:"), Picture1);
+    named(Label3, "Label3");
+    ODBC_Name = new QLineEdit(QStringLiteral("ZABSQL"), Picture1);
+    named(ODBC_Name, "ODBC_Name");
+    Label1 = new QLabel(QStringLiteral("User :"), Picture1);
+    named(Label1, "Label1");
+    Text_UID = new QLineEdit(QStringLiteral("sa"), Picture1);
+    named(Text_UID, "Text_UID");
+    Text_PW = new QLineEdit(Picture1);
+    named(Text_PW, "Text_PW");
+    Text_PW->setEchoMode(QLineEdit::Password);
+    // The system shows the password as "*".
+    Text_PW->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    Command3 = new QPushButton(QStringLiteral("SQL anmelden"), Picture1);
+    named(Command3, "Command3");
+    Command1 = new QPushButton(QStringLiteral("Access zu SQL"), Picture1);
+    named(Command1, "Command1");
+    Command1->setEnabled(false);
+    Command2 = new QPushButton(QStringLiteral("XDB verarbeiten"), Picture1);
+    named(Command2, "Command2");
+    Command2->setEnabled(false);
+    Image1 = new QLabel(Picture1);
+    named(Image1, "Image1");
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(24, 24));
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->setToolTip(QStringLiteral("Informationen"));
+    Label_Rest = new QLabel(Picture1);
+    named(Label_Rest, "Label_Rest");
+    ProgressBar1 = new QProgressBar(Picture1);
+    named(ProgressBar1, "ProgressBar1");
+    ProgressBar1->setRange(0, kBarScale);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    ODBC_Name->setMinimumWidth(120);
+    Text_UID->setMinimumWidth(80);
+    Text_PW->setMinimumWidth(80);
+    row->addWidget(Label3);
+    row->addWidget(ODBC_Name);
+    row->addWidget(Label1);
+    row->addWidget(Text_UID);
+    row->addWidget(Text_PW);
+    row->addWidget(Command3);
+    row->addSpacing(8);
+    for (QWidget* w : {static_cast<QWidget*>(Option_MSSQL), static_cast<QWidget*>(Option_MySQL),
+                       static_cast<QWidget*>(Option_Oracle), static_cast<QWidget*>(Option_Sybase),
+                       static_cast<QWidget*>(Option_DB2), static_cast<QWidget*>(Check1)})
+        row->addWidget(w);
+    row->addSpacing(8);
+    row->addWidget(Command1);
+    row->addWidget(Command2);
+    row->addStretch(1);
+    row->addWidget(Image1);
+    row->addWidget(Command4);
+    bar->addLayout(row);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(ProgressBar1, 1);
+    progressRow->addWidget(Label_Rest, 1);
+    bar->addLayout(progressRow);
+
+    // Only Microsoft SQL is offered in the window; the other kinds stay reachable from code.
+    Option_DB2->hide();
+    Option_MySQL->hide();
+    Option_Sybase->hide();
+    Option_Oracle->hide();
+    Check1->hide();
+
+    mdiArea = new QMdiArea(central);
+    named(mdiArea, "mdiArea");
+    outer->addWidget(Picture1);
+    outer->addWidget(mdiArea, 1);
+    setCentralWidget(central);
+    resize(1000, 700);
+
+    connect(Command1, &QPushButton::clicked, this, &MDIForm_Main::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &MDIForm_Main::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &MDIForm_Main::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &MDIForm_Main::Command4_Click);
+    connect(ODBC_Name, &QLineEdit::textChanged, this, &MDIForm_Main::ODBC_Name_Change);
+    // An option button's click handler also runs when the button is chosen from code.
+    auto onChosen = [this](QRadioButton* b, void (MDIForm_Main::*handler)()) {
+        connect(b, &QRadioButton::toggled, this, [this, handler](bool on) {
+            if (on)
+                (this->*handler)();
+        });
+    };
+    onChosen(Option_MSSQL, &MDIForm_Main::Option_MSSQL_Click);
+    onChosen(Option_MySQL, &MDIForm_Main::Option_MySQL_Click);
+    onChosen(Option_Oracle, &MDIForm_Main::Option_Oracle_Click);
+    onChosen(Option_Sybase, &MDIForm_Main::Option_Sybase_Click);
+    onChosen(Option_DB2, &MDIForm_Main::Option_DB2_Click);
+    for (QObject* o : {static_cast<QObject*>(ODBC_Name), static_cast<QObject*>(Text_UID),
+                       static_cast<QObject*>(Text_PW), static_cast<QObject*>(Image1)})
+        o->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void MDIForm_Main::setEngineFactory(std::function<std::unique_ptr<sql::Engine>()> factory)
+{
+    m_engineFactory = std::move(factory);
+}
+
+void MDIForm_Main::Form_Load(const QString& commandLine)
+{
+    Session& s = session();
+    m_baseCaption = QStringLiteral("Dorvex V%1.%2.%3")
+                        .arg(dorvex::version::major)
+                        .arg(dorvex::version::minor)
+                        .arg(dorvex::version::revision);
+    setWindowTitle(m_baseCaption);
+    s.AbfrageTimeout = 120;
+    applyCommandLine(commandLine);
+
+    if (s.UmgebungenAngelegt) {
+        // A second pass through the start-up: the environments exist already.
+        Programm_Beenden(0);
+        return;
+    }
+    const bool started =
+        runStartupStep([&] {
+            if (!s.engine) {
+                if (!m_engineFactory)
+                    throw rt::runtimeFailure(rt::err::ObjectNotSet);
+                s.engine = m_engineFactory();
+                if (!s.engine)
+                    throw rt::runtimeFailure(rt::err::ObjectNotSet);
+            }
+        }) &&
+        runStartupStep([&] {
+            s.Umgebung1 = s.engine->createEnvironment(QString::number(m_retryCounter) + QStringLiteral("Dorvex"),
+                                                      QString(), QString());
+        }) &&
+        runStartupStep([&] {
+            s.Umgebung2 = s.engine->createEnvironment(QString::number(m_retryCounter) + QStringLiteral("Dorvex"),
+                                                      QString(), QString());
+        }) &&
+        runStartupStep([&] { required(s.Umgebung2).setCursorDriver(sql::kCursorDriverNone); }) &&
+        runStartupStep([&] {
+            s.UmgebungenAngelegt = true;
+            SingleInstance<Form_Auto>::get();
+            SingleInstance<FehlerProtokoll>::get();
+        }) &&
+        runStartupStep([&] { ODBC_Name->setFocus(); });
+    if (!started)
+        return;
+    if (s.AutoLauf)
+        Autolauf();
+}
+
+void MDIForm_Main::applyCommandLine(const QString& commandLine)
+{
+    Session& s = session();
+    const CommandLineValues v = parseCommandLine(commandLine);
+    if (v.AutoLauf)
+        s.AutoLauf = true;
+    if (v.OhneFehlermeldung) {
+        s.OhneFehlermeldung = true;
+        m_baseCaption += QStringLiteral(" (no error)");
+        setWindowTitle(m_baseCaption);
+    }
+    if (v.odbcBox) {
+        s.ParamODBC = v.ParamODBC;
+        ODBCAusBefehlszeile = true;
+        ODBC_Name->setText(*v.odbcBox);
+        ODBCAusBefehlszeile = false;
+    }
+    if (v.userBox) {
+        s.ParamBenutzer = v.ParamBenutzer;
+        Text_UID->setText(*v.userBox);
+    }
+    if (v.passwordBox) {
+        s.ParamPasswort = v.ParamPasswort;
+        Text_PW->setText(*v.passwordBox);
+    }
+    if (!v.ParamMDBPfad.isEmpty())
+        s.ParamMDBPfad = v.ParamMDBPfad;
+    if (!v.ParamXDBPfad.isEmpty())
+        s.ParamXDBPfad = v.ParamXDBPfad;
+}
+
+bool MDIForm_Main::runStartupStep(const std::function<void()>& step)
+{
+    for (;;) {
+        try {
+            step();
+            return true;
+        } catch (const rt::RuntimeError& e) {
+            if (++m_retryCounter < kStartupAttempts)
+                continue;
+            Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("MDIForm_Main"),
+                                  QStringLiteral("Form_Load"), QString(), QString());
+            dialogs().message(QStringLiteral("Der Programmstart ist nach %1 Versuchen gescheitert: %2\r\n"
+                                             "Das Programm wird beendet.")
+                                  .arg(kStartupAttempts)
+                                  .arg(e.description()),
+                              QString(), DialogService::Icon::Critical);
+            Programm_Beenden(1);
+            return false;
+        }
+    }
+}
+
+void MDIForm_Main::Programm_Beenden(int exitCode)
+{
+    m_endRequested = true;
+    m_exitCode = exitCode;
+    // Before the event loop runs there is nothing to stop; main() looks at endRequested().
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(exitCode);
+}
+
+void MDIForm_Main::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Programm_Beenden(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Login panel
+
+void MDIForm_Main::Command3_Click()
+{
+    if (!Command3->isEnabled())
+        return;
+    ODBC_Name_Change();
+    Session& s = session();
+    bool ok = true;
+    // Every statement of the login is attempted; a failure marks the login as failed and the
+    // next statement follows.
+    auto attempt = [&](const std::function<void()>& statement) {
+        try {
+            statement();
+        } catch (const std::exception&) {
+            s.FehlerAufgetreten = true;
+            ok = false;
+        }
+    };
+    attempt([&] { required(s.Umgebung1).setUserName(Text_UID->text()); });
+    attempt([&] { required(s.Umgebung1).setPassword(Text_PW->text()); });
+    attempt([&] {
+        // A connection to an earlier data source is not kept beside a failed new login.
+        s.Verbindung1.reset();
+        s.Verbindung1 = required(s.Umgebung1).openConnection(ODBC_Name->text());
+    });
+    if (ok)
+        attempt([&] { required(s.Verbindung1).setQueryTimeout(s.AbfrageTimeout); });
+    if (ok)
+        attempt([&] {
+            const QString reported = required(s.Verbindung1).name();
+            // Showing the reported name is no change of data source: the login stands.
+            m_settingReportedName = true;
+            ODBC_Name->setText(reported);
+            m_settingReportedName = false;
+        });
+    attempt([&] { required(s.Umgebung2).setUserName(Text_UID->text()); });
+    attempt([&] { required(s.Umgebung2).setPassword(Text_PW->text()); });
+    attempt([&] {
+        s.Verbindung2.reset();
+        s.Verbindung2 = required(s.Umgebung2).openConnection(ODBC_Name->text());
+    });
+    attempt([&] { required(s.Verbindung2).setQueryTimeout(s.AbfrageTimeout); });
+    if (ok) {
+        Command1->setEnabled(true);
+        Command2->setEnabled(true);
+    } else {
+        s.FehlerAufgetreten = true;
+        dialogs().message(QStringLiteral("ODBC-Datenquelle '") + ODBC_Name->text() +
+                          QStringLiteral("' nicht gefunden!"));
+    }
+}
+
+void MDIForm_Main::ODBC_Name_Change()
+{
+    if (ODBCAusBefehlszeile || m_settingReportedName)
+        return;
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
+    SingleInstance<Konvertierung>::unload();
+    SingleInstance<Abgleichen>::unload();
+    QCoreApplication::processEvents();
+    ODBC_Name->setFocus();
+}
+
+void MDIForm_Main::ODBC_Name_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii == 13) {
+        Command3_Click();
+        KeyAscii = 0;
+    }
+}
+
+void MDIForm_Main::Text_UID_KeyPress(int& KeyAscii) { ODBC_Name_KeyPress(KeyAscii); }
+void MDIForm_Main::Text_PW_KeyPress(int& KeyAscii) { ODBC_Name_KeyPress(KeyAscii); }
+
+void MDIForm_Main::Command1_Click()
+{
+    Konvertierung& k = SingleInstance<Konvertierung>::get();
+    k.show();
+    bringToFront(&k);
+}
+
+void MDIForm_Main::Command2_Click()
+{
+    Abgleichen& a = SingleInstance<Abgleichen>::get();
+    a.show();
+    bringToFront(&a);
+}
+
+void MDIForm_Main::Command4_Click() { Programm_Beenden(0); }
+
+void MDIForm_Main::hideLinuxBox()
+{
+    Check1->setChecked(false);
+    Check1->hide();
+}
+
+void MDIForm_Main::Option_MSSQL_Click() { hideLinuxBox(); }
+void MDIForm_Main::Option_MySQL_Click() { hideLinuxBox(); }
+void MDIForm_Main::Option_Oracle_Click() { hideLinuxBox(); }
+void MDIForm_Main::Option_Sybase_Click() { Check1->show(); }
+void MDIForm_Main::Option_DB2_Click() {}
+
+QString MDIForm_Main::informationText()
+{
+    const QStringList lines{
+        QStringLiteral("Dorvex"),
+        QString(),
+        QStringLiteral("Mit diesem Programm wird eine SQL-Datenbank auf Vordermann gebracht."),
+        QStringLiteral("Dies geschieht mit einer MS-ACCESS-Datenbank und einem XDB-Dokument."),
+        QStringLiteral("Merke :"),
+        QStringLiteral("In der Regel wird dieses Programm benutzt, wenn Sie unser Programm ZABRIX updaten wollen."),
+        QStringLiteral("In der Programmierung kamen neue Datenbanktabellen dazu. Gleichfalls wurden in bestehenden "
+                       "Tabellen neue Felder hinzugefügt."),
+        QStringLiteral("Bevor Sie nun die neuen Programme (xxxx.exe) einsetzen, muß die SQL-Datenbank auf "
+                       "Vordermann gebracht werden."),
+    };
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void MDIForm_Main::Image1_Click() { ZusatzInfo::Anzeigen(informationText()); }
+
+bool MDIForm_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        (watched == ODBC_Name || watched == Text_UID || watched == Text_PW)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            int KeyAscii = 13;
+            if (watched == ODBC_Name)
+                ODBC_Name_KeyPress(KeyAscii);
+            else if (watched == Text_UID)
+                Text_UID_KeyPress(KeyAscii);
+            else
+                Text_PW_KeyPress(KeyAscii);
+            if (KeyAscii == 0)
+                return true;  // swallowed
+        }
+    }
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+        Image1_Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the other windows and the shared routines read and drive
+
+ServerKind MDIForm_Main::serverKind() const
+{
+    if (Option_MySQL->isChecked())
+        return ServerKind::MySQL;
+    if (Option_Oracle->isChecked())
+        return ServerKind::Oracle;
+    if (Option_Sybase->isChecked())
+        return ServerKind::Sybase;
+    if (Option_DB2->isChecked())
+        return ServerKind::DB2;
+    return ServerKind::MSSQL;
+}
+
+bool MDIForm_Main::linuxChecked() const { return Check1->isChecked(); }
+
+QString MDIForm_Main::odbcName() const { return ODBC_Name->text(); }
+
+void MDIForm_Main::setWorkControlsEnabled(bool enabled)
+{
+    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
+                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
+                       static_cast<QWidget*>(ODBC_Name), static_cast<QWidget*>(Text_UID),
+                       static_cast<QWidget*>(Text_PW)})
+        w->setEnabled(enabled);
+}
+
+void MDIForm_Main::setProgressValue(float v)
+{
+    m_progressValue = v;
+    updateProgressBar();
+}
+
+void MDIForm_Main::setProgressMaximum(float m)
+{
+    m_progressMaximum = m;
+    updateProgressBar();
+}
+
+void MDIForm_Main::updateProgressBar()
+{
+    int shown = 0;
+    if (m_progressMaximum > 0) {
+        const double ratio = std::clamp(double(m_progressValue) / double(m_progressMaximum), 0.0, 1.0);
+        shown = int(std::lround(ratio * kBarScale));
+    }
+    ProgressBar1->setValue(shown);
+}
+
+void MDIForm_Main::setRemainingTimeText(const QString& text)
+{
+    Label_Rest->setText(text);
+    Label_Rest->repaint();
+}
+
+QMdiSubWindow* MDIForm_Main::subWindowOf(QWidget* w) const
+{
+    if (!w)
+        return nullptr;
+    for (QMdiSubWindow* sub : mdiArea->subWindowList())
+        if (sub->widget() == w)
+            return sub;
+    return nullptr;
+}
+
+void MDIForm_Main::adoptChildWindow(QWidget* w)
+{
+    if (subWindowOf(w))
+        return;
+    QMdiSubWindow* sub = mdiArea->addSubWindow(w);
+    sub->setObjectName(w->objectName() + QStringLiteral("_Fenster"));
+    w->show();
+    sub->show();
+}
+
+void MDIForm_Main::releaseChildWindow(QWidget* w)
+{
+    QMdiSubWindow* sub = subWindowOf(w);
+    if (!sub)
+        return;
+    // Detach the window first so that deleting the frame does not delete it twice.
+    sub->setWidget(nullptr);
+    w->setParent(nullptr);
+    mdiArea->removeSubWindow(sub);
+    sub->hide();
+    // The frame may be inside one of its own event handlers (closing by its title bar).
+    sub->deleteLater();
+}
+
+void MDIForm_Main::sendToBack(QWidget* w)
+{
+    QMdiSubWindow* sub = subWindowOf(w);
+    if (!sub)
+        return;
+    sub->lower();
+    // Another window becomes the active one, the top-most of the rest.
+    const QList<QMdiSubWindow*> order = mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        if (*it != sub && (*it)->isVisible()) {
+            mdiArea->setActiveSubWindow(*it);
+            break;
+        }
+    }
+}
+
+void MDIForm_Main::bringToFront(QWidget* w)
+{
+    QMdiSubWindow* sub = subWindowOf(w);
+    if (!sub)
+        return;
+    sub->show();
+    sub->raise();
+    mdiArea->setActiveSubWindow(sub);
+}

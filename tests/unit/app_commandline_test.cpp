@@ -1,0 +1,118 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLine, EmptyLineReadsNothing)
+{
+    const CommandLineValues v = parseCommandLine(QString());
+    EXPECT_FALSE(v.AutoLauf);
+    EXPECT_FALSE(v.OhneFehlermeldung);
+    EXPECT_FALSE(v.odbcBox.has_value());
+    EXPECT_FALSE(v.userBox.has_value());
+    EXPECT_FALSE(v.passwordBox.has_value());
+    EXPECT_TRUE(v.ParamODBC.isEmpty());
+    EXPECT_TRUE(v.ParamMDBPfad.isEmpty());
+}
+
+TEST(CommandLine, AllSwitchesWithExactCase)
+{
+    const CommandLineValues v =
+        parseCommandLine(QStringLiteral("-ODBC:ZAB2 -user:admin -pass:geheim -MDBpfad:/d/a.mdb -XDBpfad:/d/z.xdb"));
+    EXPECT_EQ(v.ParamODBC, QStringLiteral("ZAB2"));
+    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB2"));
+    EXPECT_EQ(v.ParamBenutzer, QStringLiteral("admin"));
+    EXPECT_EQ(*v.userBox, QStringLiteral("admin"));
+    EXPECT_EQ(v.ParamPasswort, QStringLiteral("geheim"));
+    EXPECT_EQ(*v.passwordBox, QStringLiteral("geheim"));
+    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/d/a.mdb"));
+    EXPECT_EQ(v.ParamXDBPfad, QStringLiteral("/d/z.xdb"));
+    EXPECT_FALSE(v.AutoLauf);
+
+    // Keys differing in case are not switches.
+    const CommandLineValues w = parseCommandLine(QStringLiteral("-odbc:X -USER:y -mdbpfad:/z"));
+    EXPECT_FALSE(w.odbcBox.has_value());
+    EXPECT_FALSE(w.userBox.has_value());
+    EXPECT_TRUE(w.ParamMDBPfad.isEmpty());
+}
+
+TEST(CommandLine, QuotedDataSourceKeepsQuotesInParamButNotInBox)
+{
+    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:\"ZAB SQL\" -user:\" sa \""));
+    EXPECT_EQ(v.ParamODBC, QStringLiteral("\"ZAB SQL\""));
+    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB SQL"));
+    EXPECT_EQ(v.ParamBenutzer, QStringLiteral("\" sa \""));
+    EXPECT_EQ(*v.userBox, QStringLiteral("sa"));  // unquoted, then trimmed
+}
+
+TEST(CommandLine, QuotedPathWithBlankDashIsJoinedAgain)
+{
+    const QString line = QStringLiteral("-ODBC:ZAB -MDBpfad:\"/a b/c -d.mdb\" -user:x");
+    const QStringList pieces = commandLinePieces(line);
+    // The joined piece, and the second half still looked at (and ignored) on its own.
+    ASSERT_EQ(pieces.size(), 4);
+    EXPECT_EQ(pieces[1], QStringLiteral("MDBpfad:\"/a b/c -d.mdb\""));
+    EXPECT_EQ(pieces[2], QStringLiteral("d.mdb\""));
+    const CommandLineValues v = parseCommandLine(line);
+    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/a b/c -d.mdb"));
+    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB"));
+    EXPECT_EQ(*v.userBox, QStringLiteral("x"));
+}
+
+TEST(CommandLine, OnlyOneFollowingPieceIsJoined)
+{
+    // Two " -" inside the quotes: the value stays cut, with its unmatched quote.
+    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:Z -MDBpfad:\"/a -b -c.mdb\""));
+    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("\"/a"));
+}
+
+TEST(CommandLine, AutoNeedsSomethingBeforeIt)
+{
+    EXPECT_FALSE(parseCommandLine(QStringLiteral("-auto")).AutoLauf);
+    EXPECT_FALSE(parseCommandLine(QStringLiteral("-auto -ODBC:ZAB")).AutoLauf);
+    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:ZAB -auto"));
+    EXPECT_TRUE(v.AutoLauf);
+    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB"));
+}
+
+TEST(CommandLine, NoErrorAnywhereEvenInsideAValue)
+{
+    EXPECT_TRUE(parseCommandLine(QStringLiteral("-noerror")).OhneFehlermeldung);
+    const CommandLineValues v = parseCommandLine(QStringLiteral("-MDBpfad:/x/y-noerror.mdb"));
+    EXPECT_TRUE(v.OhneFehlermeldung);
+    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/x/y-noerror.mdb"));
+    EXPECT_FALSE(parseCommandLine(QStringLiteral("-NOERROR")).OhneFehlermeldung);
+}
+
+TEST(CommandLine, PiecesWithoutColonOrUnknownKeysAreIgnored)
+{
+    const CommandLineValues v = parseCommandLine(QStringLiteral("hallo -foo:bar -ODBC -user:u:v"));
+    EXPECT_FALSE(v.odbcBox.has_value());
+    EXPECT_EQ(*v.userBox, QStringLiteral("u:v"));  // value runs from the first colon
+}
+
+TEST(CommandLine, UnmatchedQuoteStaysInTheValue)
+{
+    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:\"ZAB"));
+    EXPECT_EQ(v.ParamODBC, QStringLiteral("\"ZAB"));
+    EXPECT_EQ(*v.odbcBox, QStringLiteral("\"ZAB"));
+}
+
+TEST(CommandLine, ArgumentsFromTheShellGetTheirQuotesBack)
+{
+    // The shell removed the quotes of -MDBpfad:"/a b/c -d.mdb".
+    const QString line = joinArguments({QStringLiteral("-ODBC:ZAB"), QStringLiteral("-MDBpfad:/a b/c -d.mdb"),
+                                        QStringLiteral("-auto")});
+    EXPECT_EQ(line, QStringLiteral("-ODBC:ZAB -MDBpfad:\"/a b/c -d.mdb\" -auto"));
+    const CommandLineValues v = parseCommandLine(line);
+    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/a b/c -d.mdb"));
+    EXPECT_TRUE(v.AutoLauf);
+    // An argument that still holds quotes is taken as it is; one without a key is quoted whole.
+    EXPECT_EQ(joinArguments({QStringLiteral("-ODBC:\"A B\""), QStringLiteral("x y")}),
+              QStringLiteral("-ODBC:\"A B\" \"x y\""));
+    EXPECT_EQ(parseCommandLine(joinArguments({QStringLiteral("-ODBC:My DSN")})).ParamODBC,
+              QStringLiteral("\"My DSN\""));
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "app/ConsoleDialogService.h"
+#include "app/QtDialogService.h"
+#include "common/Fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString readStream(std::FILE* f)
+{
+    std::fflush(f);
+    std::rewind(f);
+    QByteArray bytes;
+    char buf[512];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, qsizetype(n));
+    return QString::fromUtf8(bytes);
+}
+
+TEST(FileFilter, OldFilterBecomesQtFilterInBothCases)
+{
+    EXPECT_EQ(translateFileFilter(QStringLiteral("Access|*.MDB")), QStringLiteral("Access (*.MDB *.mdb)"));
+    EXPECT_EQ(translateFileFilter(QStringLiteral("XDB-Dokument|*.xdb|Alle Dateien|*.*")),
+              QStringLiteral("XDB-Dokument (*.xdb *.XDB);;Alle Dateien (*)"));
+    EXPECT_EQ(translateFileFilter(QStringLiteral("Datenbanken|*.mdb;*.accdb")),
+              QStringLiteral("Datenbanken (*.mdb *.MDB *.accdb *.ACCDB)"));
+    EXPECT_EQ(translateFileFilter(QString()), QString());
+}
+
+TEST(DialogTitle, EmptyTitleIsTheProgramsTitle)
+{
+    EXPECT_EQ(dialogTitle(QString()), QStringLiteral("Dorvex"));
+    EXPECT_EQ(dialogTitle(QStringLiteral("Sicherheitsabfrage")), QStringLiteral("Sicherheitsabfrage"));
+}
+
+TEST(ConsoleDialogs, MessagesGoToTheStreamAndQuestionsTakeTheHarmlessAnswer)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    ConsoleDialogService console(out);
+    console.message(QStringLiteral("ODBC-Datenquelle 'X' nicht gefunden!"));
+    EXPECT_FALSE(console.askYesNo(QStringLiteral("Wollen Sie wirklich alle Tabellen pumpen ?"),
+                                  QStringLiteral("Sicherheitsabfrage"), false));
+    EXPECT_TRUE(console.askYesNo(QStringLiteral("LETZTE WARNUNG! Wollen Sie den Vorgang abbrechen ?"),
+                                 QStringLiteral("Sicherheitsabfrage"), true));
+    EXPECT_EQ(console.openFile(QStringLiteral("/daten/a.mdb"), QStringLiteral("Access|*.MDB")),
+              QStringLiteral("/daten/a.mdb"));
+    const QString text = readStream(out);
+    std::fclose(out);
+    EXPECT_TRUE(text.contains(QStringLiteral("Dorvex: ODBC-Datenquelle 'X' nicht gefunden!\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Sicherheitsabfrage: Wollen Sie wirklich alle Tabellen pumpen ? -> Nein")));
+    EXPECT_TRUE(text.contains(QStringLiteral("abbrechen ? -> Ja")));
+}
+
+bool isPdfWithContent(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    return bytes.startsWith("%PDF") && bytes.size() > 1000;
+}
+
+TEST(Printing, WithoutPrinterLinesAndWindowsBecomePdfFiles)
+{
+    const QString folder = testsupport::tempFolder() + QStringLiteral("/Druck");
+    QtDialogService qt;
+    qt.setAlwaysPdf(true);
+    qt.setPdfFolder(folder);
+    QStringList lines;
+    for (int i = 0; i < 150; ++i)  // more than a page
+        lines << QStringLiteral("Tabelle %1 mit Umlauten äöü").arg(i);
+    qt.printLines(lines);
+    const QString first = qt.lastPdfFile();
+    EXPECT_TRUE(first.startsWith(folder));
+    EXPECT_TRUE(isPdfWithContent(first));
+    QLabel label(QStringLiteral("Fenster"));
+    label.resize(200, 50);
+    qt.printWidget(&label);
+    EXPECT_NE(qt.lastPdfFile(), first);  // a new file, the earlier one kept
+    EXPECT_TRUE(isPdfWithContent(qt.lastPdfFile()));
+
+    std::FILE* out = std::tmpfile();
+    ConsoleDialogService console(out);
+    console.setPdfFolder(folder);
+    console.printLines({QStringLiteral("eine Zeile")});
+    const QString text = readStream(out);
+    std::fclose(out);
+    EXPECT_TRUE(text.contains(QStringLiteral("Ausdruck gespeichert: ") + folder));
+    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), 3);
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "common/FakeMainWindow.h"
+#include "diag/Module1.h"
+#include "runtime/Platform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Progress : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mw.value = 0;
+        mw.maximum = 100;
+        clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0));
+        rt::setClock([this] { return clock; });
+    }
+    void TearDown() override { rt::setClock({}); }
+    void at(int secondsAfterTen) { clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0)).addSecs(secondsAfterTen); }
+
+    testsupport::FakeMainWindow mw;
+    QDateTime clock;
+};
+
+TEST_F(Progress, StartWithZeroMakesTheCallersVariableOne)
+{
+    qint32 n = 0;
+    Fortschritt_Start(n);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(mw.maximum, 1.0f);
+    EXPECT_EQ(mw.value, 0.0f);
+    Fortschritt_Setzen(0);
+}
+
+TEST_F(Progress, TimeTextAtAQuarterAndOncePerSecond)
+{
+    qint32 n = 100;
+    Fortschritt_Start(n);
+    at(30);
+    Fortschritt_Setzen(25);
+    EXPECT_EQ(mw.value, 25.0f);
+    ASSERT_FALSE(mw.remainingTexts.isEmpty());
+    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:01:30 / Gesamt: 00:02:00 / Vergangen: 00:00:30"));
+    const qsizetype shown = mw.remainingTexts.size();
+    Fortschritt_Setzen(26);  // same second: the bar moves, the text stays
+    EXPECT_EQ(mw.value, 26.0f);
+    EXPECT_EQ(mw.remainingTexts.size(), shown);
+    at(31);
+    Fortschritt_Setzen(31);
+    EXPECT_EQ(mw.remainingTexts.size(), shown + 1);
+    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:01:09 / Gesamt: 00:01:40 / Vergangen: 00:00:31"));
+    Fortschritt_Setzen(0);
+    EXPECT_EQ(mw.remainingTexts.last(), QString());
+    EXPECT_EQ(mw.value, 0.0f);
+    EXPECT_EQ(mw.maximum, 100.0f);  // nothing saved: the maximum stays
+}
+
+TEST_F(Progress, NestedRunRestoresTheOuterMaximumAndStartTime)
+{
+    qint32 outer = 100;
+    Fortschritt_Start(outer);          // 10:00:00
+    at(10);
+    Fortschritt_Setzen(50);
+    at(20);
+    qint32 inner = 10;
+    Fortschritt_Start(inner);          // 10:00:20, the outer run is active
+    EXPECT_EQ(mw.maximum, 10.0f);
+    EXPECT_EQ(mw.value, 0.0f);
+    at(25);
+    Fortschritt_Setzen(5);
+    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:00:05 / Gesamt: 00:00:10 / Vergangen: 00:00:05"));
+    Fortschritt_Setzen(0);
+    EXPECT_EQ(mw.maximum, 100.0f);
+    EXPECT_EQ(mw.value, 0.0f);
+    EXPECT_EQ(mw.remainingTexts.last(), QString());
+    // The outer run's times count from its own start again, not from the inner run's.
+    at(40);
+    Fortschritt_Setzen(50);
+    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:00:40 / Gesamt: 00:01:20 / Vergangen: 00:00:40"));
+    Fortschritt_Setzen(0);
+    EXPECT_EQ(mw.maximum, 100.0f);
+}
+
+TEST_F(Progress, InactiveBarSavesNothing)
+{
+    qint32 first = 7;
+    Fortschritt_Start(first);
+    // The bar's value is 0: this is no nesting, so ending the second run restores nothing.
+    qint32 second = 3;
+    Fortschritt_Start(second);
+    Fortschritt_Setzen(0);
+    EXPECT_EQ(mw.maximum, 3.0f);
+}
+
+}  // namespace
