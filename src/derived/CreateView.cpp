@@ -1,0 +1,72 @@
+#include "derived/DerivedObjects.h"
+#include "derived/ViewRewriting.h"
+#include "diag/Module1.h"
+#include "diag/Session.h"
+#include "runtime/RuntimeError.h"
+
+namespace {
+
+const QString kModule = QStringLiteral("Module1");
+
+QString codeFor(const QString& name) { return QStringLiteral("Create_View (") + name + QLatin1Char(')'); }
+
+// The routine's own failure handling: "S0021" passes silently; anything else becomes the warning,
+// marks the run as failed and is logged with the statement being sent.
+void warn(const rt::RuntimeError& e, const QString& name, const QString& statement, QString& message)
+{
+    if (e.description().startsWith(QLatin1String("S0021")))
+        return;
+    message = QStringLiteral("Warnung: ") + QString::number(e.number()) + e.description();
+    session().FehlerAufgetreten = true;
+    Fehler_Protokollieren(e.source(), e.number(), e.description(), kModule, codeFor(name), statement, QString());
+}
+
+}  // namespace
+
+void Create_View(const QString& name, QString& query, QString& message)
+{
+    message.clear();
+    ServerKind kind = ServerKind::MSSQL;
+    std::shared_ptr<sql::Connection> connection;
+    try {
+        kind = mainWindow().serverKind();
+        connection = session().Verbindung1;
+        if (!connection)
+            throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    } catch (const rt::RuntimeError& e) {
+        warn(e, name, QString(), message);
+        return;
+    }
+
+    const ViewStatements view = rewriteView(name, query, kind);
+
+    // On DB2 the preliminary drop runs with every failure ignored; from then on a failure of this
+    // call belongs to the caller.
+    const bool ownHandler = view.preliminaryDrop.isEmpty();
+    if (!ownHandler) {
+        try {
+            connection->execute(view.preliminaryDrop, 0);
+        } catch (const rt::RuntimeError&) {
+        }
+    }
+
+    if (!view.convertible()) {
+        // Nothing is sent: a cut at the wrong place would create a view that means something else.
+        message = QStringLiteral("Warnung: Die Abfrage ") + name + QStringLiteral(" ist nicht konvertierbar: ") +
+                  view.notConvertible;
+        session().FehlerAufgetreten = true;
+        Fehler_Protokollieren(QStringLiteral("Create_View"), 0, message, kModule, codeFor(view.name), query, QString());
+        return;
+    }
+
+    query = view.create;
+    for (const QString& statement : {view.drop, view.create}) {
+        try {
+            connection->execute(statement, 0);
+        } catch (const rt::RuntimeError& e) {
+            if (!ownHandler)
+                throw;
+            warn(e, view.name, statement, message);
+        }
+    }
+}

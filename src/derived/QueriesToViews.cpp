@@ -1,0 +1,89 @@
+#include "dataaccess/AccessDatabase.h"
+#include "derived/ConversionWindowContext.h"
+#include "derived/DerivedObjects.h"
+#include "derived/ViewRewriting.h"
+#include "diag/Module1.h"
+#include "diag/Session.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace {
+
+const QString kDeferredOnSybaseLinux = QStringLiteral("View_BestellungAuftrag");
+
+// The click handler's failure reporting; the handler then goes on with the next statement.
+void report(ConversionWindowContext& window, const rt::RuntimeError& e)
+{
+    if (e.description().startsWith(QLatin1String("S0021")))
+        return;
+    window.addToList1(QStringLiteral("Warnung: ") + QString::number(e.number()));
+    for (const QString& piece : reportPieces(e.description(), 80))
+        window.addToList1(piece);
+    window.addToList1(QString(40, QLatin1Char('-')));
+}
+
+template <class F>
+void guarded(ConversionWindowContext& window, F&& step)
+{
+    try {
+        step();
+    } catch (const rt::RuntimeError& e) {
+        report(window, e);
+    }
+}
+
+void convertQuery(ConversionWindowContext& window, const access::QueryDef& q)
+{
+    window.setStatus(q.name);
+    QString text = q.sql;
+    QString message;
+    guarded(window, [&] { Create_View(q.name, text, message); });
+    window.addToList1(q.name);
+    // The list shows the Access text as stored, not the rewritten one.
+    for (const QString& piece : reportPieces(q.sql, 80)) {
+        window.addToList1(piece);
+        window.processEvents();
+    }
+    window.scrollList1ToEnd();
+    window.addToList1(QString());
+    if (!message.isEmpty())
+        window.addToList1(message);
+}
+
+}  // namespace
+
+void Abfragen_nach_Sichten(ConversionWindowContext& window)
+{
+    if (rt::val(window.textMod()) != 1)
+        return;  // only machine 1 converts the queries
+    window.Schalter_Freigeben(false);
+    window.clearList1();
+    guarded(window, [&] {
+        access::Database* db = window.database();
+        if (!db)
+            throw rt::runtimeFailure(rt::err::ObjectNotSet);
+        const QList<access::QueryDef>& queries = db->queryDefs();
+        // Read at each use, as the options may change between clicks.
+        const auto sybaseLinux = [] {
+            return mainWindow().serverKind() == ServerKind::Sybase && mainWindow().linuxChecked();
+        };
+        qint32 count = qint32(queries.size());
+        qint32 counter = 0;
+        Fortschritt_Start(count);
+        for (const access::QueryDef& q : queries) {
+            ++counter;
+            Fortschritt_Setzen(counter);
+            // On Sybase under Linux this view depends on others and is created after all of them.
+            if (sybaseLinux() && q.name == kDeferredOnSybaseLinux)
+                continue;
+            convertQuery(window, q);
+        }
+        if (sybaseLinux()) {
+            for (const access::QueryDef& q : queries)
+                if (q.name == kDeferredOnSybaseLinux)
+                    convertQuery(window, q);
+        }
+    });
+    guarded(window, [] { Fortschritt_Setzen(0); });
+    window.Schalter_Freigeben(true);
+}

@@ -1,0 +1,92 @@
+#include "dataaccess/AccessDatabase.h"
+#include "derived/ConversionWindowContext.h"
+#include "derived/DerivedObjects.h"
+#include "derived/TriggerBuilding.h"
+#include "derived/ViewRewriting.h"
+#include "diag/Module1.h"
+#include "diag/Session.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace {
+
+void dropIgnoringFailure(QString statement)
+{
+    try {
+        SQL_Ausfuehren(statement);
+    } catch (const rt::RuntimeError&) {
+        // a table met for the first time has no triggers yet
+    }
+}
+
+void create(ConversionWindowContext& window, QString statement)
+{
+    try {
+        SQL_Ausfuehren(statement);
+    } catch (const rt::RuntimeError& e) {
+        for (const QString& piece : reportPieces(e.description(), 70))
+            window.addToList1(QLatin1Char('\t') + piece);
+    }
+}
+
+void buildTriggers(ConversionWindowContext& window)
+{
+    access::Database* db = window.database();
+    if (!db)
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    const ServerKind kind = mainWindow().serverKind();
+
+    QList<TriggerTable> tables;
+    for (const access::Relation& r : db->relations()) {
+        window.setStatus(QStringLiteral("Beziehungs-Informationen einlesen: ") + r.name);
+        collectRelation(tables, r, kind);
+    }
+
+    qint32 count = qint32(tables.size());
+    Fortschritt_Start(count);
+    for (qint32 i = 0; i < qint32(tables.size()); ++i) {
+        const TriggerTable& t = tables[i];
+        Fortschritt_Setzen(i);
+        window.addToList1(t.table);
+        for (const QString& s : t.updateStatements) {
+            window.addToList1(s);
+            window.processEvents();
+        }
+        for (const QString& s : t.deleteStatements) {
+            window.addToList1(s);
+            window.processEvents();
+        }
+        window.setStatus(QStringLiteral("lösche eventuell vorhandene Trigger..."));
+        dropIgnoringFailure(t.dropUpdateTrigger());
+        dropIgnoringFailure(t.dropDeleteTrigger());
+        window.setStatus(QStringLiteral("Erzeuge neue Trigger..."));
+        if (!t.updateStatements.isEmpty())
+            create(window, t.updateTrigger(kind));
+        if (!t.deleteStatements.isEmpty())
+            create(window, t.deleteTrigger());
+        window.setStatus(QStringLiteral("Bereit."));
+    }
+}
+
+}  // namespace
+
+void Beziehungen_nach_Trigger(ConversionWindowContext& window)
+{
+    if (rt::val(window.textMod()) != 1)
+        return;  // only machine 1 converts the relationships
+    window.Schalter_Freigeben(false);
+    window.clearList1();
+    try {
+        buildTriggers(window);
+    } catch (const rt::RuntimeError& e) {
+        // Reading the relationships failed: shown like a failed create, and the window is usable again.
+        for (const QString& piece : reportPieces(e.description(), 70))
+            window.addToList1(QLatin1Char('\t') + piece);
+    }
+    try {
+        Fortschritt_Setzen(0);
+    } catch (const rt::RuntimeError&) {
+        // without a main window there is no progress display to end
+    }
+    window.Schalter_Freigeben(true);
+}

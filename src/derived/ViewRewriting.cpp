@@ -1,0 +1,180 @@
+#include "derived/ViewRewriting.h"
+#include "runtime/Strings.h"
+
+#include <QStringList>
+
+namespace {
+
+const QString kDistinctRow = QStringLiteral("DISTINCTROW");
+
+// True when a function argument cut at the first separator is complete: parentheses outside
+// string literals balance and no literal is left open. A cut inside a nested call or a literal
+// would produce a statement that means something else, so such a text is not rewritten.
+bool completeArgument(const QString& arg)
+{
+    int depth = 0;
+    bool inLiteral = false;
+    for (QChar ch : arg) {
+        if (ch == u'\'') {
+            inLiteral = !inLiteral;
+        } else if (!inLiteral) {
+            if (ch == u'(')
+                ++depth;
+            else if (ch == u')' && --depth < 0)
+                return false;
+        }
+    }
+    return depth == 0 && !inLiteral;
+}
+
+// Step 4: brackets go, double quotes become single quotes, DISTINCTROW goes, FIRST( becomes MIN(.
+// Each kind of change is exhausted before the next starts, because each round makes the first
+// applicable change from the start of the text.
+QString accessDialectRounds(QString text)
+{
+    text.remove(QLatin1Char('['));
+    text.remove(QLatin1Char(']'));
+    text.replace(QLatin1Char('"'), QLatin1Char('\''));
+    // Searched from the start every time: removing one can join the letters around it into another.
+    for (qsizetype p; (p = text.indexOf(kDistinctRow, 0, Qt::CaseInsensitive)) >= 0;)
+        text.remove(p, kDistinctRow.size());
+    const QString first = QStringLiteral("FIRST(");
+    for (qsizetype p; (p = text.indexOf(first, 0, Qt::CaseInsensitive)) >= 0;)
+        text.replace(p, first.size(), QStringLiteral("MIN("));
+    return text;
+}
+
+// LEFT(x,n) -> SUBSTR(x,1,n); RIGHT(x,n) -> SUBSTR(x,LENGTH(x) + 1 - n). Returns the cause when the
+// text cannot be rewritten.
+QString rewriteLeftRight(QString& text)
+{
+    const QString leftFn = QStringLiteral("LEFT(");
+    for (qsizetype p = text.indexOf(leftFn, 0, Qt::CaseInsensitive); p >= 0;
+         p = text.indexOf(leftFn, p, Qt::CaseInsensitive)) {
+        const qsizetype c = text.indexOf(QLatin1Char(','), p);
+        if (c < 0)
+            return QStringLiteral("LEFT( ohne folgendes Komma");
+        const QString x = text.mid(p + leftFn.size(), c - p - leftFn.size());
+        if (!completeArgument(x))
+            return QStringLiteral("LEFT(: das erste Komma steht in einer Klammer oder einem Text");
+        text = text.left(p) + QStringLiteral("SUBSTR(") + x + QStringLiteral(",1") + text.mid(c);
+    }
+    const QString rightFn = QStringLiteral("RIGHT(");
+    for (qsizetype p = text.indexOf(rightFn, 0, Qt::CaseInsensitive); p >= 0;
+         p = text.indexOf(rightFn, p, Qt::CaseInsensitive)) {
+        const qsizetype c = text.indexOf(QLatin1Char(','), p);
+        if (c < 0)
+            return QStringLiteral("RIGHT( ohne folgendes Komma");
+        const QString x = text.mid(p + rightFn.size(), c - p - rightFn.size());
+        if (!completeArgument(x))
+            return QStringLiteral("RIGHT(: das erste Komma steht in einer Klammer oder einem Text");
+        // The start position is LENGTH(x) + 1 - n: the last n characters, not n + 1.
+        text = text.left(p) + QStringLiteral("SUBSTR(") + x + QStringLiteral(",LENGTH(") + x +
+               QStringLiteral(") + 1 - ") + text.mid(c + 1);
+    }
+    return QString();
+}
+
+// AS 'Alias' -> AS Alias.
+QString rewriteQuotedAliases(QString& text)
+{
+    const QString as = QStringLiteral("AS '");
+    for (qsizetype p; (p = text.indexOf(as, 0, Qt::CaseInsensitive)) >= 0;) {
+        const qsizetype c = text.indexOf(QLatin1Char('\''), p + as.size());
+        if (c < 0)
+            return QStringLiteral("AS ' ohne schließendes Hochkomma");
+        text = text.left(p) + QStringLiteral("AS ") + text.mid(p + as.size(), c - p - as.size()) + text.mid(c + 1);
+    }
+    return QString();
+}
+
+// YEAR(d) -> TO_CHAR(d,'yyyy'), MONTH(d) -> TO_CHAR(d,'mm'); the first ")" closes the argument.
+QString rewriteDatePart(QString& text, const QString& fn, const QString& format)
+{
+    for (qsizetype p = text.indexOf(fn, 0, Qt::CaseInsensitive); p >= 0; p = text.indexOf(fn, p, Qt::CaseInsensitive)) {
+        const qsizetype c = text.indexOf(QLatin1Char(')'), p);
+        if (c < 0)
+            return fn + QStringLiteral(" ohne schließende Klammer");
+        const QString x = text.mid(p + fn.size(), c - p - fn.size());
+        if (!completeArgument(x))
+            return fn + QStringLiteral(": die erste schließende Klammer steht in einer Klammer oder einem Text");
+        text = text.left(p) + QStringLiteral("TO_CHAR(") + x + QStringLiteral(",'") + format + QLatin1Char('\'') +
+               text.mid(c);
+    }
+    return QString();
+}
+
+bool isDb2ProductionView(const QString& name)
+{
+    const QString upper = name.toUpper();
+    return upper == QLatin1String("VIEW__FS_ANZAHL") || upper == QLatin1String("VIEW__FS_PLANZAHL") ||
+           upper == QLatin1String("VIEW__FS_FERTIGZAHL") || upper == QLatin1String("VIEW_PRODUKTIONSPLAN");
+}
+
+}  // namespace
+
+ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, ServerKind kind)
+{
+    ViewStatements out;
+    QString name = viewName;
+    QString text = accessQuery;
+
+    if (kind == ServerKind::DB2 && !isDb2ProductionView(name))
+        out.preliminaryDrop = QStringLiteral("DROP VIEW ") + name;
+
+    const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
+    if (semicolon >= 0)
+        text.truncate(semicolon);
+
+    if (name != QLatin1String("View_Kommission1"))
+        text = accessDialectRounds(text);
+
+    if (kind == ServerKind::MySQL || kind == ServerKind::Oracle) {
+        text = rt::replaceCi(text, QStringLiteral("Str(Kommision-1)"), QStringLiteral("Kommision-1"));
+        text = rt::replaceCi(text, QStringLiteral("Str(Kommission-1)"), QStringLiteral("Kommission-1"));
+    }
+
+    if (kind == ServerKind::Oracle || kind == ServerKind::DB2) {
+        text = rt::replaceCi(text, QStringLiteral("SUBSTRING"), QStringLiteral("SUBSTR"));
+        text = rt::replaceCi(text, QStringLiteral("LEN("), QStringLiteral("LENGTH("));
+        name = name.left(30);
+        out.notConvertible = rewriteLeftRight(text);
+        if (out.notConvertible.isEmpty())
+            out.notConvertible = rewriteQuotedAliases(text);
+    }
+
+    if (kind == ServerKind::Oracle && out.notConvertible.isEmpty()) {
+        out.notConvertible = rewriteDatePart(text, QStringLiteral("YEAR("), QStringLiteral("yyyy"));
+        if (out.notConvertible.isEmpty())
+            out.notConvertible = rewriteDatePart(text, QStringLiteral("MONTH("), QStringLiteral("mm"));
+    }
+
+    out.name = name;
+    if (!out.notConvertible.isEmpty())
+        return out;
+
+    out.create = QStringLiteral("CREATE VIEW ") + name + QStringLiteral(" AS ") + text;
+    if (kind != ServerKind::DB2 && name == QLatin1String("View_ABV_LB"))
+        out.create.replace(QStringLiteral("''"), QStringLiteral("NULL"));
+
+    switch (kind) {
+    case ServerKind::Sybase:
+    case ServerKind::MySQL:
+    case ServerKind::Oracle:
+        out.drop = QStringLiteral("DROP VIEW ") + name;
+        break;
+    case ServerKind::MSSQL:
+    case ServerKind::DB2:
+        out.drop = QStringLiteral("DROP VIEW IF EXISTS \"") + name + QLatin1Char('"');
+        break;
+    }
+    return out;
+}
+
+QStringList reportPieces(const QString& text, int width)
+{
+    QStringList pieces;
+    for (qsizetype i = 0; i <= text.size() / width; ++i)
+        pieces << text.mid(i * width, width);
+    return pieces;
+}

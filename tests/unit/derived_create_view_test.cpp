@@ -1,0 +1,175 @@
+#include "common/FakeMainWindow.h"
+#include "common/Fixtures.h"
+#include "common/RecordingConnection.h"
+#include "derived/DerivedObjects.h"
+#include "diag/Session.h"
+#include "runtime/Platform.h"
+#include "runtime/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::FakeMainWindow;
+using testsupport::RecordingConnection;
+
+class CreateViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        session().reset();
+        conn = std::make_shared<RecordingConnection>();
+        session().Verbindung1 = conn;
+        session().mainWindow = &mw;
+        folder = testsupport::tempFolder();
+        rt::setProgramFolder(folder);
+    }
+    void TearDown() override
+    {
+        rt::setProgramFolder(QString());
+        session().reset();
+    }
+
+    QString logText() const
+    {
+        const QDir logDir(folder + "/Log/" + rt::applicationName());
+        const QStringList files = logDir.entryList({"*.LOG"}, QDir::Files);
+        if (files.isEmpty())
+            return QString();
+        QFile f(logDir.filePath(files.first()));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(f.readAll());
+    }
+
+    FakeMainWindow mw;
+    std::shared_ptr<RecordingConnection> conn;
+    QString folder;
+};
+
+TEST_F(CreateViewTest, MsSqlDropsIfExistsThenCreatesWithoutOptions)
+{
+    mw.kind = ServerKind::MSSQL;
+    QString query = "SELECT DISTINCTROW [Artikel].[Nr] FROM [Artikel];";
+    QString message = "old";
+    Create_View("View_Artikel", query, message);
+    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Artikel\"",
+                                           "CREATE VIEW View_Artikel AS SELECT  Artikel.Nr FROM Artikel"}));
+    EXPECT_EQ(conn->executeOptions, (QList<int>{0, 0}));
+    EXPECT_EQ(query, "CREATE VIEW View_Artikel AS SELECT  Artikel.Nr FROM Artikel");
+    EXPECT_TRUE(message.isEmpty());
+    EXPECT_FALSE(session().FehlerAufgetreten);
+}
+
+TEST_F(CreateViewTest, BackslashesAreSentAsWrittenEvenOnMySql)
+{
+    mw.kind = ServerKind::MySQL;
+    QString query = "SELECT 'C:\\x' AS Pfad FROM t";
+    QString message;
+    Create_View("V", query, message);
+    ASSERT_EQ(conn->executed.size(), 2);
+    EXPECT_EQ(conn->executed[1], "CREATE VIEW V AS SELECT 'C:\\x' AS Pfad FROM t");
+}
+
+TEST_F(CreateViewTest, FailingDropOfANewViewLeavesAWarningAndTheViewIsStillCreated)
+{
+    mw.kind = ServerKind::Oracle;
+    conn->failWhen("DROP VIEW", "S0002: ORA-00942: table or view does not exist");
+    QString query = "SELECT a FROM t";
+    QString message;
+    Create_View("View_Neu", query, message);
+    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW View_Neu", "CREATE VIEW View_Neu AS SELECT a FROM t"}));
+    EXPECT_EQ(message, "Warnung: 40002S0002: ORA-00942: table or view does not exist");
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    const QString log = logText();
+    EXPECT_TRUE(log.contains("Modul: Module1\tCode: Create_View (View_Neu)")) << log.toStdString();
+    // The statement being sent is logged, Base64-encoded.
+    EXPECT_TRUE(log.contains("Query: " + QString::fromLatin1(QByteArray("DROP VIEW View_Neu").toBase64())));
+}
+
+TEST_F(CreateViewTest, S0021IsPassedOverSilently)
+{
+    mw.kind = ServerKind::Sybase;
+    conn->failWhen("DROP VIEW", "S0021: column already exists");
+    QString query = "SELECT a FROM t";
+    QString message;
+    Create_View("V", query, message);
+    EXPECT_EQ(conn->executed.size(), 2);
+    EXPECT_TRUE(message.isEmpty());
+    EXPECT_FALSE(session().FehlerAufgetreten);
+    EXPECT_TRUE(logText().isEmpty());
+}
+
+TEST_F(CreateViewTest, AFailingCreateReplacesTheDropWarning)
+{
+    mw.kind = ServerKind::MySQL;
+    conn->failWhen("DROP VIEW", "42S02: Unknown table 'V'");
+    conn->failWhen("CREATE VIEW", "37000: You have an error in your SQL syntax");
+    QString query = "SELECT a FROM t";
+    QString message;
+    Create_View("V", query, message);
+    EXPECT_EQ(message, "Warnung: 40002" "37000: You have an error in your SQL syntax");
+}
+
+TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
+{
+    mw.kind = ServerKind::DB2;
+    conn->failWhen("DROP VIEW V2", "S0002: SQL0204N V2 is an undefined name", 40002, 1);
+    conn->failWhen("CREATE VIEW", "37000: SQL0104N An unexpected token");
+    QString query = "SELECT a FROM t";
+    QString message;
+    try {
+        Create_View("V2", query, message);
+        FAIL() << "the failure of the create should reach the caller";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.description(), "37000: SQL0104N An unexpected token");
+    }
+    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW V2", "DROP VIEW IF EXISTS \"V2\"", "CREATE VIEW V2 AS SELECT a FROM t"}));
+    EXPECT_FALSE(session().FehlerAufgetreten);  // the caller's handler decides
+}
+
+TEST_F(CreateViewTest, Db2ProductionViewsKeepTheRoutinesOwnHandling)
+{
+    mw.kind = ServerKind::DB2;
+    conn->failWhen("CREATE VIEW", "37000: SQL0104N An unexpected token");
+    QString query = "SELECT a FROM t";
+    QString message;
+    EXPECT_NO_THROW(Create_View("VIEW__FS_ANZAHL", query, message));
+    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"VIEW__FS_ANZAHL\"", "CREATE VIEW VIEW__FS_ANZAHL AS SELECT a FROM t"}));
+    EXPECT_EQ(message, "Warnung: 40002" "37000: SQL0104N An unexpected token");
+    EXPECT_TRUE(session().FehlerAufgetreten);
+}
+
+TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
+{
+    mw.kind = ServerKind::Oracle;
+    QString query = "SELECT LEFT(Name) FROM Kunden";
+    QString message;
+    Create_View("View_Kunde", query, message);
+    EXPECT_TRUE(conn->executed.isEmpty());
+    EXPECT_TRUE(message.startsWith("Warnung: ")) << message.toStdString();
+    EXPECT_TRUE(message.contains("View_Kunde"));
+    EXPECT_TRUE(message.contains("LEFT("));
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_TRUE(logText().contains("Create_View (View_Kunde)"));
+
+    // On DB2 the preliminary drop has run already; the rest is the same and nothing is raised.
+    session().FehlerAufgetreten = false;
+    mw.kind = ServerKind::DB2;
+    EXPECT_NO_THROW(Create_View("View_Kunde", query, message));
+    EXPECT_EQ(conn->executed, QStringList{"DROP VIEW View_Kunde"});
+    EXPECT_TRUE(message.startsWith("Warnung: "));
+}
+
+TEST_F(CreateViewTest, WithoutAConnectionTheWarningSaysSo)
+{
+    session().Verbindung1.reset();
+    QString query = "SELECT a FROM t";
+    QString message;
+    Create_View("V", query, message);
+    EXPECT_TRUE(message.startsWith("Warnung: 91")) << message.toStdString();
+    EXPECT_TRUE(session().FehlerAufgetreten);
+}
+
+}  // namespace

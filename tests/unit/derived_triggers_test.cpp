@@ -1,0 +1,107 @@
+#include "derived/TriggerBuilding.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+access::Relation relation(const QString& name, const QString& table, const QString& foreign, qint32 attributes,
+                          QList<access::RelationField> fields)
+{
+    access::Relation r;
+    r.name = name;
+    r.table = table;
+    r.foreignTable = foreign;
+    r.attributes = attributes;
+    r.fields = std::move(fields);
+    return r;
+}
+
+const qint32 kUpdate = access::kRelationCascadeUpdate, kDelete = access::kRelationCascadeDelete;
+
+TEST(Triggers, BothCascadeBitsGiveOneUpdateAndOneDelete)
+{
+    QList<TriggerTable> tables;
+    collectRelation(tables, relation("KundeAuftrag", "Kunde", "Auftrag", kUpdate | kDelete, {{"Nr", "KundenNr"}}),
+                    ServerKind::MSSQL);
+    ASSERT_EQ(tables.size(), 1);
+    const TriggerTable& t = tables[0];
+    EXPECT_EQ(t.updateStatements,
+              QStringList{"\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED WHERE "
+                          "Auftrag.\"KundenNr\"=DELETED.\"Nr\""});
+    EXPECT_EQ(t.deleteStatements,
+              QStringList{"\r\nDELETE FROM Auftrag FROM DELETED WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\""});
+    EXPECT_EQ(t.updateTrigger(ServerKind::MSSQL),
+              "CREATE TRIGGER uKunde ON Kunde FOR UPDATE AS\r\nIF UPDATE(\"Nr\")\r\nBEGIN"
+              "\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED WHERE "
+              "Auftrag.\"KundenNr\"=DELETED.\"Nr\"\r\nEND");
+    EXPECT_EQ(t.deleteTrigger(),
+              "CREATE TRIGGER dKunde ON Kunde FOR DELETE AS\r\nDELETE FROM Auftrag FROM DELETED WHERE "
+              "Auftrag.\"KundenNr\"=DELETED.\"Nr\"");
+    EXPECT_EQ(t.dropUpdateTrigger(), "DROP TRIGGER uKunde");
+    EXPECT_EQ(t.dropDeleteTrigger(), "DROP TRIGGER dKunde");
+}
+
+TEST(Triggers, EachCascadeBitAlone)
+{
+    QList<TriggerTable> tables;
+    collectRelation(tables, relation("r1", "A", "B", kUpdate, {{"x", "y"}}), ServerKind::MySQL);
+    collectRelation(tables, relation("r2", "C", "D", kDelete, {{"x", "y"}}), ServerKind::MySQL);
+    collectRelation(tables, relation("r3", "E", "F", access::kRelationUnique, {{"x", "y"}}), ServerKind::MySQL);
+    ASSERT_EQ(tables.size(), 3);
+    EXPECT_EQ(tables[0].updateStatements.size(), 1);
+    EXPECT_TRUE(tables[0].deleteStatements.isEmpty());
+    EXPECT_TRUE(tables[1].updateStatements.isEmpty());
+    EXPECT_EQ(tables[1].deleteStatements.size(), 1);
+    // No cascade: no statements, but the table is still listed with its condition field.
+    EXPECT_TRUE(tables[2].updateStatements.isEmpty());
+    EXPECT_TRUE(tables[2].deleteStatements.isEmpty());
+    EXPECT_EQ(tables[2].conditionFields, QStringList{"x"});
+}
+
+TEST(Triggers, ThreeFieldPairsAndSybaseLeavesNamesUnquoted)
+{
+    QList<TriggerTable> tables;
+    collectRelation(tables, relation("r", "Kopf", "Pos", kUpdate | kDelete, {{"a", "pa"}, {"b", "pb"}, {"c", "pc"}}),
+                    ServerKind::Sybase);
+    const TriggerTable& t = tables[0];
+    EXPECT_EQ(t.updateStatements[0],
+              "\r\nUPDATE Pos SET Pos.pa=INSERTED.a,Pos.pb=INSERTED.b,Pos.pc=INSERTED.c FROM INSERTED,DELETED WHERE "
+              "Pos.pa=DELETED.a AND Pos.pb=DELETED.b AND Pos.pc=DELETED.c");
+    EXPECT_EQ(t.deleteStatements[0],
+              "\r\nDELETE FROM Pos FROM DELETED WHERE Pos.pa=DELETED.a AND Pos.pb=DELETED.b AND Pos.pc=DELETED.c");
+    EXPECT_TRUE(t.updateTrigger(ServerKind::Sybase).contains("\r\nIF UPDATE(a) OR UPDATE(b) OR UPDATE(c)\r\nBEGIN"));
+}
+
+TEST(Triggers, TableNamesInDifferentCaseShareOnePairOfTriggers)
+{
+    QList<TriggerTable> tables;
+    collectRelation(tables, relation("r1", "Artikel", "Preis", kUpdate, {{"Nr", "ArtNr"}}), ServerKind::Oracle);
+    collectRelation(tables, relation("r2", "ARTIKEL", "Lager", kDelete, {{"NR", "ArtikelNr"}, {"Variante", "Var"}}),
+                    ServerKind::Oracle);
+    collectRelation(tables, relation("r3", "artikel", "Bild", 0, {{"Bild", "Nr"}}), ServerKind::Oracle);
+    ASSERT_EQ(tables.size(), 1);
+    const TriggerTable& t = tables[0];
+    EXPECT_EQ(t.table, "Artikel");  // the first spelling names the triggers
+    EXPECT_EQ(t.conditionFields, (QStringList{"Nr", "Variante", "Bild"}));
+    EXPECT_EQ(t.updateStatements.size(), 1);
+    EXPECT_EQ(t.deleteStatements.size(), 1);
+    EXPECT_TRUE(t.updateTrigger(ServerKind::Oracle)
+                    .startsWith("CREATE TRIGGER uArtikel ON Artikel FOR UPDATE AS\r\nIF UPDATE(\"Nr\") OR "
+                                "UPDATE(\"Variante\") OR UPDATE(\"Bild\")\r\nBEGIN\r\nUPDATE Preis SET"));
+}
+
+TEST(Triggers, SeveralCascadingRelationshipsFollowEachOtherInTheTrigger)
+{
+    QList<TriggerTable> tables;
+    collectRelation(tables, relation("r1", "K", "A", kUpdate, {{"Nr", "KNr"}}), ServerKind::DB2);
+    collectRelation(tables, relation("r2", "K", "B", kUpdate, {{"Nr", "KNr"}}), ServerKind::DB2);
+    const QString trigger = tables[0].updateTrigger(ServerKind::DB2);
+    const qsizetype a = trigger.indexOf("\r\nUPDATE A SET");
+    const qsizetype b = trigger.indexOf("\r\nUPDATE B SET");
+    EXPECT_GT(a, 0);
+    EXPECT_GT(b, a);
+    EXPECT_TRUE(trigger.endsWith("=DELETED.\"Nr\"\r\nEND"));
+    EXPECT_TRUE(trigger.contains("IF UPDATE(\"Nr\")\r\nBEGIN"));  // one condition for the shared field
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include "derived/ViewRewriting.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    const char* what;
+    ServerKind kind;
+    const char* name;
+    const char* access;
+    const char* create;  // expected CREATE VIEW statement
+};
+
+const ServerKind MSSQL = ServerKind::MSSQL, MySQL = ServerKind::MySQL, Oracle = ServerKind::Oracle,
+                 Sybase = ServerKind::Sybase, DB2 = ServerKind::DB2;
+
+const Case kCases[] = {
+    {"brackets, DISTINCTROW and the semicolon", MSSQL, "V", "SELECT DISTINCTROW [Artikel].[Nr] FROM [Artikel];",
+     "CREATE VIEW V AS SELECT  Artikel.Nr FROM Artikel"},
+    {"text after the first semicolon goes", MySQL, "V", "SELECT a FROM t; SELECT b FROM u;", "CREATE VIEW V AS SELECT a FROM t"},
+    {"FIRST( in any case becomes MIN(, other aggregates stay", MSSQL, "V", "SELECT first(a), First(b), Last(c) FROM t",
+     "CREATE VIEW V AS SELECT MIN(a), MIN(b), Last(c) FROM t"},
+    {"double-quoted literals become single-quoted (MS SQL)", MSSQL, "V", "SELECT a FROM t WHERE b=\"x\"",
+     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
+    {"double-quoted literals become single-quoted (Sybase)", Sybase, "V", "SELECT a FROM t WHERE b=\"x\"",
+     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
+    {"double-quoted literals become single-quoted (DB2)", DB2, "V", "SELECT a FROM t WHERE b=\"x\"",
+     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
+    {"DISTINCTROW removed again when a removal joins another", MSSQL, "V", "SELECT DISTINCTdistinctrowROW a FROM t",
+     "CREATE VIEW V AS SELECT  a FROM t"},
+    {"View_Kommission1 keeps the Access dialect", MSSQL, "View_Kommission1",
+     "SELECT DISTINCTROW [a], FIRST(b) FROM t WHERE c=\"x\"",
+     "CREATE VIEW View_Kommission1 AS SELECT DISTINCTROW [a], FIRST(b) FROM t WHERE c=\"x\""},
+    {"View_Kommission1 still gets the later steps", Oracle, "View_Kommission1", "SELECT [a], LEFT(b,2) FROM t",
+     "CREATE VIEW View_Kommission1 AS SELECT [a], SUBSTR(b,1,2) FROM t"},
+    {"the name test is case-sensitive", MSSQL, "view_kommission1", "SELECT [a] FROM t",
+     "CREATE VIEW view_kommission1 AS SELECT a FROM t"},
+    {"Str(Kommission-1) on MySQL", MySQL, "V", "SELECT STR(Kommission-1), Str(Kommision-1) FROM t",
+     "CREATE VIEW V AS SELECT Kommission-1, Kommision-1 FROM t"},
+    {"Str(Kommission-1) on Oracle", Oracle, "V", "SELECT Str(Kommission-1) FROM t",
+     "CREATE VIEW V AS SELECT Kommission-1 FROM t"},
+    {"Str(Kommission-1) stays on MS SQL", MSSQL, "V", "SELECT Str(Kommission-1) FROM t",
+     "CREATE VIEW V AS SELECT Str(Kommission-1) FROM t"},
+    {"SUBSTRING and LEN( on DB2", DB2, "V", "SELECT Substring(a,1,2), len(b), LENGTH(c) FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(a,1,2), LENGTH(b), LENGTH(c) FROM t"},
+    {"LEFT and RIGHT on Oracle", Oracle, "V", "SELECT LEFT(Name,3), right(Nr,2) FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(Name,1,3), SUBSTR(Nr,LENGTH(Nr) + 1 - 2) FROM t"},
+    {"several LEFTs on DB2", DB2, "V", "SELECT LEFT(a,1) & LEFT(b,2) FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(a,1,1) & SUBSTR(b,1,2) FROM t"},
+    {"LEFT and RIGHT stay on MS SQL", MSSQL, "V", "SELECT LEFT(Name,3), RIGHT(Nr,2) FROM t",
+     "CREATE VIEW V AS SELECT LEFT(Name,3), RIGHT(Nr,2) FROM t"},
+    {"a call with its own parentheses inside LEFT", Oracle, "V", "SELECT LEFT(Trim(a),2) FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(Trim(a),1,2) FROM t"},
+    {"quoted aliases on Oracle", Oracle, "V", "SELECT a AS 'Eins', b as \"Zwei\" FROM t",
+     "CREATE VIEW V AS SELECT a AS Eins, b AS Zwei FROM t"},
+    {"quoted aliases on DB2", DB2, "V", "SELECT a AS 'Eins' FROM t", "CREATE VIEW V AS SELECT a AS Eins FROM t"},
+    {"quoted aliases stay on MySQL", MySQL, "V", "SELECT a AS 'Eins' FROM t", "CREATE VIEW V AS SELECT a AS 'Eins' FROM t"},
+    {"YEAR and MONTH on Oracle", Oracle, "V", "SELECT Year(Datum), MONTH(Datum) FROM t",
+     "CREATE VIEW V AS SELECT TO_CHAR(Datum,'yyyy'), TO_CHAR(Datum,'mm') FROM t"},
+    {"YEAR and MONTH stay on DB2", DB2, "V", "SELECT YEAR(Datum), MONTH(Datum) FROM t",
+     "CREATE VIEW V AS SELECT YEAR(Datum), MONTH(Datum) FROM t"},
+    {"View_ABV_LB: empty literals become NULL", MSSQL, "View_ABV_LB", "SELECT \"\" AS Leer, '' AS Auch FROM t",
+     "CREATE VIEW View_ABV_LB AS SELECT NULL AS Leer, NULL AS Auch FROM t"},
+    {"View_ABV_LB keeps its empty literals on DB2", DB2, "View_ABV_LB", "SELECT '' AS Leer FROM t",
+     "CREATE VIEW View_ABV_LB AS SELECT '' AS Leer FROM t"},
+    {"other views keep their empty literals", MSSQL, "View_ABV_LC", "SELECT '' AS Leer FROM t",
+     "CREATE VIEW View_ABV_LC AS SELECT '' AS Leer FROM t"},
+};
+
+TEST(ViewRewriting, AccessTextsBecomeTheServerKindsDialect)
+{
+    for (const Case& c : kCases) {
+        const ViewStatements v = rewriteView(QString::fromUtf8(c.name), QString::fromUtf8(c.access), c.kind);
+        EXPECT_TRUE(v.convertible()) << c.what << ": " << v.notConvertible.toStdString();
+        EXPECT_EQ(v.create.toStdString(), std::string(c.create)) << c.what;
+    }
+}
+
+TEST(ViewRewriting, DropStatementsPerKind)
+{
+    EXPECT_EQ(rewriteView("V1", "SELECT 1", MSSQL).drop, "DROP VIEW IF EXISTS \"V1\"");
+    EXPECT_EQ(rewriteView("V1", "SELECT 1", DB2).drop, "DROP VIEW IF EXISTS \"V1\"");
+    EXPECT_EQ(rewriteView("V1", "SELECT 1", MySQL).drop, "DROP VIEW V1");
+    EXPECT_EQ(rewriteView("V1", "SELECT 1", Oracle).drop, "DROP VIEW V1");
+    EXPECT_EQ(rewriteView("V1", "SELECT 1", Sybase).drop, "DROP VIEW V1");
+    for (ServerKind k : {MSSQL, MySQL, Oracle, Sybase})
+        EXPECT_TRUE(rewriteView("V1", "SELECT 1", k).preliminaryDrop.isEmpty());
+}
+
+TEST(ViewRewriting, LongNamesAreCutToThirtyOnOracleAndDb2Only)
+{
+    const QString name35 = QStringLiteral("View_Abcdefghijklmnopqrstuvwxyz0123");
+    ASSERT_EQ(name35.size(), 35);
+    const QString name30 = name35.left(30);
+
+    const ViewStatements oracle = rewriteView(name35, "SELECT 1", Oracle);
+    EXPECT_EQ(oracle.name, name30);
+    EXPECT_EQ(oracle.drop, "DROP VIEW " + name30);
+    EXPECT_EQ(oracle.create, "CREATE VIEW " + name30 + " AS SELECT 1");
+
+    const ViewStatements db2 = rewriteView(name35, "SELECT 1", DB2);
+    EXPECT_EQ(db2.preliminaryDrop, "DROP VIEW " + name35);  // the preliminary drop uses the full name
+    EXPECT_EQ(db2.drop, "DROP VIEW IF EXISTS \"" + name30 + "\"");
+    EXPECT_EQ(db2.create, "CREATE VIEW " + name30 + " AS SELECT 1");
+
+    EXPECT_EQ(rewriteView(name35, "SELECT 1", MSSQL).create, "CREATE VIEW " + name35 + " AS SELECT 1");
+}
+
+TEST(ViewRewriting, Db2ProductionViewsGetNoPreliminaryDrop)
+{
+    for (const char* n : {"VIEW__FS_ANZAHL", "View__FS_Planzahl", "view__fs_fertigzahl", "VIEW_PRODUKTIONSPLAN"})
+        EXPECT_TRUE(rewriteView(n, "SELECT 1", DB2).preliminaryDrop.isEmpty()) << n;
+    EXPECT_EQ(rewriteView("VIEW__FS_ANZAHL2", "SELECT 1", DB2).preliminaryDrop, "DROP VIEW VIEW__FS_ANZAHL2");
+}
+
+TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
+{
+    struct Bad {
+        ServerKind kind;
+        const char* access;
+        const char* causeMentions;
+    };
+    const Bad bad[] = {
+        {Oracle, "SELECT LEFT(a) FROM t", "LEFT("},
+        {DB2, "SELECT RIGHT(a FROM t", "RIGHT("},
+        {Oracle, "SELECT YEAR(Datum FROM t", "YEAR("},
+        {Oracle, "SELECT MONTH(Datum FROM t", "MONTH("},
+        {DB2, "SELECT a AS 'Offen FROM t", "AS '"},
+        // The first comma belongs to an inner call or a literal: cutting there changes the meaning.
+        {Oracle, "SELECT LEFT(Mid(a,2,3),2) FROM t", "LEFT("},
+        {DB2, "SELECT RIGHT('a,b',1) FROM t", "RIGHT("},
+        {Oracle, "SELECT YEAR(Date()) FROM t", "YEAR("},
+        // Nested RIGHTs would otherwise copy their argument again and again.
+        {Oracle, "SELECT RIGHT(RIGHT(RIGHT(RIGHT(a,1),1),1),1) FROM t", "RIGHT("},
+    };
+    for (const Bad& b : bad) {
+        const ViewStatements v = rewriteView("V", QString::fromUtf8(b.access), b.kind);
+        EXPECT_FALSE(v.convertible()) << b.access;
+        EXPECT_TRUE(v.notConvertible.contains(QLatin1String(b.causeMentions))) << v.notConvertible.toStdString();
+        EXPECT_TRUE(v.create.isEmpty() && v.drop.isEmpty()) << b.access;
+    }
+    // The same texts are left alone where nothing rewrites them.
+    EXPECT_TRUE(rewriteView("V", "SELECT LEFT(a) FROM t", MSSQL).convertible());
+    EXPECT_TRUE(rewriteView("V", "SELECT YEAR(Datum FROM t", DB2).convertible());
+}
+
+TEST(ViewRewriting, ReportPiecesCoverTheWholeTextWithATrailingEmptyPiece)
+{
+    EXPECT_EQ(reportPieces("", 80), QStringList{""});
+    EXPECT_EQ(reportPieces("abcde", 2), (QStringList{"ab", "cd", "e"}));
+    EXPECT_EQ(reportPieces("abcd", 2), (QStringList{"ab", "cd", ""}));
+}
+
+}  // namespace
