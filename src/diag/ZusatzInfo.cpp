@@ -122,7 +122,7 @@ void ZusatzInfo::setText(const QString& text)
 void ZusatzInfo::applyMinimumSize()
 {
     // The minimum counts the frame; Qt's minimum is the inner size.
-    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    const QSize frame = testAttribute(Qt::WA_WState_Created) ? frameGeometry().size() - size() : QSize(0, 0);
     setMinimumSize(twipsToPixels(kZusatzInfoMinWidth, logicalDpiX()) - frame.width(),
                    twipsToPixels(kZusatzInfoMinHeight, logicalDpiY()) - frame.height());
 }
@@ -164,6 +164,10 @@ void ZusatzInfo::Form_Resize()
 
 void ZusatzInfo::centreOnScreen()
 {
+    // The frame's size is known once the window exists on the platform.
+    if (!testAttribute(Qt::WA_WState_Created))
+        create();
+    applyMinimumSize();
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
         return;

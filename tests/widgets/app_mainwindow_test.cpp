@@ -1,0 +1,436 @@
+#include "app/MDIForm_Main.h"
+#include "common/Fixtures.h"
+#include "common/ScriptedDialogs.h"
+#include "common/Servers.h"
+#include "dataaccess/odbc/OdbcEngine.h"
+#include "diag/FehlerProtokoll.h"
+#include "diag/SingleInstance.h"
+#include "runtime/Platform.h"
+#include "runtime/RuntimeError.h"
+#include "workbench/Form_Auto.h"
+#include "workbench/Konvertierung.h"
+#include "xdb/Abgleichen.h"
+#include "Version.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A connection library that refuses what it is told to and records what it was asked.
+struct Calls {
+    QStringList environmentNames;
+    QStringList log;  // "<env>.user=...", "<env>.open=...", "conn.timeout=..."
+};
+
+class FakeConnection : public sql::Connection {
+public:
+    FakeConnection(Calls& c, QString reported) : calls(c), reported(std::move(reported)) {}
+    void setQueryTimeout(int seconds) override { calls.log << QStringLiteral("timeout=%1").arg(seconds); }
+    QString name() const override { return reported; }
+    QString versionText() override { return QString(); }
+    void execute(const QString&, int) override {}
+    std::unique_ptr<sql::ResultSet> openResultset(const QString&, int, int, int) override { return nullptr; }
+    void refreshTables() override {}
+    std::shared_ptr<sql::Table> table(const QString&) override { return nullptr; }
+    Calls& calls;
+    QString reported;
+};
+
+class FakeEnvironment : public sql::Environment {
+public:
+    FakeEnvironment(Calls& c, QString name, bool& openFails, QString& reported)
+        : calls(c), name(std::move(name)), openFails(openFails), reported(reported) {}
+    void setUserName(const QString& u) override { calls.log << name + QStringLiteral(".user=") + u; }
+    void setPassword(const QString& p) override { calls.log << name + QStringLiteral(".password=") + p; }
+    void setCursorDriver(int d) override { calls.log << name + QStringLiteral(".cursor=%1").arg(d); }
+    std::shared_ptr<sql::Connection> openConnection(const QString& dsn) override
+    {
+        calls.log << name + QStringLiteral(".open=") + dsn;
+        if (openFails)
+            throw rt::RuntimeError(40002, QStringLiteral("Fake"), QStringLiteral("IM002: Data source name not found"));
+        return std::make_shared<FakeConnection>(calls, reported);
+    }
+    Calls& calls;
+    QString name;
+    bool& openFails;
+    QString& reported;
+};
+
+class FakeEngine : public sql::Engine {
+public:
+    FakeEngine(Calls& c, bool& openFails, QString& reported) : calls(c), openFails(openFails), reported(reported) {}
+    std::shared_ptr<sql::Environment> createEnvironment(const QString& name, const QString& user,
+                                                        const QString& password) override
+    {
+        const int call = int(calls.environmentNames.size());
+        calls.environmentNames << name;
+        if (refuseAll || refuseCalls.contains(call))
+            throw rt::RuntimeError(40002, QStringLiteral("Fake"), QStringLiteral("S1000: name refused"));
+        EXPECT_TRUE(user.isEmpty());
+        EXPECT_TRUE(password.isEmpty());
+        return std::make_shared<FakeEnvironment>(calls, QStringLiteral("env%1").arg(++created), openFails, reported);
+    }
+    Calls& calls;
+    bool& openFails;
+    QString& reported;
+    QList<int> refuseCalls;
+    bool refuseAll = false;
+    int created = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        session().reset();
+        rt::setProgramFolder(testsupport::tempFolder());
+        window = std::make_unique<MDIForm_Main>();
+        window->setEngineFactory([this] {
+            auto e = std::make_unique<FakeEngine>(calls, openFails, reported);
+            engine = e.get();
+            engine->refuseCalls = refuseCalls;
+            engine->refuseAll = refuseAll;
+            return e;
+        });
+    }
+    void TearDown() override
+    {
+        window.reset();
+        session().reset();
+        rt::setProgramFolder(QString());
+    }
+    void load(const QString& commandLine = QString())
+    {
+        window->show();
+        window->Form_Load(commandLine);
+    }
+    QList<QWidget*> childWindows() const
+    {
+        QList<QWidget*> out;
+        for (QMdiSubWindow* s : window->mdiArea->subWindowList())
+            out << s->widget();
+        return out;
+    }
+
+    testsupport::ScriptedDialogs dialogs;
+    std::unique_ptr<MDIForm_Main> window;
+    Calls calls;
+    bool openFails = false;
+    QString reported = QStringLiteral("REPORTED");
+    QList<int> refuseCalls;
+    bool refuseAll = false;
+    FakeEngine* engine = nullptr;
+};
+
+QString versionCaption()
+{
+    return QStringLiteral("Dorvex V%1.%2.%3").arg(dorvex::version::major).arg(dorvex::version::minor).arg(dorvex::version::revision);
+}
+
+TEST_F(MainWindowTest, InitialControlsAndStartUp)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dorvex"));
+    load();
+    MDIForm_Main& w = *window;
+    EXPECT_EQ(w.windowTitle(), versionCaption());
+    EXPECT_EQ(w.ODBC_Name->text(), QStringLiteral("ZABSQL"));
+    EXPECT_EQ(w.Text_UID->text(), QStringLiteral("sa"));
+    EXPECT_EQ(w.Text_PW->text(), QString());
+    EXPECT_EQ(w.Text_PW->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w.Label3->text(), QStringLiteral("ODBC:"));
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("User :"));
+    EXPECT_EQ(w.Command3->text(), QStringLiteral("SQL anmelden"));
+    EXPECT_EQ(w.Command1->text(), QStringLiteral("Access zu SQL"));
+    EXPECT_EQ(w.Command2->text(), QStringLiteral("XDB verarbeiten"));
+    EXPECT_EQ(w.Command4->text(), QStringLiteral("Schließen"));
+    EXPECT_TRUE(w.Command3->isEnabled());
+    EXPECT_FALSE(w.Command1->isEnabled());
+    EXPECT_FALSE(w.Command2->isEnabled());
+    EXPECT_EQ(w.Option_MSSQL->text(), QStringLiteral("Microsoft SQL"));
+    EXPECT_TRUE(w.Option_MSSQL->isChecked());
+    EXPECT_TRUE(w.Option_MSSQL->isVisible());
+    for (QRadioButton* b : {w.Option_MySQL, w.Option_Oracle, w.Option_Sybase, w.Option_DB2})
+        EXPECT_TRUE(b->isHidden()) << b->objectName().toStdString();
+    EXPECT_EQ(w.Check1->text(), QStringLiteral("Linux"));
+    EXPECT_TRUE(w.Check1->isHidden());
+    EXPECT_FALSE(w.Check1->isChecked());
+    EXPECT_EQ(w.serverKind(), ServerKind::MSSQL);
+    EXPECT_EQ(w.findChild<QLineEdit*>(QStringLiteral("ODBC_Name")), w.ODBC_Name);
+
+    const Session& s = session();
+    EXPECT_EQ(s.AbfrageTimeout, 120);
+    EXPECT_TRUE(s.UmgebungenAngelegt);
+    EXPECT_EQ(calls.environmentNames, QStringList({QStringLiteral("0Dorvex"), QStringLiteral("0Dorvex")}));
+    EXPECT_EQ(calls.log, QStringList({QStringLiteral("env2.cursor=4")}));  // the second environment only
+    // The identity list and the error log are loaded as children of the main window.
+    EXPECT_TRUE(SingleInstance<Form_Auto>::loaded());
+    EXPECT_TRUE(SingleInstance<FehlerProtokoll>::loaded());
+    EXPECT_EQ(childWindows().size(), 2);
+    EXPECT_EQ(w.focusWidget(), w.ODBC_Name);
+    EXPECT_FALSE(w.endRequested());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, CommandLineFillsTheBoxesAndTheCaption)
+{
+    load(QStringLiteral("-ODBC:\"ZAB 2\" -user:\"Ad min\" -pass:pw -MDBpfad:\"/a b/c -d.mdb\" -noerror"));
+    EXPECT_EQ(window->windowTitle(), versionCaption() + QStringLiteral(" (no error)"));
+    EXPECT_EQ(window->ODBC_Name->text(), QStringLiteral("ZAB 2"));
+    EXPECT_EQ(window->Text_UID->text(), QStringLiteral("Ad min"));
+    EXPECT_EQ(window->Text_PW->text(), QStringLiteral("pw"));
+    const Session& s = session();
+    EXPECT_EQ(s.ParamODBC, QStringLiteral("\"ZAB 2\""));
+    EXPECT_EQ(s.ParamBenutzer, QStringLiteral("\"Ad min\""));
+    EXPECT_EQ(s.ParamMDBPfad, QStringLiteral("/a b/c -d.mdb"));
+    EXPECT_TRUE(s.OhneFehlermeldung);
+    EXPECT_FALSE(s.AutoLauf);
+}
+
+TEST_F(MainWindowTest, RefusedEnvironmentNamesAreRetriedWithTheNextNumber)
+{
+    refuseCalls = {0, 1, 3};  // 0Dorvex, 1Dorvex refused for the first; 2Dorvex refused once for the second
+    load();
+    EXPECT_EQ(calls.environmentNames,
+              QStringList({QStringLiteral("0Dorvex"), QStringLiteral("1Dorvex"), QStringLiteral("2Dorvex"),
+                           QStringLiteral("2Dorvex"), QStringLiteral("3Dorvex")}));
+    EXPECT_TRUE(session().Umgebung1 && session().Umgebung2);
+    EXPECT_FALSE(window->endRequested());
+    EXPECT_EQ(childWindows().size(), 2);
+}
+
+TEST_F(MainWindowTest, StartUpGivesUpAfterTheBoundWithAMessageAndFailureStatus)
+{
+    refuseAll = true;
+    load();
+    EXPECT_EQ(calls.environmentNames.size(), MDIForm_Main::kStartupAttempts);
+    EXPECT_EQ(calls.environmentNames.last(), QStringLiteral("%1Dorvex").arg(MDIForm_Main::kStartupAttempts - 1));
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("S1000: name refused")));
+    EXPECT_TRUE(window->endRequested());
+    EXPECT_EQ(window->exitCode(), 1);
+    EXPECT_FALSE(session().UmgebungenAngelegt);
+    EXPECT_TRUE(childWindows().isEmpty());
+}
+
+TEST_F(MainWindowTest, SecondPassThroughTheEnvironmentStageEndsTheProgram)
+{
+    session().UmgebungenAngelegt = true;
+    load();
+    EXPECT_TRUE(window->endRequested());
+    EXPECT_EQ(window->exitCode(), 0);
+    EXPECT_TRUE(calls.environmentNames.isEmpty());
+}
+
+TEST_F(MainWindowTest, ServerKindButtonsAndLinuxBox)
+{
+    load();
+    MDIForm_Main& w = *window;
+    w.Option_Sybase->setChecked(true);  // chosen from code: the click handler still runs
+    EXPECT_EQ(w.serverKind(), ServerKind::Sybase);
+    EXPECT_FALSE(w.Check1->isHidden());
+    w.Check1->setChecked(true);
+    EXPECT_TRUE(w.linuxChecked());
+    w.Option_DB2->click();
+    EXPECT_EQ(w.serverKind(), ServerKind::DB2);
+    EXPECT_FALSE(w.Check1->isHidden());
+    EXPECT_TRUE(w.Check1->isChecked());
+    w.Option_Oracle->setChecked(true);
+    EXPECT_EQ(w.serverKind(), ServerKind::Oracle);
+    EXPECT_TRUE(w.Check1->isHidden());
+    EXPECT_FALSE(w.Check1->isChecked());
+    w.Option_Sybase->setChecked(true);
+    EXPECT_FALSE(w.Check1->isChecked());  // shown with its value unchanged
+    w.Check1->setChecked(true);
+    w.Option_MySQL->setChecked(true);
+    EXPECT_EQ(w.serverKind(), ServerKind::MySQL);
+    EXPECT_TRUE(w.Check1->isHidden());
+    EXPECT_FALSE(w.linuxChecked());
+    w.Option_MSSQL->click();
+    EXPECT_EQ(w.serverKind(), ServerKind::MSSQL);
+}
+
+TEST_F(MainWindowTest, LoginSuccessShowsTheReportedNameAndEnablesTheWorkButtons)
+{
+    load();
+    window->Text_PW->setText(QStringLiteral("geheim"));
+    window->Command3->click();
+    EXPECT_TRUE(window->Command1->isEnabled());
+    EXPECT_TRUE(window->Command2->isEnabled());
+    EXPECT_EQ(window->ODBC_Name->text(), QStringLiteral("REPORTED"));
+    EXPECT_FALSE(session().FehlerAufgetreten);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_EQ(calls.log.mid(1),
+              QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password=geheim"),
+                           QStringLiteral("env1.open=ZABSQL"), QStringLiteral("timeout=120"),
+                           QStringLiteral("env2.user=sa"), QStringLiteral("env2.password=geheim"),
+                           // the second connection names the data source as the box shows it now
+                           QStringLiteral("env2.open=REPORTED"), QStringLiteral("timeout=120")}));
+    ASSERT_TRUE(session().Verbindung1 && session().Verbindung2);
+}
+
+TEST_F(MainWindowTest, FailedLoginStillAttemptsEveryLaterStatement)
+{
+    load();
+    openFails = true;
+    window->Command3->click();
+    EXPECT_FALSE(window->Command1->isEnabled());
+    EXPECT_FALSE(window->Command2->isEnabled());
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_EQ(dialogs.messages(), QStringList({QStringLiteral("ODBC-Datenquelle 'ZABSQL' nicht gefunden!")}));
+    EXPECT_TRUE(dialogs.shown.first().title.isEmpty());  // the program's own title
+    EXPECT_EQ(calls.log.mid(1),
+              QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password="),
+                           QStringLiteral("env1.open=ZABSQL"), QStringLiteral("env2.user=sa"),
+                           QStringLiteral("env2.password="), QStringLiteral("env2.open=ZABSQL")}));
+    EXPECT_EQ(window->ODBC_Name->text(), QStringLiteral("ZABSQL"));
+    EXPECT_FALSE(session().Verbindung1);
+}
+
+TEST_F(MainWindowTest, EnterInThePasswordBoxLogsInAndIsSwallowed)
+{
+    load();
+    QSignalSpy returnPressed(window->Text_PW, &QLineEdit::returnPressed);
+    window->Text_PW->setFocus();
+    QTest::keyClicks(window->Text_PW, QStringLiteral("pw"));
+    QTest::keyClick(window->Text_PW, Qt::Key_Return);
+    EXPECT_TRUE(window->Command1->isEnabled());
+    EXPECT_EQ(returnPressed.count(), 0);
+    EXPECT_TRUE(calls.log.contains(QStringLiteral("env1.password=pw")));
+    // Enter in the other two boxes logs in too; a disabled login button ignores it.
+    calls.log.clear();
+    QTest::keyClick(window->Text_UID, Qt::Key_Enter);
+    EXPECT_TRUE(calls.log.contains(QStringLiteral("env1.open=REPORTED")));
+    calls.log.clear();
+    window->setWorkControlsEnabled(false);
+    window->ODBC_Name->setEnabled(true);
+    QTest::keyClick(window->ODBC_Name, Qt::Key_Return);
+    EXPECT_TRUE(calls.log.isEmpty());
+}
+
+TEST_F(MainWindowTest, TypingIntoTheDataSourceAfterLoginResetsAndUnloadsTheWorkWindows)
+{
+    load();
+    window->Command3->click();
+    window->Command1->click();
+    window->Command2->click();
+    ASSERT_TRUE(SingleInstance<Konvertierung>::loaded());
+    ASSERT_TRUE(SingleInstance<Abgleichen>::loaded());
+    EXPECT_EQ(childWindows().size(), 4);
+    EXPECT_EQ(window->mdiArea->activeSubWindow(), window->subWindowOf(SingleInstance<Abgleichen>::existing()));
+    const auto connection = session().Verbindung1;
+    QTest::keyClick(window->ODBC_Name, Qt::Key_X);
+    EXPECT_FALSE(window->Command1->isEnabled());
+    EXPECT_FALSE(window->Command2->isEnabled());
+    EXPECT_FALSE(SingleInstance<Konvertierung>::loaded());
+    EXPECT_FALSE(SingleInstance<Abgleichen>::loaded());
+    EXPECT_EQ(childWindows().size(), 2);  // the subwindows are gone too, not just their contents
+    EXPECT_EQ(session().Verbindung1, connection);  // kept until the next login
+    // Opened again: a fresh window.
+    window->Command3->click();
+    window->Command1->click();
+    EXPECT_TRUE(SingleInstance<Konvertierung>::loaded());
+    EXPECT_EQ(childWindows().size(), 3);
+}
+
+TEST_F(MainWindowTest, LoginWithAnOpenWorkWindowUnloadsItEvenWhenTheLoginFails)
+{
+    load();
+    window->Command3->click();
+    window->Command1->click();
+    ASSERT_TRUE(SingleInstance<Konvertierung>::loaded());
+    openFails = true;
+    window->Command3->click();
+    EXPECT_FALSE(SingleInstance<Konvertierung>::loaded());
+    EXPECT_FALSE(window->Command1->isEnabled());
+    EXPECT_EQ(dialogs.messages().size(), 1);
+}
+
+TEST_F(MainWindowTest, CloseButtonEndsTheProgram)
+{
+    load();
+    window->Command4->click();
+    EXPECT_TRUE(window->endRequested());
+    EXPECT_EQ(window->exitCode(), 0);
+}
+
+TEST_F(MainWindowTest, ProgressBarKeepsFloatValuesAndLabelShowsTheText)
+{
+    load();
+    window->setProgressMaximum(3);
+    window->setProgressValue(1.5f);
+    EXPECT_FLOAT_EQ(window->progressValue(), 1.5f);
+    EXPECT_FLOAT_EQ(window->progressMaximum(), 3.0f);
+    EXPECT_EQ(window->ProgressBar1->value(), window->ProgressBar1->maximum() / 2);
+    window->setRemainingTimeText(QStringLiteral("Restzeit: 00:00:01"));
+    EXPECT_EQ(window->Label_Rest->text(), QStringLiteral("Restzeit: 00:00:01"));
+    window->setWorkControlsEnabled(false);
+    for (QWidget* c : {static_cast<QWidget*>(window->Command1), static_cast<QWidget*>(window->Command3),
+                       static_cast<QWidget*>(window->Command4), static_cast<QWidget*>(window->Text_PW)})
+        EXPECT_FALSE(c->isEnabled());
+}
+
+// The real driver manager and drivers.
+class MainWindowOdbc : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        testsupport::useServerOdbcFiles();
+        window->setEngineFactory([] { return sql::createOdbcEngine(); });
+    }
+};
+
+TEST_F(MainWindowOdbc, LoginToSqlite)
+{
+    REQUIRE_SQLITE();
+    load(QStringLiteral("-ODBC:") + testsupport::sqliteDsn());
+    window->Command3->click();
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(window->Command1->isEnabled());
+    EXPECT_TRUE(window->Command2->isEnabled());
+    EXPECT_EQ(window->ODBC_Name->text(), testsupport::sqliteDsn());
+    ASSERT_TRUE(session().Verbindung1 && session().Verbindung2);
+    EXPECT_FALSE(session().FehlerAufgetreten);
+}
+
+TEST_F(MainWindowOdbc, UnknownDataSourceGivesTheMessage)
+{
+    REQUIRE_SQLITE();
+    load(QStringLiteral("-ODBC:GibtEsNicht"));
+    window->Command3->click();
+    EXPECT_EQ(dialogs.messages(), QStringList({QStringLiteral("ODBC-Datenquelle 'GibtEsNicht' nicht gefunden!")}));
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_FALSE(window->Command1->isEnabled());
+}
+
+TEST_F(MainWindowOdbc, LoginToMariadbAndWrongPassword)
+{
+    REQUIRE_MARIADB();
+    load(QStringLiteral("-ODBC:%1 -user:%2 -pass:%3")
+             .arg(testsupport::mariadbDsn(), testsupport::dbUser(), testsupport::dbPassword()));
+    window->Command3->click();
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(window->Command1->isEnabled());
+    EXPECT_EQ(window->ODBC_Name->text(), testsupport::mariadbDsn());
+    EXPECT_FALSE(session().FehlerAufgetreten);
+
+    window->Text_PW->setText(QStringLiteral("falsch"));
+    window->Command3->click();
+    EXPECT_EQ(dialogs.messages(),
+              QStringList({QStringLiteral("ODBC-Datenquelle '%1' nicht gefunden!").arg(testsupport::mariadbDsn())}));
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_FALSE(window->Command1->isEnabled());
+    EXPECT_FALSE(window->Command2->isEnabled());
+}
+
+}  // namespace
