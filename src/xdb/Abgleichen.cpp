@@ -1,9 +1,273 @@
 #include "xdb/Abgleichen.h"
+#include "derived/DerivedObjects.h"
+#include "diag/DialogService.h"
+#include "diag/Module1.h"
+#include "diag/Session.h"
+#include "derived/ViewRewriting.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+#include "runtime/TextFile.h"
+#include "xdb/XdbStatements.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+const QString kModul = QStringLiteral("Abgleichen");
+const QString kCode = QStringLiteral("XDB_Verarbeiten");
+
+// The run ended through its failure handler.
+struct EndOfRun {};
+}  // namespace
 
 Abgleichen::Abgleichen()
 {
     setObjectName(QStringLiteral("Abgleichen"));
     setWindowTitle(QStringLiteral("SQL-Server mit XDB abgleichen"));
+
+    Label1 = new QLabel(QStringLiteral("Pfad der XDB :"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Text_XDB = new QLineEdit(this);
+    Text_XDB->setObjectName(QStringLiteral("Text_XDB"));
+    Command1 = new QPushButton(QStringLiteral("..."), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command8 = new QPushButton(QStringLiteral("XDB Verarbeiten"), this);
+    Command8->setObjectName(QStringLiteral("Command8"));
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(Text_XDB, 0, 1);
+    layout->addWidget(Command1, 0, 2);
+    layout->addWidget(Command8, 1, 0, 1, 3);
+    layout->addWidget(List1, 2, 0, 1, 3);
+    resize(640, 420);
+
+    connect(Command1, &QPushButton::clicked, this, &Abgleichen::Command1_Click);
+    connect(Command8, &QPushButton::clicked, this, &Abgleichen::Command8_Click);
+
+    if (!session().ParamXDBPfad.isEmpty())
+        Text_XDB->setText(session().ParamXDBPfad);
 }
 
-void Abgleichen::XDB_Verarbeiten() {}
+void Abgleichen::Command1_Click()
+{
+    try {
+        Text_XDB->setText(dialogs().openFile(Text_XDB->text(), QStringLiteral("XDB's|*.XDB")));
+    } catch (const rt::RuntimeError&) {
+        // a cancelled or failed dialog leaves the path as it was
+    }
+}
+
+void Abgleichen::Command8_Click() { XDB_Verarbeiten(); }
+
+void Abgleichen::Steuerelemente_Freigeben(bool enabled)
+{
+    Command1->setEnabled(enabled);
+    Text_XDB->setEnabled(enabled);
+    Command8->setEnabled(enabled);
+    if (session().mainWindow)
+        session().mainWindow->setWorkControlsEnabled(enabled);
+}
+
+void Abgleichen::XDB_Verarbeiten()
+{
+    Steuerelemente_Freigeben(false);
+    const QString path = Text_XDB->text();
+    if (!path.isEmpty()) {
+        try {
+            runDocument(path);
+        } catch (const EndOfRun&) {
+            // A failure of the run time ended it. The progress run ends too, so the bar does not
+            // stay half full and a later run does not nest inside this one.
+            try {
+                Fortschritt_Setzen(0);
+            } catch (const rt::RuntimeError&) {
+            }
+        }
+    }
+    Steuerelemente_Freigeben(true);
+}
+
+void Abgleichen::runDocument(const QString& path)
+{
+    // Each step that can fail goes to the run's handler, which answers next or end.
+    const auto step = [this](auto&& f) {
+        try {
+            f();
+            return true;
+        } catch (const rt::RuntimeError& e) {
+            if (!failed(e))
+                throw EndOfRun{};
+            return false;
+        }
+    };
+
+    step([] {
+        if (!session().Verbindung1)
+            throw rt::runtimeFailure(rt::err::ObjectNotSet);
+        session().Verbindung1->refreshTables();
+    });
+    processEvents();
+    List1->clear();
+    reader_.startRun();
+
+    // The document is held only for this run and released however the run ends.
+    std::unique_ptr<rt::Cp1252LineReader> document;
+    step([&] { document = std::make_unique<rt::Cp1252LineReader>(path); });
+    if (!document)
+        return;
+    step([&] {
+        qint32 units = qint32(document->size() / 128) + 1;
+        Fortschritt_Start(units);
+    });
+
+    try {
+        while (!document->atEnd()) {
+            const QString line = document->readLine();
+            step([&] { Fortschritt_Setzen(qint32(document->position() / 128)); });
+            processEvents();
+            reader_.processLine(*this, line);
+        }
+        document.reset();
+        reader_.finishRun(*this);
+    } catch (const xdb::RunEnded&) {
+        throw EndOfRun{};
+    }
+
+    if (!session().AutoLauf)
+        step([] { dialogs().message(QStringLiteral("Die ZAB.XDB wurde abgearbeitet.")); });
+    step([] { Fortschritt_Setzen(0); });
+}
+
+bool Abgleichen::failed(const rt::RuntimeError& e)
+{
+    session().FehlerAufgetreten = true;
+    for (const QString& piece : reportPieces(e.description(), 130))
+        List1->addItem(piece);
+    Fehler_Protokollieren(e.source(), e.number(), e.description(), kModul, kCode, QString(), QString());
+    // Up to 1000 the run time itself failed (file, number, array): the run ends. Database
+    // failures leave the rest of the document to be processed.
+    return e.number() > 1000;
+}
+
+void Abgleichen::fieldWithoutType(const QString& field, qint16 type)
+{
+    const QString text = QStringLiteral("Feld ") + field + QStringLiteral(" in ") + currentTableName() +
+                         QStringLiteral(" nicht angelegt: für den Typcode ") + QString::number(type) +
+                         QStringLiteral(" gibt es keinen SQL-Typ");
+    report(QLatin1Char('\t') + text);
+    // The database is not what the release expects, so the unattended run must not go on as if it were.
+    session().FehlerAufgetreten = true;
+    Fehler_Protokollieren(kModul, 0, text, kModul, kCode, QString(), QString());
+}
+
+// ---- the operations on the database ----
+
+ServerKind Abgleichen::serverKind() const { return mainWindow().serverKind(); }
+bool Abgleichen::linuxChecked() const { return mainWindow().linuxChecked(); }
+
+void Abgleichen::report(const QString& line) { List1->addItem(line); }
+void Abgleichen::scrollReportToEnd() { List1->scrollToBottom(); }
+void Abgleichen::processEvents() { QCoreApplication::processEvents(); }
+
+sql::Table& Abgleichen::currentTable() const
+{
+    if (!currentTable_)
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    return *currentTable_;
+}
+
+QString Abgleichen::currentTableName() const { return currentTable().name(); }
+void Abgleichen::refreshColumns() { currentTable().refreshColumns(); }
+
+void Abgleichen::SQL_Ausfuehren(QString statement) { ::SQL_Ausfuehren(statement); }
+
+void Abgleichen::Create_View(const QString& name, QString query, QString& message)
+{
+    ::Create_View(name, query, message);
+}
+
+bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
+{
+    QString name = tableName;
+    bool found = false;
+    try {
+        const ServerKind kind = serverKind();
+        if (kind == ServerKind::Oracle || kind == ServerKind::DB2)
+            name = name.toUpper();
+        auto& connection = session().Verbindung1;
+        if (!connection)
+            throw rt::runtimeFailure(rt::err::ObjectNotSet);
+        if (kind != ServerKind::Oracle)
+            connection->refreshTables();
+        std::shared_ptr<sql::Table> table = connection->table(name);
+        table->refreshColumns();
+        currentTable_ = std::move(table);
+        found = true;
+    } catch (const rt::RuntimeError&) {
+        // a missing table switches its section off
+    }
+    QString status = name + QStringLiteral("\t\t");
+    if (reader_.bFelder)
+        status += QStringLiteral("(Felder hinzufügen)");
+    if (reader_.bAltesFormat)
+        status += QStringLiteral("(Felder hinzufügen) [altes XDB-Format]");
+    if (reader_.bRenameField)
+        status += QStringLiteral("(Felder umbenennen)");
+    report(status);
+    scrollReportToEnd();
+    processEvents();
+    if (!found)
+        report(QStringLiteral("\tTabelle existiert nicht!"));
+    return found;
+}
+
+bool Abgleichen::Feld_Existiert(const QString& name)
+{
+    const ServerKind kind = serverKind();
+    if (name == xdb::kNeverAddedOnOracleDb2 && (kind == ServerKind::Oracle || kind == ServerKind::DB2))
+        return true;
+    for (const QString& column : currentTable().columnNames())
+        if (column.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QString Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, qint16 size, QString& defaultValue)
+{
+    defaultValue = xdb::documentDefault(defaultValue);
+    const std::optional<QString> sqlType = xdb::columnType(type, size, serverKind(), linuxChecked(), Fremd_DSN());
+    if (!sqlType)
+        return QString();
+    return xdb::addFieldStatement(currentTableName(), field, *sqlType, defaultValue);
+}
+
+bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
+{
+    const ServerKind kind = serverKind();
+    if (xdb::indexTakenAsPresent(kind))
+        return true;
+    const QString query = xdb::indexExistsQuery(kind, table, index);
+    if (!session().Verbindung1)
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    std::unique_ptr<sql::ResultSet> rs =
+        session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+    const QVariant count = rs->value(0);
+    rs->close();
+    return !count.isNull() && count.toLongLong() != 0;
+}
+
+bool Abgleichen::Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields)
+{
+    const std::optional<QString> statement = xdb::createIndexStatement(serverKind(), table, index, attribute, fields);
+    if (!statement)
+        return false;
+    SQL_Ausfuehren(*statement);
+    return true;
+}

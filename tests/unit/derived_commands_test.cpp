@@ -1,0 +1,163 @@
+#include "common/FakeMainWindow.h"
+#include "common/Fixtures.h"
+#include "common/MemoryAccessDatabase.h"
+#include "common/RecordingConnection.h"
+#include "derived/ConversionWindowContext.h"
+#include "derived/DerivedObjects.h"
+#include "diag/Session.h"
+#include "runtime/Platform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::FakeMainWindow;
+using testsupport::MemoryAccessDatabase;
+using testsupport::RecordingConnection;
+
+// The conversion window as the two commands see it.
+class FakeConversionWindow : public ConversionWindowContext {
+public:
+    access::Database* database() override { return db; }
+    QString textMod() const override { return mod; }
+    void Schalter_Freigeben(bool enabled) override { enabledStates << enabled; }
+    void clearList1() override { list1.clear(); }
+    void addToList1(const QString& line) override { list1 << line; }
+    void scrollList1ToEnd() override {}
+    void setStatus(const QString& text) override { statuses << text; }
+    void processEvents() override {}
+
+    access::Database* db = nullptr;
+    QString mod = QStringLiteral("1");
+    QStringList list1, statuses;
+    QList<bool> enabledStates;
+};
+
+class DerivedCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        session().reset();
+        conn = std::make_shared<RecordingConnection>();
+        session().Verbindung1 = conn;
+        session().mainWindow = &mw;
+        rt::setProgramFolder(testsupport::tempFolder());
+        window.db = &db;
+    }
+    void TearDown() override
+    {
+        rt::setProgramFolder(QString());
+        session().reset();
+    }
+
+    FakeMainWindow mw;
+    std::shared_ptr<RecordingConnection> conn;
+    MemoryAccessDatabase db;
+    FakeConversionWindow window;
+};
+
+TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiecesOf80)
+{
+    mw.kind = ServerKind::MSSQL;
+    const QString longSql = "SELECT [" + QString(100, 'a') + "] FROM [t];";  // 107 characters
+    db.addQuery({"View_Lang", longSql});
+    db.addQuery({"View_Kurz", "SELECT a FROM t"});
+    Abfragen_nach_Sichten(window);
+
+    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Lang\"",
+                                           "CREATE VIEW View_Lang AS SELECT " + QString(100, 'a') + " FROM t",
+                                           "DROP VIEW IF EXISTS \"View_Kurz\"", "CREATE VIEW View_Kurz AS SELECT a FROM t"}));
+    EXPECT_EQ(window.list1, (QStringList{"View_Lang", longSql.left(80), longSql.mid(80), "", "View_Kurz",
+                                         "SELECT a FROM t", ""}));
+    EXPECT_EQ(window.enabledStates, (QList<bool>{false, true}));
+    EXPECT_EQ(window.statuses, (QStringList{"View_Lang", "View_Kurz"}));
+    EXPECT_EQ(mw.value, 0.0f);  // the progress run has ended
+}
+
+TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWithHyphens)
+{
+    mw.kind = ServerKind::MySQL;
+    conn->failWhen("DROP VIEW", "42S02: Unknown table 'V1'");
+    db.addQuery({"V1", "SELECT a FROM t"});
+    Abfragen_nach_Sichten(window);
+    EXPECT_EQ(window.list1, (QStringList{"V1", "SELECT a FROM t", "", "Warnung: 40002" "42S02: Unknown table 'V1'"}));
+
+    // On DB2 a failing create reaches the click handler.
+    window.list1.clear();
+    mw.kind = ServerKind::DB2;
+    conn = std::make_shared<RecordingConnection>();
+    session().Verbindung1 = conn;
+    conn->failWhen("CREATE VIEW", "37000: " + QString(90, 'x'));
+    Abfragen_nach_Sichten(window);
+    EXPECT_EQ(window.list1, (QStringList{"Warnung: 40002", "37000: " + QString(73, 'x'), QString(17, 'x'),
+                                         QString(40, '-'), "V1", "SELECT a FROM t", ""}));
+}
+
+TEST_F(DerivedCommandsTest, OnSybaseUnderLinuxTheOrderViewComesLast)
+{
+    mw.kind = ServerKind::Sybase;
+    mw.linux_ = true;
+    db.addQuery({"View_BestellungAuftrag", "SELECT b FROM t"});
+    db.addQuery({"View_Andere", "SELECT a FROM t"});
+    Abfragen_nach_Sichten(window);
+    ASSERT_EQ(conn->executed.size(), 4);
+    EXPECT_EQ(conn->executed[1], "CREATE VIEW View_Andere AS SELECT a FROM t");
+    EXPECT_EQ(conn->executed[3], "CREATE VIEW View_BestellungAuftrag AS SELECT b FROM t");
+
+    conn->executed.clear();
+    mw.linux_ = false;
+    Abfragen_nach_Sichten(window);
+    EXPECT_EQ(conn->executed[1], "CREATE VIEW View_BestellungAuftrag AS SELECT b FROM t");
+}
+
+TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
+{
+    db.addQuery({"V", "SELECT a FROM t"});
+    db.addRelation({"r", "A", "B", access::kRelationCascadeUpdate, {{"x", "y"}}});
+    window.mod = "2";
+    Abfragen_nach_Sichten(window);
+    Beziehungen_nach_Trigger(window);
+    EXPECT_TRUE(conn->executed.isEmpty());
+    EXPECT_TRUE(window.enabledStates.isEmpty());
+}
+
+TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiecesOf70)
+{
+    mw.kind = ServerKind::MySQL;
+    db.addRelation({"KundeAuftrag", "Kunde", "Auftrag", access::kRelationCascadeUpdate | access::kRelationCascadeDelete,
+                    {{"Nr", "KundenNr"}}});
+    db.addRelation({"Lose", "Lager", "Ort", 0, {{"Nr", "LagerNr"}}});
+    conn->failWhen("DROP TRIGGER", "S1000: no such trigger");
+    conn->failWhen("CREATE TRIGGER uKunde", "37000: " + QString(70, 'u'));
+    Beziehungen_nach_Trigger(window);
+
+    ASSERT_EQ(conn->executed.size(), 6);
+    EXPECT_EQ(conn->executed.mid(0, 2), (QStringList{"DROP TRIGGER uKunde", "DROP TRIGGER dKunde"}));
+    EXPECT_TRUE(conn->executed[2].startsWith("CREATE TRIGGER uKunde ON Kunde FOR UPDATE AS"));
+    EXPECT_TRUE(conn->executed[3].startsWith("CREATE TRIGGER dKunde ON Kunde FOR DELETE AS"));
+    // A table without cascades gets its drops only.
+    EXPECT_EQ(conn->executed.mid(4), (QStringList{"DROP TRIGGER uLager", "DROP TRIGGER dLager"}));
+
+    const QStringList expected{"Kunde",
+                               "\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED "
+                               "WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
+                               "\r\nDELETE FROM Auftrag FROM DELETED WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
+                               "\t37000: " + QString(63, 'u'), "\t" + QString(7, 'u'), "Lager"};
+    EXPECT_EQ(window.list1, expected);
+    EXPECT_EQ(window.statuses.first(), "Beziehungs-Informationen einlesen: KundeAuftrag");
+    EXPECT_EQ(window.statuses.last(), "Bereit.");
+    EXPECT_EQ(window.enabledStates, (QList<bool>{false, true}));
+    EXPECT_FALSE(session().FehlerAufgetreten);  // trigger failures are only listed
+}
+
+TEST_F(DerivedCommandsTest, WithoutAnAccessDatabaseTheWindowIsUsableAgain)
+{
+    window.db = nullptr;
+    Abfragen_nach_Sichten(window);
+    Beziehungen_nach_Trigger(window);
+    EXPECT_EQ(window.enabledStates, (QList<bool>{false, true, false, true}));
+    EXPECT_FALSE(window.list1.isEmpty());
+    EXPECT_TRUE(conn->executed.isEmpty());
+}
+
+}  // namespace
