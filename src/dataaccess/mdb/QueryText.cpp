@@ -126,7 +126,7 @@ QStringList orderTexts(const QList<QueryRow>& rows)
 }
 
 // FROM, WHERE, GROUP BY, HAVING and ORDER BY, each on its own line.
-QString tailClauses(const QList<QueryRow>& rows, bool withFrom)
+QString tailClauses(const QList<QueryRow>& rows, bool withFrom, bool crosstab = false)
 {
     QString s;
     if (withFrom) {
@@ -141,7 +141,8 @@ QString tailClauses(const QList<QueryRow>& rows, bool withFrom)
         s += kNewLine + QStringLiteral("WHERE ") + w->expression;
     QStringList groups;
     for (const QueryRow& g : rowsOf(rows, query::GroupBy))
-        groups << g.expression;
+        if (!(crosstab && g.flag == 1))   // a crosstab groups by its pivot too; Access does not show it
+            groups << g.expression;
     if (!groups.isEmpty())
         s += kNewLine + QStringLiteral("GROUP BY ") + joined(groups);
     if (const QueryRow* h = firstOf(rows, query::Having))
@@ -244,8 +245,8 @@ QString queryText(QList<QueryRow> rows, quint32 objectFlags)
         for (const QueryRow& c : columns)
             (c.flag == 1 ? pivot : c.flag == 2 ? heads : value).append(c);
         body = QStringLiteral("TRANSFORM ") + joined(columnTexts(value)) + kNewLine + QStringLiteral("SELECT ") +
-               selectPredicate(flags, rows) + joined(columnTexts(heads)) + tailClauses(rows, true) + kNewLine +
-               QStringLiteral("PIVOT ") + joined(columnTexts(pivot));
+               selectPredicate(flags, rows) + joined(columnTexts(heads)) + tailClauses(rows, true, true) + kNewLine +
+               QStringLiteral("PIVOT ") + (pivot.isEmpty() ? QString() : pivot.first().expression);
         break;
     }
     case query::Update: {

@@ -1,0 +1,133 @@
+// Damaged and foreign files: every one is answered with a RuntimeError above 1000, never a
+// crash or a hang. The damaged copies are made here from the sample files.
+#include "dataaccess/AccessDatabase.h"
+#include "runtime/RuntimeError.h"
+#include "common/Fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(testsupport::tempFolder()).filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// Opens and reads everything; returns the error number, 0 when the file read cleanly.
+int readAll(const QString& path)
+{
+    try {
+        auto db = access::openDatabase(path);
+        for (const access::TableDef& t : db->tableDefs()) {
+            if (t.linked)
+                continue;
+            auto rs = db->openRecordset(t.name);
+            for (; !rs->eof(); rs->moveNext())
+                for (int i = 0; i < rs->fieldCount(); ++i)
+                    (void)rs->value(i);
+            rs->moveFirst();
+            if (!rs->eof())
+                rs->moveLast();
+        }
+        return 0;
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_GT(e.number(), 1000) << e.description().toStdString();
+        EXPECT_FALSE(e.description().isEmpty());
+        return e.number();
+    }
+}
+
+int openError(const QString& path)
+{
+    try {
+        access::openDatabase(path);
+    } catch (const rt::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(MdbRobustness, MissingForeignAndEmptyFilesNameTheirCause)
+{
+    const QString folder = testsupport::tempFolder();
+    EXPECT_EQ(openError(QDir(folder).filePath("fehlt.mdb")), rt::err::AccessFileNotFound);
+    EXPECT_EQ(openError(folder), rt::err::AccessFileNotFound);   // a folder is no database
+    EXPECT_EQ(openError(writeFile("leer.mdb", QByteArray())), rt::err::AccessNotAnAccessFile);
+    EXPECT_EQ(openError(writeFile("text.mdb", QByteArray("Kunden;Nr\r\n1;2\r\n").repeated(500))),
+              rt::err::AccessNotAnAccessFile);
+    try {
+        access::openDatabase(QDir(folder).filePath("fehlt.mdb"));
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_TRUE(e.description().contains("fehlt.mdb")) << e.description().toStdString();
+    }
+}
+
+TEST(MdbRobustness, TruncatedCopiesRaiseInsteadOfCrashing)
+{
+    REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
+    const QByteArray whole = readFile(path);
+    for (qsizetype size : {qsizetype(100), qsizetype(2048), qsizetype(4096), qsizetype(6000), qsizetype(50000),
+                           whole.size() / 2}) {
+        SCOPED_TRACE(size);
+        const int err = readAll(writeFile(QStringLiteral("kurz%1.mdb").arg(size), whole.left(size)));
+        EXPECT_NE(err, 0);
+    }
+    // Without its last page the file may still read: nothing needs to live there.
+    readAll(writeFile(QStringLiteral("fastganz.mdb"), whole.left(whole.size() - 2048)));
+}
+
+TEST(MdbRobustness, RandomBytesBehindAValidHeaderRaise)
+{
+    REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
+    QRandomGenerator rng(4711);
+    const QByteArray header = readFile(path).left(2048);
+    for (int i = 0; i < 5; ++i) {
+        QByteArray junk(2048 * 40, Qt::Uninitialized);
+        for (char& c : junk)
+            c = char(rng.bounded(256));
+        EXPECT_NE(readAll(writeFile(QStringLiteral("zufall%1.mdb").arg(i), header + junk)), 0);
+    }
+    QByteArray pure(100000, Qt::Uninitialized);
+    for (char& c : pure)
+        c = char(rng.bounded(256));
+    EXPECT_EQ(openError(writeFile("rein.mdb", pure)), rt::err::AccessNotAnAccessFile);
+}
+
+// Flipped bits anywhere in the catalog, the table definitions and the data: the outcome may be a
+// clean read or an error, but never a crash.
+TEST(MdbRobustness, BitFlippedCopiesNeverCrash)
+{
+    for (const char* name : {"nwind.mdb", "DateTestDatabase.mdb"}) {
+        REQUIRE_SHARED_FIXTURE(path, name);
+        const QByteArray whole = readFile(path);
+        QRandomGenerator rng(1234);
+        for (int copy = 0; copy < 40; ++copy) {
+            QByteArray bytes = whole;
+            // Most flips land in the first pages, where the catalog and the definitions live.
+            const int flips = 1 + int(rng.bounded(20));
+            for (int k = 0; k < flips; ++k) {
+                const qsizetype span = copy % 2 ? bytes.size() : qMin<qsizetype>(bytes.size(), 4096 * 30);
+                const qsizetype at = qsizetype(rng.bounded(quint64(span)));
+                bytes[at] = char(bytes[at] ^ (1 << rng.bounded(8)));
+            }
+            SCOPED_TRACE(copy);
+            readAll(writeFile(QStringLiteral("kipp%1.mdb").arg(copy), bytes));
+        }
+    }
+}
