@@ -503,7 +503,7 @@ void Konvertierung::Command7_Click()
                                            "WERDEN GELÖSCHT. Wollen Sie trotzdem fortfahren ?"),
                             title))
         return;
-    if (dialogs().askYesNo(QStringLiteral("LETZTE WARNUNG! Wollen Sie den Vorgang abbrechen ?"), title))
+    if (dialogs().askYesNo(QStringLiteral("LETZTE WARNUNG! Wollen Sie den Vorgang abbrechen ?"), title, true))
         return;
     const QTime start = rt::now().time();
     for (int i = List2->count() - 1; i >= 0; --i)

@@ -1,0 +1,465 @@
+#include "common/FakeMainWindow.h"
+#include "common/Fixtures.h"
+#include "common/MemoryAccessDatabase.h"
+#include "common/RecordingConnection.h"
+#include "common/ScriptedDialogs.h"
+#include "diag/Session.h"
+#include "engine/TableConversion.h"
+#include "runtime/Platform.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::field;
+using testsupport::index;
+namespace val = testsupport::val;
+namespace ty = access::type;
+
+namespace {
+
+// The conversion window reduced to what the engine reads and writes, with every status text kept.
+class TestHost : public engine::Host {
+public:
+    access::Database* database() override { return db; }
+    QString tableName() const override { return Text1; }
+    engine::TextOptions textOptions() const override
+    {
+        engine::TextOptions o;
+        o.kind = mainWindow().serverKind();
+        o.default0 = default0;
+        o.defaultBlank = defaultBlank;
+        return o;
+    }
+    bool autowertChecked() const override { return autowert; }
+    bool noDataChecked() const override { return noData; }
+    bool messageChecked() const override { return message; }
+    QString textMax() const override { return Text_Max; }
+    QString textMod() const override { return Text_Mod; }
+    void clearList1() override { List1.clear(); }
+    void addToList1(const QString& line) override { List1 << line; }
+    void clearList3() override { List3.clear(); }
+    void List3AddUnique(const QString& item) override { engine::addUnique(List3, item); }
+    QStringList list3() const override { return List3; }
+    void setStatus(const QString& text) override { statuses << text; }
+    void showStopImage(bool visible) override { stopImage = visible; }
+    void Schalter_Freigeben(bool enabled) override { enabledCalls << enabled; }
+    bool abbruch() const override { return Abbruch; }
+    void setAbbruch(bool on) override { Abbruch = on; }
+    void setTabellenFehler(bool on) override { TabellenFehler = on; }
+    void setBeschaeftigt(bool on) override { Beschaeftigt = on; }
+    qint32& indexCounter() override { return counter; }
+    void errorLogAdd(const QString& line) override { errorLog << line; }
+    void showErrorLogBehind() override {}
+    void addIdentityTable(const QString& table) override { List_Auto << table; }
+
+    access::Database* db = nullptr;
+    QString Text1, Text_Max = "1", Text_Mod = "1";
+    bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false;
+    QStringList List1, List3, statuses, errorLog, List_Auto;
+    QList<bool> enabledCalls;
+    bool stopImage = false, Abbruch = false, TabellenFehler = false, Beschaeftigt = false;
+    qint32 counter = 0;
+};
+
+class EngineRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rt::setProgramFolder(testsupport::tempFolder());
+        conn = std::make_shared<testsupport::RecordingConnection>();
+        session().Verbindung1 = conn;
+        host.db = &db;
+        rt::setClock([] { return QDateTime(QDate(2004, 3, 7), QTime(14, 30, 5)); });
+    }
+    void TearDown() override
+    {
+        session().Verbindung1.reset();
+        rt::setClock({});
+    }
+    void convert(const QString& table)
+    {
+        host.Text1 = table;
+        engine.Command1_SIK();
+    }
+    QStringList statementsStarting(const QString& prefix) const
+    {
+        QStringList r;
+        for (const QString& s : conn->executed)
+            if (s.startsWith(prefix))
+                r << s;
+        return r;
+    }
+    void addKunden()
+    {
+        access::TableDef t;
+        t.name = "Kunden";
+        t.fields = {field("Nr", ty::Long, 4, true), field("Name", ty::Text, 30)};
+        t.indexes = {index("PrimaryKey", {"Nr"}, true)};
+        db.addTable(t);
+    }
+    // A table without any key, with two rows.
+    void addNotizen(const QString& name = "Notizen")
+    {
+        access::TableDef t;
+        t.name = name;
+        t.fields = {field("Text", ty::Text, 50)};
+        auto& rows = db.addTable(t);
+        rows << testsupport::MemoryAccessDatabase::Row{val::text("a")} << testsupport::MemoryAccessDatabase::Row{val::text("b")};
+    }
+
+    testsupport::FakeMainWindow mw;
+    testsupport::ScriptedDialogs dialogs;
+    std::shared_ptr<testsupport::RecordingConnection> conn;
+    testsupport::MemoryAccessDatabase db;
+    TestHost host;
+    engine::TableConversion engine{host};
+};
+
+}  // namespace
+
+TEST_F(EngineRun, KundenOnMsSqlListsAndSendsTheTableStatement)
+{
+    addKunden();
+    convert("Kunden");
+    const QStringList expected = {"CREATE TABLE Kunden ",
+                                  "(",
+                                  " \"Nr\" INT  NOT NULL ",
+                                  ",\"Name\" VARCHAR(30)  NULL ",
+                                  ",CONSTRAINT \"primKunden\" PRIMARY KEY(\"Nr\")",
+                                  ")"};
+    EXPECT_EQ(host.List1, expected);
+    EXPECT_EQ(conn->executed,
+              QStringList({"DROP TABLE Kunden",
+                           "SELECT COUNT(CONSTRAINT_NAME) FROM INFORMATION_SCHEMA.CONSTRAINT_COLUMN_USAGE WHERE "
+                           "CONSTRAINT_NAME = 'primKunden'",
+                           expected.join("")}));
+    EXPECT_EQ(host.List3, QStringList({"Nr"}));
+    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Kunden"}));
+    EXPECT_FALSE(host.TabellenFehler);
+    EXPECT_EQ(host.statuses.first(), "öffne Access - Tabelle");
+    EXPECT_EQ(host.statuses.last(), "Fertig.");
+    EXPECT_EQ(host.enabledCalls, QList<bool>({false, true}));
+    EXPECT_FALSE(host.Beschaeftigt);
+    EXPECT_FALSE(host.stopImage);
+}
+
+TEST_F(EngineRun, GetPrimAddsHexDigitsWhenTheConstraintNameIsTaken)
+{
+    addKunden();
+    conn->results = {{"INFORMATION_SCHEMA", 1}, {"NEWID", "0123456789ABCDEF0123456789ABCDEF"}};
+    convert("Kunden");
+    EXPECT_TRUE(statementsStarting("CREATE TABLE").value(0).contains(
+        "CONSTRAINT \"primKunden0123456789ABCDEF0123456789ABCDEF\" PRIMARY KEY(\"Nr\")"));
+    // A failing lookup (the constraint view is missing) keeps the plain name.
+    conn->results.clear();
+    conn->failWhen("INFORMATION_SCHEMA", "S0002: no such table: INFORMATION_SCHEMA.CONSTRAINT_COLUMN_USAGE");
+    conn->executed.clear();
+    convert("Kunden");
+    EXPECT_TRUE(statementsStarting("CREATE TABLE").value(0).contains("CONSTRAINT \"primKunden\" PRIMARY"));
+    EXPECT_FALSE(host.TabellenFehler);
+}
+
+TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
+{
+    struct Case {
+        ServerKind kind;
+        QString line;
+        QStringList list3;
+        QString tail;
+    } cases[] = {
+        {ServerKind::MSSQL, "AutoWertIdentität int IDENTITY (1,1) PRIMARY KEY", {}, ")"},
+        {ServerKind::Sybase, "AutoWertIdentität numeric IDENTITY PRIMARY KEY", {"AutoWertIdentität"}, ")"},
+        {ServerKind::MySQL, "AutoWertIdentität INT NOT NULL auto_increment PRIMARY KEY", {"AutoWertIdentität"}, " ENGINE=BDB"},
+        {ServerKind::DB2,
+         "AutoWertIdentität INTEGER NOT NULL GENERATED ALWAYS AS IDENTITY (START WITH 0, INCREMENT BY 1, NO CACHE ) "
+         "PRIMARY KEY",
+         {},
+         ")"},
+        {ServerKind::Oracle, "AutoWertIdentität NUMBER(10,0) PRIMARY KEY", {}, "FOR EACH ROW"},
+    };
+    addNotizen();
+    host.autowert = true;
+    host.noData = true;
+    for (const Case& c : cases) {
+        mw.kind = c.kind;
+        host.List_Auto.clear();
+        conn->executed.clear();
+        convert("Notizen");
+        ASSERT_GE(host.List1.size(), 4);
+        EXPECT_EQ(host.List1[2], c.line) << serverKindName(c.kind).toStdString();
+        EXPECT_TRUE(host.List1[3].startsWith(',')) << "the first Access field follows the identity column";
+        EXPECT_EQ(host.List1.last(), c.tail);
+        EXPECT_EQ(host.List3, c.list3);
+        EXPECT_FALSE(host.List1.join("").contains("CONSTRAINT"));
+        EXPECT_EQ(host.List_Auto, QStringList({"Notizen"}));
+    }
+    // Oracle: the sequence, then the table, then the trigger that numbers the rows.
+    EXPECT_EQ(conn->executed.value(1), "DROP SEQUENCE SEQ_Notizen040307143005");
+    EXPECT_EQ(conn->executed.value(2), "CREATE SEQUENCE SEQ_Notizen040307143005 INCREMENT BY 1 START WITH 1");
+    EXPECT_TRUE(conn->executed.value(3).startsWith("CREATE TABLE Notizen (AutoWertIdentität NUMBER(10,0) PRIMARY KEY,Text "));
+    EXPECT_EQ(conn->executed.value(4).left(120),
+              QString("CREATE TRIGGER TRG_Notizen BEFORE INSERT OR UPDATE ON Notizen FOR EACH ROW DECLARE  iCounter "
+                      "Notizen.AutoWertIdentität%TYPE;  cannot").left(120));
+    EXPECT_TRUE(conn->executed.value(4).contains("Select SEQ_Notizen040307143005.NEXTVAL INTO iCounter FROM Dual;"));
+
+    // Without the option the table has no key at all.
+    host.autowert = false;
+    mw.kind = ServerKind::MSSQL;
+    host.List_Auto.clear();
+    convert("Notizen");
+    EXPECT_EQ(host.List1, QStringList({"CREATE TABLE Notizen ", "(", " \"Text\" VARCHAR(50)  NULL ", ")"}));
+    EXPECT_TRUE(host.List_Auto.isEmpty());
+}
+
+TEST_F(EngineRun, LongTableNamesCutPerKind)
+{
+    const QString t = "Auftragspositionen_Historie_2004";  // 32 characters
+    addNotizen(t);
+    db.addRelation({"r", t, "Other", 0, {{"Text", "Text"}}});
+    host.noData = true;
+    mw.kind = ServerKind::Oracle;
+    convert(t);
+    EXPECT_TRUE(host.List1.contains(",CONSTRAINT primAuftragspositionen_Histori PRIMARY KEY(Text)")) << host.List1.join("|").toStdString();
+    mw.kind = ServerKind::DB2;
+    convert(t);
+    EXPECT_TRUE(host.List1.contains(",CONSTRAINT primAuftragspositi PRIMARY KEY(Text)")) << host.List1.join("|").toStdString();
+    host.autowert = true;
+    db.addTable([] {
+        access::TableDef d;
+        d.name = "Auftragspositionen_Historie_2005";
+        d.fields = {field("x", ty::Long)};
+        return d;
+    }());
+    mw.kind = ServerKind::Oracle;
+    convert("Auftragspositionen_Historie_2005");
+    EXPECT_TRUE(host.List1.contains("CREATE TRIGGER TRG_gspositionen_Historie_2005"));
+    EXPECT_TRUE(conn->executed.contains("CREATE SEQUENCE SEQ__Historie_2005040307143005 INCREMENT BY 1 START WITH 1"));
+}
+
+TEST_F(EngineRun, IndexesAreNumberedAcrossTablesAndSkipThePrimaryIndex)
+{
+    for (const char* name : {"A", "B"}) {
+        access::TableDef t;
+        t.name = name;
+        t.fields = {field("Nr", ty::Long), field("Ort", ty::Text, 20)};
+        t.indexes = {index("PrimaryKey", {"Nr"}), index("Ort", {"Ort"}, false, true), index("pk2", {"Nr"}, true)};
+        db.addTable(t);
+    }
+    host.noData = true;
+    mw.kind = ServerKind::Oracle;
+    convert("A");
+    convert("B");
+    const QStringList ix = statementsStarting("CREATE INDEX");
+    ASSERT_EQ(ix.size(), 2);
+    EXPECT_EQ(ix[0], "CREATE INDEX \"001AOrt040307143005\" ON A(Ort)");
+    EXPECT_EQ(ix[1], "CREATE INDEX \"002BOrt040307143005\" ON B(Ort)");
+    EXPECT_TRUE(host.List1.contains("CREATE INDEX \"002BOrt040307143005\" ON B"));
+    EXPECT_EQ(host.statuses.filter("Erzeuge Indexe für SQL-Tabelle").size(), 2);
+}
+
+TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
+{
+    access::TableDef t;
+    t.name = "Werte";
+    t.fields = {field("Name", ty::Text, 30), field("Betrag", ty::Double), field("Tag", ty::DateTime)};
+    auto& rows = db.addTable(t);
+    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::text("3,5"), val::date(2004, 3, 7, 14, 30)}
+         << testsupport::MemoryAccessDatabase::Row{val::null(), val::null(), val::null()}
+         << testsupport::MemoryAccessDatabase::Row{val::text("x"), val::null(), val::null()};
+    convert("Werte");
+    EXPECT_EQ(statementsStarting("INSERT"),
+              QStringList({"INSERT INTO Werte (\"Name\",\"Betrag\",\"Tag\") VALUES ('O''Brien',3.5,'20040307')",
+                           "INSERT INTO Werte (\"Name\") VALUES ('x')"}));
+    EXPECT_TRUE(host.statuses.contains("1/3 (0)  :  33%"));
+    EXPECT_TRUE(host.statuses.contains("3/3 (1)  :  100%"));
+    EXPECT_EQ(engine.emptyRecords(), 1);
+    EXPECT_EQ(mw.value, 0.f);  // the progress run ended
+
+    mw.kind = ServerKind::Oracle;
+    conn->executed.clear();
+    convert("Werte");
+    EXPECT_EQ(statementsStarting("INSERT").value(0),
+              "INSERT INTO Werte (Name,Betrag,Tag) VALUES ('O''Brien',3.5,TIMESTAMP'2004-03-07 00:00:00')");
+    mw.kind = ServerKind::MySQL;
+    conn->executed.clear();
+    convert("Werte");
+    EXPECT_EQ(statementsStarting("INSERT").value(0),
+              "INSERT INTO Werte (`Name`,`Betrag`,`Tag`) VALUES ('O''Brien',3.5,'20040307')");
+}
+
+TEST_F(EngineRun, SpecialTimeColumnsAlsoWithoutTheStructurePhase)
+{
+    access::TableDef t;
+    t.name = "Terminkalender";
+    t.fields = {field("Datum", ty::DateTime), field("Zeit", ty::DateTime), field("Betreff", ty::Text, 20)};
+    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::date(2004, 3, 7), val::date(1899, 12, 30, 14, 30),
+                                                             val::text("Termin")};
+    convert("Terminkalender");
+    EXPECT_EQ(statementsStarting("INSERT").value(0),
+              "INSERT INTO Terminkalender (\"Datum\",\"Zeit\",\"Betreff\") VALUES ('20040307','20040307 14:30:00','Termin')");
+    // A run that only copies rows (two PCs) finds the columns from the record set.
+    host.Text_Max = "2";
+    host.Text_Mod = "1";
+    mw.kind = ServerKind::Sybase;
+    conn->executed.clear();
+    convert("Terminkalender");
+    EXPECT_EQ(conn->executed,
+              QStringList({"INSERT INTO Terminkalender (Datum,Zeit,Betreff) VALUES ('20040307','2004-03-07 14:30:00','Termin')"}));
+}
+
+TEST_F(EngineRun, TwoPcsShareTheRowsWithoutTouchingTheStructure)
+{
+    access::TableDef t;
+    t.name = "Zahlen";
+    t.fields = {field("N", ty::Long)};
+    auto& rows = db.addTable(t);
+    for (int i = 1; i <= 5; ++i)
+        rows << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+    host.Text_Max = "2";
+    host.Text_Mod = "1";
+    convert("Zahlen");
+    EXPECT_EQ(conn->executed, QStringList({"INSERT INTO Zahlen (\"N\") VALUES (1)", "INSERT INTO Zahlen (\"N\") VALUES (3)",
+                                           "INSERT INTO Zahlen (\"N\") VALUES (5)"}));
+    host.Text_Mod = "2";
+    conn->executed.clear();
+    convert("Zahlen");
+    EXPECT_EQ(conn->executed,
+              QStringList({"INSERT INTO Zahlen (\"N\") VALUES (2)", "INSERT INTO Zahlen (\"N\") VALUES (4)"}));
+}
+
+TEST_F(EngineRun, InvalidShareEndsBeforeAnythingIsDropped)
+{
+    addKunden();
+    host.message = true;
+    for (auto [max, mod] : {std::pair{"x", "1"}, {"2", "3"}, {"1.5", "1"}, {"0", "1"}, {"2", ""}}) {
+        host.Text_Max = max;
+        host.Text_Mod = mod;
+        host.TabellenFehler = false;
+        host.errorLog.clear();
+        dialogs.shown.clear();
+        convert("Kunden");
+        EXPECT_TRUE(conn->executed.isEmpty()) << max << "/" << mod;
+        EXPECT_TRUE(host.TabellenFehler);
+        ASSERT_EQ(host.errorLog.size(), 2);
+        EXPECT_TRUE(host.errorLog[1].contains("PC :")) << host.errorLog[1].toStdString();
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_EQ(dialogs.shown[0].title, "Anlegen der Tabelle");
+        EXPECT_EQ(host.statuses.last(), "Fertig.");
+    }
+}
+
+TEST_F(EngineRun, FailingCreateSkipsIndexesAndRows)
+{
+    addKunden();
+    db.rows("Kunden") << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::text("a")};
+    const_cast<access::TableDef&>(db.tableDef("Kunden")).indexes << index("Suchname", {"Name"});
+    conn->failWhen("DROP TABLE", "S0002: no such table");
+    conn->failWhen("CREATE TABLE", "37000: syntax error");
+    host.message = true;
+    convert("Kunden");
+    EXPECT_TRUE(statementsStarting("CREATE INDEX").isEmpty());
+    EXPECT_TRUE(statementsStarting("INSERT").isEmpty());
+    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Kunden", "37000: syntax error"}));
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].title, "Anlegen der Tabelle");
+    EXPECT_EQ(dialogs.shown[0].text, "40002 ,  37000: syntax error ,  RecordingConnection");
+    EXPECT_TRUE(host.TabellenFehler);
+    EXPECT_EQ(host.statuses.last(), "Fertig.");
+    EXPECT_EQ(host.enabledCalls.last(), true);
+}
+
+TEST_F(EngineRun, RejectedRowIsLoggedAndTheNextRowFollows)
+{
+    addNotizen();
+    conn->failWhen("VALUES ('a')", "23000: duplicate key");
+    convert("Notizen");
+    EXPECT_EQ(statementsStarting("INSERT").size(), 2);
+    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Notizen", "23000: duplicate key"}));
+    EXPECT_TRUE(host.TabellenFehler);
+    EXPECT_TRUE(dialogs.shown.isEmpty());  // Check_Message is clear
+    host.message = true;
+    convert("Notizen");
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].title, "Indexerstellung / Datenübernahme");
+}
+
+TEST_F(EngineRun, ExistingIndexIsSilentOnlyOnOracleAndDb2)
+{
+    access::TableDef t;
+    t.name = "I";
+    t.fields = {field("a", ty::Long)};
+    t.indexes = {index("ia", {"a"}), index("ib", {"a"})};
+    db.addTable(t);
+    host.noData = true;
+    const std::pair<ServerKind, QString> exists[] = {{ServerKind::Oracle, "S1000: ORA-00955 42S11 name is already used"},
+                                                     {ServerKind::DB2, "S1000: SQL0605W The index was not created"}};
+    for (const auto& [k, message] : exists) {
+        mw.kind = k;
+        conn = std::make_shared<testsupport::RecordingConnection>();
+        session().Verbindung1 = conn;
+        conn->failWhen("CREATE INDEX", message);
+        host.errorLog.clear();
+        host.TabellenFehler = false;
+        convert("I");
+        EXPECT_EQ(host.errorLog, QStringList({"Tabelle: I"}));
+        EXPECT_FALSE(host.TabellenFehler);
+    }
+    // The same message is an error on the other kinds.
+    mw.kind = ServerKind::MySQL;
+    host.errorLog.clear();
+    conn->executed.clear();
+    convert("I");
+    EXPECT_EQ(statementsStarting("CREATE INDEX").size(), 2) << "the second index is still tried";
+    EXPECT_EQ(host.errorLog.size(), 3);
+    EXPECT_TRUE(host.TabellenFehler);
+}
+
+TEST_F(EngineRun, UnknownFieldTypeStopsTheTableWithItsNameAndCode)
+{
+    access::TableDef t;
+    t.name = "Roh";
+    t.fields = {field("Id", ty::Long), field("Daten", ty::Binary, 16)};
+    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
+    convert("Roh");
+    EXPECT_TRUE(statementsStarting("CREATE").isEmpty());
+    EXPECT_TRUE(statementsStarting("INSERT").isEmpty());
+    ASSERT_EQ(host.errorLog.size(), 2);
+    EXPECT_TRUE(host.errorLog[1].contains("'Daten'"));
+    EXPECT_TRUE(host.errorLog[1].contains("9"));
+    EXPECT_TRUE(host.TabellenFehler);
+}
+
+TEST_F(EngineRun, MissingAccessTableEndsTheRun)
+{
+    convert("Gibtsnicht");
+    EXPECT_TRUE(conn->executed.isEmpty());
+    EXPECT_TRUE(host.TabellenFehler);
+    EXPECT_EQ(host.statuses.last(), "Fertig.");
+}
+
+TEST_F(EngineRun, StopRequestEndsTheRowLoop)
+{
+    access::TableDef t;
+    t.name = "Viele";
+    t.fields = {field("N", ty::Long)};
+    auto& rows = db.addTable(t);
+    for (int i = 1; i <= 10; ++i)
+        rows << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+    conn->failWhen("VALUES (3)", "S1000: busy");  // the row where the user clicks the stop image
+    host.noData = false;
+    // The third row fails; the user's stop request arrives with it.
+    class StoppingHost : public TestHost {
+    public:
+        void errorLogAdd(const QString& line) override
+        {
+            TestHost::errorLogAdd(line);
+            if (line.startsWith("S1000"))
+                Abbruch = true;
+        }
+    } stopping;
+    stopping.db = &db;
+    stopping.Text1 = "Viele";
+    engine::TableConversion e(stopping);
+    e.Command1_SIK();
+    EXPECT_EQ(statementsStarting("INSERT").size(), 3);
+    EXPECT_FALSE(stopping.Abbruch) << "the end of the run clears the request";
+}
