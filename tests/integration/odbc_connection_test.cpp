@@ -268,6 +268,20 @@ TEST(OdbcLogin, ServerThatIsDownFailsQuickly)
     EXPECT_LT(timer.elapsed(), 10000);
 }
 
+TEST(OdbcLogin, ConnectionLostDuringTheRunRaisesOnTheNextStatement)
+{
+    REQUIRE_MARIADB();
+    auto victim = testsupport::connectOdbc(testsupport::mariadbDsn());
+    const QString id = victim->openResultset(QStringLiteral("SELECT CONNECTION_ID()"), 0, 1, 64)->value(0).toString();
+    testsupport::runSql(testsupport::mariadbDsn(), QStringLiteral("KILL CONNECTION %1").arg(id));
+    const auto e = failureOf([&] { victim->execute(QStringLiteral("SELECT 1"), sql::kExecDirect); });
+    EXPECT_EQ(e.number(), 40002);
+    EXPECT_FALSE(e.description().startsWith(QLatin1String("S0002"))) << text(e);
+    // The catalogue and result sets fail the same way instead of crashing.
+    EXPECT_THROW(victim->refreshTables(), rt::RuntimeError);
+    EXPECT_THROW(victim->openResultset(QStringLiteral("SELECT 1"), 0, 1, 64), rt::RuntimeError);
+}
+
 TEST(OdbcEnvironment, NamesAreUniqueWhileTheEnvironmentLives)
 {
     auto engine = sql::createOdbcEngine();
