@@ -220,6 +220,12 @@ TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
     EXPECT_EQ(c->name(), testsupport::sqliteDsn());
     EXPECT_TRUE(c->versionText().contains(QLatin1String("SQLite"))) << c->versionText().toStdString();
     EXPECT_EQ(c->openResultset(QStringLiteral("SELECT 1"), 0, 1, 64)->value(0).toInt(), 1);
+
+    // A connection string stands for itself as the name, without the password it carries.
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    c = env->openConnection(db.dsn() + QStringLiteral(";PWD=geheim"));
+    EXPECT_TRUE(c->name().contains(db.databaseName())) << c->name().toStdString();
+    EXPECT_FALSE(c->name().contains(QLatin1String("geheim"))) << c->name().toStdString();
 }
 
 TEST(OdbcLogin, MariadbCredentials)

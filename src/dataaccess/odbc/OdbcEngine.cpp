@@ -6,6 +6,7 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <limits>
@@ -505,8 +506,13 @@ public:
         conn->connected = true;
 
         QString name = infoText(conn->dbc, SQL_DATA_SOURCE_NAME);
-        if (name.isEmpty())
-            name = dataSourceName;
+        if (name.isEmpty()) {
+            // A connection string without DSN: its text, but never a password in it (the name
+            // is shown and logged).
+            static const QRegularExpression password(QStringLiteral("(^|;)\\s*(PWD|PASSWORD)\\s*=[^;]*"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            name = QString(dataSourceName).remove(password);
+        }
         return std::make_shared<OdbcConnection>(std::move(conn), name);
     }
 
