@@ -15,6 +15,7 @@ public:
     QString openFile(const QString& initialPath, const QString& filter) override;
     void printLines(const QStringList& lines) override;
     void printWidget(QWidget* widget) override;
+    bool userPresent() const override { return false; }
 
     void setPdfFolder(const QString& folder) { m_pdfFolder = folder; }
 

@@ -76,6 +76,12 @@ int main(int argc, char** argv)
     window.Form_Load(joinArguments(arguments));
     if (window.endRequested())
         return window.exitCode();
+    if (!dialogs().userPresent()) {
+        // Nobody could ever use the window: only the unattended run makes sense here.
+        std::fprintf(stderr, "Dorvex: Ohne Bildschirm ist nur der unbeaufsichtigte Lauf möglich "
+                             "(-ODBC:... -auto); siehe dorvex --help.\n");
+        return 1;
+    }
     const int status = app.exec();
     setDialogService(nullptr);
     return window.endRequested() ? window.exitCode() : status;

@@ -23,6 +23,9 @@ public:
     virtual void printLines(const QStringList& lines) = 0;
     // Prints a window with its current contents.
     virtual void printWidget(QWidget* widget) = 0;
+    // False when nobody can read or answer the dialogs (no display): a program that would stay
+    // open for its user ends instead.
+    virtual bool userPresent() const { return true; }
 };
 
 // The one service in use; the program installs it at start-up, tests install a scripted one.
