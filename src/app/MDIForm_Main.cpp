@@ -308,6 +308,18 @@ void MDIForm_Main::Programm_Beenden(int exitCode)
 
 void MDIForm_Main::closeEvent(QCloseEvent* event)
 {
+    // A work window that refuses to close (the conversion while it runs) keeps the program open;
+    // otherwise the run would go on behind a closed window.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+        if (QWidget* child = sub->widget()) {
+            QCloseEvent ask;
+            QCoreApplication::sendEvent(child, &ask);
+            if (!ask.isAccepted()) {
+                event->ignore();
+                return;
+            }
+        }
+    }
     event->accept();
     Programm_Beenden(0);
 }

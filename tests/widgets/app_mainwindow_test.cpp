@@ -13,6 +13,7 @@
 #include "Version.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -361,6 +362,34 @@ TEST_F(MainWindowTest, CloseButtonEndsTheProgram)
     window->Command4->click();
     EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(window->exitCode(), 0);
+}
+
+// A work window that refuses to close while it is busy, as the conversion does.
+class BusyWindow : public QWidget {
+public:
+    bool busy = true;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        if (busy)
+            e->ignore();
+        else
+            e->accept();
+    }
+};
+
+TEST_F(MainWindowTest, ClosingTheMainWindowWaitsForABusyWorkWindow)
+{
+    load();
+    auto* busy = new BusyWindow;
+    window->adoptChildWindow(busy);
+    window->close();
+    EXPECT_FALSE(window->endRequested());
+    EXPECT_TRUE(window->isVisible());
+    busy->busy = false;
+    window->close();
+    EXPECT_TRUE(window->endRequested());
 }
 
 TEST_F(MainWindowTest, ProgressBarKeepsFloatValuesAndLabelShowsTheText)

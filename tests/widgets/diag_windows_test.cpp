@@ -94,6 +94,20 @@ TEST(ZusatzInfoWindow, ControlsAndMinimumSize)
     EXPECT_LT(z.Line1->geometry().top(), z.Label2->geometry().top());
 }
 
+TEST(ZusatzInfoWindow, MinimizedWindowKeepsItsLayout)
+{
+    ZusatzInfo z;
+    z.show();
+    z.resize(500, 600);
+    const QRect before = z.Command1->geometry();
+    z.setWindowState(Qt::WindowMinimized);
+    z.resize(300, 450);
+    EXPECT_EQ(z.Command1->geometry(), before);
+    z.setWindowState(Qt::WindowNoState);
+    z.resize(320, 460);
+    EXPECT_NE(z.Command1->geometry(), before);  // laid out again once restored
+}
+
 TEST(ZusatzInfoWindow, ImageOfTheMainWindowShowsTheInformationModally)
 {
     testsupport::ScriptedDialogs dialogs;
