@@ -1,0 +1,192 @@
+// The query texts of the public sample database, as Access shows them in SQL view. Several of
+// the queries share their names with forms or reports; each must still get its own text.
+#include "dataaccess/AccessDatabase.h"
+#include "common/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
+{
+    REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
+    auto db = access::openDatabase(path);
+    struct Expected {
+        const char* name;
+        const char* sql;
+    };
+    const Expected expected[] = {
+        {"Alphabetical List of Products",
+         "SELECT DISTINCTROW Products.*, Categories.CategoryName\r\n"
+         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
+         "WHERE (((Products.Discontinued)=No));"},
+        {"Catalog",
+         "SELECT DISTINCTROW Categories.CategoryName, Categories.Description, Categories.Picture, Products.ProductID, Products.ProductName, Products.QuantityPerUnit, Products.UnitPrice\r\n"
+         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
+         "WHERE (((Products.Discontinued)=No));"},
+        {"Category Sales for 1995",
+         "SELECT DISTINCTROW [Product Sales for 1995].CategoryName, Sum([Product Sales for 1995].ProductSales) AS CategorySales\r\n"
+         "FROM [Product Sales for 1995]\r\n"
+         "GROUP BY [Product Sales for 1995].CategoryName;"},
+        {"Current Product List",
+         "SELECT [Product List].ProductID, [Product List].ProductName\r\n"
+         "FROM Products AS [Product List]\r\n"
+         "WHERE ((([Product List].Discontinued)=No))\r\n"
+         "ORDER BY [Product List].ProductName;"},
+        {"Customers and Suppliers by City",
+         "SELECT City, CompanyName, ContactName, \"Customers\" AS [Relationship] \r\n"
+         "FROM Customers\r\n"
+         "UNION SELECT City, CompanyName, ContactName, \"Suppliers\"\r\n"
+         "FROM Suppliers\r\n"
+         "ORDER BY City, CompanyName;"},
+        {"Employee Sales by Country",
+         "PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime;\r\n"
+         "SELECT DISTINCTROW Employees.Country, Employees.LastName, Employees.FirstName, Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal AS SaleAmount\r\n"
+         "FROM Employees INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID) ON Employees.EmployeeID = Orders.EmployeeID\r\n"
+         "WHERE (((Orders.ShippedDate) Between [Beginning Date] And [Ending Date]));"},
+        {"Invoices",
+         "SELECT DISTINCTROW Orders.ShipName, Orders.ShipAddress, Orders.ShipCity, Orders.ShipRegion, Orders.ShipPostalCode, Orders.ShipCountry, Orders.CustomerID, Customers.CompanyName, Customers.Address, Customers.City, Customers.Region, Customers.PostalCode, Customers.Country, [FirstName] & \" \" & [LastName] AS Salesperson, Orders.OrderID, Orders.OrderDate, Orders.RequiredDate, Orders.ShippedDate, Shippers.CompanyName, [Order Details].ProductID, Products.ProductName, [Order Details].UnitPrice, [Order Details].Quantity, [Order Details].Discount, CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100 AS ExtendedPrice, Orders.Freight\r\n"
+         "FROM Shippers INNER JOIN (Products INNER JOIN ((Employees INNER JOIN (Customers INNER JOIN Orders ON Customers.CustomerID = Orders.CustomerID) ON Employees.EmployeeID = Orders.EmployeeID) INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID) ON Shippers.ShipperID = Orders.ShipVia;"},
+        {"Invoices Filter",
+         "SELECT DISTINCTROW Invoices.*\r\n"
+         "FROM Invoices\r\n"
+         "WHERE (((Invoices.OrderID)=[Forms]![Orders]![OrderID]));"},
+        {"Order Details Extended",
+         "SELECT DISTINCTROW [Order Details].OrderID, [Order Details].ProductID, Products.ProductName, [Order Details].UnitPrice, [Order Details].Quantity, [Order Details].Discount, CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100 AS ExtendedPrice\r\n"
+         "FROM Products INNER JOIN [Order Details] ON Products.ProductID = [Order Details].ProductID\r\n"
+         "ORDER BY [Order Details].OrderID;"},
+        {"Order Subtotals",
+         "SELECT DISTINCTROW [Order Details].OrderID, Sum(CCur([UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS Subtotal\r\n"
+         "FROM [Order Details]\r\n"
+         "GROUP BY [Order Details].OrderID;"},
+        {"Orders Qry",
+         "SELECT DISTINCTROW Orders.OrderID, Orders.CustomerID, Orders.EmployeeID, Orders.OrderDate, Orders.RequiredDate, Orders.ShippedDate, Orders.ShipVia, Orders.Freight, Orders.ShipName, Orders.ShipAddress, Orders.ShipCity, Orders.ShipRegion, Orders.ShipPostalCode, Orders.ShipCountry, Customers.CompanyName, Customers.Address, Customers.City, Customers.Region, Customers.PostalCode, Customers.Country\r\n"
+         "FROM Customers INNER JOIN Orders ON Customers.CustomerID = Orders.CustomerID;"},
+        {"Product Sales for 1995",
+         "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Sum(CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductSales\r\n"
+         "FROM (Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID) INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID\r\n"
+         "WHERE (((Orders.ShippedDate) Between #1/1/95# And #12/31/95#))\r\n"
+         "GROUP BY Categories.CategoryName, Products.ProductName;"},
+        {"Products Above Average Price",
+         "SELECT DISTINCTROW Products.ProductName, Products.UnitPrice\r\n"
+         "FROM Products\r\n"
+         "WHERE (((Products.UnitPrice)>(SELECT AVG([UnitPrice]) From Products)))\r\n"
+         "ORDER BY Products.UnitPrice DESC;"},
+        {"Products by Category",
+         "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Products.QuantityPerUnit, Products.UnitsInStock, Products.Discontinued\r\n"
+         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
+         "WHERE (((Products.Discontinued)<>Yes))\r\n"
+         "ORDER BY Categories.CategoryName, Products.ProductName;"},
+        {"Quarterly Orders",
+         "SELECT DISTINCTROW Customers.CustomerID, Customers.CompanyName, Customers.City, Customers.Country\r\n"
+         "FROM Customers RIGHT JOIN Orders ON Customers.CustomerID = Orders.CustomerID\r\n"
+         "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#));"},
+        {"Quarterly Orders by Product",
+         "TRANSFORM Sum(CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductAmount\r\n"
+         "SELECT DISTINCTROW Products.ProductName, Orders.CustomerID, Year([OrderDate]) AS OrderYear\r\n"
+         "FROM Products INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID\r\n"
+         "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#))\r\n"
+         "GROUP BY Products.ProductName, Orders.CustomerID, Year([OrderDate])\r\n"
+         "PIVOT \"Qtr \" & DatePart(\"q\",[OrderDate],1,0) In (\"Qtr 1\",\"Qtr 2\",\"Qtr 3\",\"Qtr 4\");"},
+        {"Sales by Category",
+         "SELECT DISTINCTROW Categories.CategoryID, Categories.CategoryName, Products.ProductName, Sum([Order Details Extended].ExtendedPrice) AS ProductSales\r\n"
+         "FROM Categories INNER JOIN (Products INNER JOIN (Orders INNER JOIN [Order Details Extended] ON Orders.OrderID = [Order Details Extended].OrderID) ON Products.ProductID = [Order Details Extended].ProductID) ON Categories.CategoryID = Products.CategoryID\r\n"
+         "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#))\r\n"
+         "GROUP BY Categories.CategoryID, Categories.CategoryName, Products.ProductName\r\n"
+         "ORDER BY Products.ProductName;"},
+        {"Sales by Year",
+         "PARAMETERS [Forms!Sales by Year Dialog!BeginningDate] DateTime, [Forms!Sales by Year Dialog!EndingDate] DateTime;\r\n"
+         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal, Format([ShippedDate],\"yyyy\") AS Year\r\n"
+         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
+         "WHERE (((Orders.ShippedDate) Is Not Null And (Orders.ShippedDate) Between [Forms]![Sales by Year Dialog]![BeginningDate] And [Forms]![Sales by Year Dialog]![EndingDate]));"},
+        {"Sales Totals by Amount",
+         "SELECT DISTINCTROW [Order Subtotals].Subtotal AS SaleAmount, Orders.OrderID, Customers.CompanyName, Orders.ShippedDate\r\n"
+         "FROM Customers INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID) ON Customers.CustomerID = Orders.CustomerID\r\n"
+         "WHERE ((([Order Subtotals].Subtotal)>2500) AND ((Orders.ShippedDate) Between #1/1/95# And #12/31/95#));"},
+        {"Summary of Sales by Quarter",
+         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal\r\n"
+         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
+         "WHERE (((Orders.ShippedDate) Is Not Null))\r\n"
+         "ORDER BY Orders.ShippedDate;"},
+        {"Summary of Sales by Year",
+         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal\r\n"
+         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
+         "WHERE (((Orders.ShippedDate) Is Not Null))\r\n"
+         "ORDER BY Orders.ShippedDate;"},
+        {"Ten Most Expensive Products",
+         "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, Products.UnitPrice\r\n"
+         "FROM Products\r\n"
+         "ORDER BY Products.UnitPrice DESC;"},
+    };
+    ASSERT_EQ(db->queryDefs().size(), int(std::size(expected)));
+    for (int i = 0; i < db->queryDefs().size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(db->queryDefs()[i].name, QString::fromUtf8(expected[i].name));
+        EXPECT_EQ(db->queryDefs()[i].sql, QString::fromUtf8(expected[i].sql));
+    }
+}
+
+#ifdef DORVEX_HAVE_MDBWRITER
+#include "mdbwriter/MdbWriter.h"
+
+#include <QDir>
+#include <QHash>
+
+// The same MSysQueries rows written by our writer into a Jet 4 file (other text encoding, other
+// page size) give the same texts.
+TEST(MdbNwindQueries, SameRowsInAJet4FileGiveTheSameTexts)
+{
+    REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
+    auto db = access::openDatabase(path);
+    QHash<QString, QString> names;   // MSysObjects.Id -> name of the query
+    QHash<QString, quint32> flags;
+    {
+        auto rs = db->openRecordset(QStringLiteral("MSysObjects"));
+        int cId = -1, cName = -1, cType = -1, cFlags = -1;
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            const QString n = rs->field(i).name;
+            if (n == "Id") cId = i;
+            if (n == "Name") cName = i;
+            if (n == "Type") cType = i;
+            if (n == "Flags") cFlags = i;
+        }
+        for (; !rs->eof(); rs->moveNext())
+            if (rs->value(cType).text == "5") {
+                names.insert(rs->value(cId).text, rs->value(cName).text);
+                flags.insert(rs->value(cId).text, rs->value(cFlags).text.toUInt());
+            }
+    }
+    QHash<QString, QList<mdbw::QueryRow>> rows;
+    {
+        auto rs = db->openRecordset(QStringLiteral("MSysQueries"));
+        // ObjectId, Attribute, Order, Name1, Name2, Expression, Flag by name
+        QHash<QString, int> c;
+        for (int i = 0; i < rs->fieldCount(); ++i)
+            c.insert(rs->field(i).name, i);
+        for (; !rs->eof(); rs->moveNext()) {
+            mdbw::QueryRow r;
+            r.attribute = rs->value(c["Attribute"]).text.toInt();
+            const QByteArray order = rs->value(c["Order"]).bytes;
+            for (char b : order)
+                r.order = r.order << 8 | quint8(b);
+            r.name1 = rs->value(c["Name1"]).text;
+            r.name2 = rs->value(c["Name2"]).text;
+            r.expression = rs->value(c["Expression"]).text;
+            if (!rs->value(c["Flag"]).isNull)
+                r.flag = rs->value(c["Flag"]).text.toInt();
+            rows[rs->value(c["ObjectId"]).text].append(r);
+        }
+    }
+    mdbw::Database out;
+    out.addTable(QStringLiteral("Leer")).addField({QStringLiteral("Nr"), mdbw::type::Long});
+    for (auto it = names.begin(); it != names.end(); ++it)
+        out.addQuery(it.value(), rows.value(it.key()), flags.value(it.key()));
+    const QString copy = QDir(testsupport::tempFolder()).filePath(QStringLiteral("abfragen.mdb"));
+    out.write(copy);
+
+    auto jet4 = access::openDatabase(copy);
+    ASSERT_EQ(jet4->queryDefs().size(), db->queryDefs().size());
+    for (int i = 0; i < db->queryDefs().size(); ++i) {
+        EXPECT_EQ(jet4->queryDefs()[i].name, db->queryDefs()[i].name);
+        EXPECT_EQ(jet4->queryDefs()[i].sql, db->queryDefs()[i].sql) << db->queryDefs()[i].name.toStdString();
+    }
+}
+#endif

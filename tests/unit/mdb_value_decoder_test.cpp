@@ -1,0 +1,93 @@
+// Number, date, GUID and text forms decoded from stored bytes.
+#include "dataaccess/mdb/ValueDecoder.h"
+#include "runtime/Strings.h"
+
+#include <QByteArray>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace access::mdb;
+
+namespace {
+struct Separator {
+    explicit Separator(QChar c) { rt::setDecimalSeparator(c); }
+    ~Separator() { rt::setDecimalSeparator(u'.'); }
+};
+}  // namespace
+
+TEST(MdbValueDecoder, NumbersUseTheSystemSeparatorAndTheirPrecision)
+{
+    Separator comma(u',');
+    EXPECT_EQ(currencyText(35000), "3,5");
+    EXPECT_EQ(currencyText(120000), "12");
+    EXPECT_EQ(currencyText(-1), "-0,0001");
+    EXPECT_EQ(currencyText(0), "0");
+    EXPECT_EQ(currencyText(std::numeric_limits<qint64>::min()), "-922337203685477,5808");
+    EXPECT_EQ(currencyText(std::numeric_limits<qint64>::max()), "922337203685477,5807");
+
+    EXPECT_EQ(singleText(0.15f), "0,15");
+    EXPECT_EQ(singleText(1.0f / 3.0f), "0,3333333");
+    EXPECT_EQ(singleText(12345678.0f), "1,234568E+07");
+    EXPECT_EQ(singleText(-0.00001f), "-1E-05");
+    EXPECT_EQ(doubleText(0.1 + 0.2), "0,3");
+    EXPECT_EQ(doubleText(1.0 / 3.0), "0,333333333333333");
+    EXPECT_EQ(doubleText(-2.5), "-2,5");
+    EXPECT_EQ(doubleText(1e300), "1E+300");
+}
+
+TEST(MdbValueDecoder, DecimalsFromSignAndMagnitude)
+{
+    // Sign byte, then four 32-bit little-endian words with the most significant first.
+    QByteArray v(17, '\0');
+    v[13] = char(0x39);
+    v[14] = char(0x30);     // last word = 0x3039 = 12345
+    EXPECT_EQ(decimalText(v, 2), "123.45");
+    v[0] = char(0x80);
+    EXPECT_EQ(decimalText(v, 0), "-12345");
+    EXPECT_EQ(decimalText(v, 7), "-0.0012345");
+    EXPECT_EQ(decimalText(QByteArray(17, '\0'), 3), "0");
+}
+
+TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
+{
+    access::Value v;
+    ASSERT_TRUE(decodeDate(0.0, v));
+    EXPECT_EQ(v.text, "30.12.1899");
+    ASSERT_TRUE(decodeDate(-1.5, v));   // the fraction counts forward from the day also below zero
+    EXPECT_EQ(v.text, "29.12.1899 12:00:00");
+    ASSERT_TRUE(decodeDate(38053.4305555556, v));
+    EXPECT_EQ(v.text, "07.03.2004 10:20:00");
+    EXPECT_EQ(v.year, 2004);
+    EXPECT_EQ(v.month, 3);
+    EXPECT_EQ(v.day, 7);
+    EXPECT_EQ(v.hour * 3600 + v.minute * 60 + v.second, 10 * 3600 + 20 * 60);
+    ASSERT_TRUE(decodeDate(1.0 - 1e-9, v));   // rounds up to midnight: the next day, never 24:00:00
+    EXPECT_EQ(v.text, "31.12.1899");
+    ASSERT_TRUE(decodeDate(2958465.0 + 86399.0 / 86400.0, v));
+    EXPECT_EQ(v.text, "31.12.9999 23:59:59");
+    ASSERT_TRUE(decodeDate(-657434.0, v));
+    EXPECT_EQ(v.text, "01.01.0100");
+    ASSERT_TRUE(decodeDate(-728.0, v));
+    EXPECT_EQ(v.text, "01.01.1898");
+    EXPECT_FALSE(decodeDate(2958466.0, v));
+    EXPECT_FALSE(decodeDate(-657435.0, v));
+    EXPECT_FALSE(decodeDate(std::nan(""), v));
+    EXPECT_FALSE(decodeDate(std::numeric_limits<double>::infinity(), v));
+}
+
+TEST(MdbValueDecoder, GuidAndJet4Text)
+{
+    const QByteArray g = QByteArray::fromHex("67452301ab89efcd0123456789abcdef");
+    EXPECT_EQ(guidText(g), "{01234567-89AB-CDEF-0123-456789ABCDEF}");
+    EXPECT_EQ(guidText(QByteArray(3, 'x')), "");
+
+    const QByteArray utf16 = QByteArray::fromHex("4d00fc006c006c0065007200ac20");
+    EXPECT_EQ(jet4Text(utf16.constData(), int(utf16.size())), QStringLiteral("Müller€"));
+    // Compressed: one byte per character, a zero byte switching to two-byte characters and back.
+    const QByteArray packed = QByteArray::fromHex("fffe4dfc6c6c657200ac200020");
+    EXPECT_EQ(jet4Text(packed.constData(), int(packed.size())), QStringLiteral("Müller€ "));
+    EXPECT_EQ(jet4Text(packed.constData(), 2), "");
+    const QByteArray odd = QByteArray::fromHex("410042");   // a dangling last byte is dropped
+    EXPECT_EQ(jet4Text(odd.constData(), 3), "A");
+}
