@@ -148,6 +148,9 @@ TEST_F(MainWindowTest, InitialControlsAndStartUp)
     EXPECT_EQ(w.Text_UID->text(), QStringLiteral("sa"));
     EXPECT_EQ(w.Text_PW->text(), QString());
     EXPECT_EQ(w.Text_PW->echoMode(), QLineEdit::Password);
+    w.Text_PW->setText(QStringLiteral("ab"));
+    EXPECT_EQ(w.Text_PW->displayText(), QStringLiteral("**"));
+    w.Text_PW->clear();
     EXPECT_EQ(w.Label3->text(), QStringLiteral("ODBC:"));
     EXPECT_EQ(w.Label1->text(), QStringLiteral("User :"));
     EXPECT_EQ(w.Command3->text(), QStringLiteral("SQL anmelden"));
