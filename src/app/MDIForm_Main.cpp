@@ -277,23 +277,27 @@ void MDIForm_Main::applyCommandLine(const QString& commandLine)
 
 bool MDIForm_Main::runStartupStep(const std::function<void()>& step)
 {
+    rt::RuntimeError failure(0, QString(), QString());
     for (;;) {
         try {
             step();
             return true;
         } catch (const rt::RuntimeError& e) {
-            if (++m_retryCounter < kStartupAttempts)
-                continue;
-            Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("MDIForm_Main"),
-                                  QStringLiteral("Form_Load"), QString(), QString());
-            dialogs().message(QStringLiteral("Der Programmstart ist nach %1 Versuchen gescheitert: %2\r\n"
-                                             "Das Programm wird beendet.")
-                                  .arg(kStartupAttempts)
-                                  .arg(e.description()),
-                              QString(), DialogService::Icon::Critical);
-            Programm_Beenden(1);
-            return false;
+            failure = e;
+        } catch (const std::exception& e) {
+            failure = rt::RuntimeError(0, QStringLiteral("Dorvex"), QString::fromLocal8Bit(e.what()));
         }
+        if (++m_retryCounter < kStartupAttempts)
+            continue;
+        Fehler_Protokollieren(failure.source(), failure.number(), failure.description(), QStringLiteral("MDIForm_Main"),
+                              QStringLiteral("Form_Load"), QString(), QString());
+        dialogs().message(QStringLiteral("Der Programmstart ist nach %1 Versuchen gescheitert: %2\r\n"
+                                         "Das Programm wird beendet.")
+                              .arg(kStartupAttempts)
+                              .arg(failure.description()),
+                          QString(), DialogService::Icon::Critical);
+        Programm_Beenden(1);
+        return false;
     }
 }
 

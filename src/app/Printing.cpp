@@ -22,7 +22,7 @@ void printLines(QPrinter& printer, const QStringList& lines)
     const int lineHeight = fm.lineSpacing();
     int y = fm.ascent();
     for (const QString& line : lines) {
-        if (y > page.height() && y != fm.ascent()) {
+        if (y + fm.descent() > page.height() && y != fm.ascent()) {
             printer.newPage();
             y = fm.ascent();
         }

@@ -13,6 +13,8 @@
 #include "Version.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +96,8 @@ protected:
     void SetUp() override
     {
         session().reset();
-        rt::setProgramFolder(testsupport::tempFolder());
+        programFolder = testsupport::tempFolder();
+        rt::setProgramFolder(programFolder);
         window = std::make_unique<MDIForm_Main>();
         window->setEngineFactory([this] {
             auto e = std::make_unique<FakeEngine>(calls, openFails, reported);
@@ -131,6 +134,7 @@ protected:
     QList<int> refuseCalls;
     bool refuseAll = false;
     FakeEngine* engine = nullptr;
+    QString programFolder;
 };
 
 QString versionCaption()
@@ -224,6 +228,12 @@ TEST_F(MainWindowTest, StartUpGivesUpAfterTheBoundWithAMessageAndFailureStatus)
     EXPECT_EQ(window->exitCode(), 1);
     EXPECT_FALSE(session().UmgebungenAngelegt);
     EXPECT_TRUE(childWindows().isEmpty());
+    // The failure is in the log file as well.
+    const QStringList logs = QDir(programFolder + QStringLiteral("/Log/Dorvex")).entryList({QStringLiteral("ERROR_*.LOG")});
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(programFolder + QStringLiteral("/Log/Dorvex/") + logs.first());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Modul: MDIForm_Main\tCode: Form_Load\tLine: 0\r\nQuelle: Fake\tFehler: 40002\tS1000: name refused\r\n"));
 }
 
 TEST_F(MainWindowTest, SecondPassThroughTheEnvironmentStageEndsTheProgram)
