@@ -43,6 +43,10 @@ QString writeValuesFile()
               QStringLiteral("9999-12-31 23:59:59"), QVariant(), QVariant(), QStringLiteral(""), QVariant(), 0, 32767});
     t.addRow({3, QVariant(), false, QStringLiteral("0.0001"), 12345678.0, -0.1, QStringLiteral("0100-01-01"), QVariant(),
               QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
+    db.addTable(QStringLiteral("Versteckt"))
+        .setFlags(mdbw::kHidden)
+        .addField(F{"Nr", mdbw::type::Long})
+        .addRow({42});
     const QString path = QDir(testsupport::tempFolder()).filePath(QStringLiteral("werte.mdb"));
     db.write(path);
     return path;
@@ -99,5 +103,87 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
     for (int i : {8, 9, 11, 12})
         EXPECT_TRUE(rs->value(i).isNull) << i;
     rt::setDecimalSeparator(u'.');
+}
+#endif
+
+#ifdef DORVEX_HAVE_MDBWRITER
+TEST(MdbValues, HiddenTablesAreListedAndReadable)
+{
+    auto db = access::openDatabase(writeValuesFile());
+    const access::TableDef& t = db->tableDef(QStringLiteral("Versteckt"));
+    EXPECT_EQ(t.attributes & access::kSystemObjectBits, 0u);   // listed among the user's tables
+    EXPECT_NE(t.attributes & 0x1u, 0u);                        // marked hidden
+    EXPECT_FALSE(t.linked);
+    auto rs = db->openRecordset(t.name);
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->value(0).text, "42");
+}
+#endif
+
+#ifdef DORVEX_HAVE_MDBWRITER
+#include "dataaccess/mdb/TableLayout.h"
+
+#include <QFile>
+
+namespace {
+
+// Our writer makes local tables only: turn "Fern" into a linked table by setting its catalog
+// row's Type to 6, the way Access stores a table linked from another Access database.
+QString writeLinkedFile()
+{
+    mdbw::Database db;
+    db.addTable(QStringLiteral("Fern")).addField({QStringLiteral("Nr"), mdbw::type::Long}).addRow({1});
+    db.addTable(QStringLiteral("Nah")).addField({QStringLiteral("Nr"), mdbw::type::Long}).addRow({2});
+    const QString path = QDir(testsupport::tempFolder()).filePath(QStringLiteral("verknuepft.mdb"));
+    db.write(path);
+
+    int typeOffset = -1;
+    {
+        access::mdb::AccessFile file(path);
+        for (const access::mdb::ColumnLayout& c : access::mdb::readTableLayout(file, 2, "MSysObjects").columns)
+            if (c.name == "Type")
+                typeOffset = c.fixedOffset;
+    }
+    QFile f(path);
+    f.open(QIODevice::ReadWrite);
+    QByteArray bytes = f.readAll();
+    const QByteArray name = QByteArray::fromRawData(reinterpret_cast<const char*>(u"Fern"), 8);
+    for (qsizetype page = 4096; page + 4096 <= bytes.size() && typeOffset >= 0; page += 4096) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + page);
+        if (p[0] != 1 || (p[4] | p[5] << 8 | p[6] << 16 | p[7] << 24) != 2)
+            continue;   // not a data page of MSysObjects
+        const int rows = p[12] | p[13] << 8;
+        for (int r = 0; r < rows; ++r) {
+            const int start = (p[14 + 2 * r] | p[15 + 2 * r] << 8) & 0x1FFF;
+            const int end = r == 0 ? 4096 : (p[12 + 2 * r] | p[13 + 2 * r] << 8) & 0x1FFF;
+            if (bytes.mid(page + start, end - start).contains(name)) {
+                bytes[page + start + 2 + typeOffset] = 6;
+                bytes[page + start + 3 + typeOffset] = 0;
+            }
+        }
+    }
+    f.seek(0);
+    f.write(bytes);
+    return path;
+}
+
+}  // namespace
+
+TEST(MdbValues, LinkedTablesAreListedButCannotBeOpened)
+{
+    auto db = access::openDatabase(writeLinkedFile());
+    const access::TableDef& fern = db->tableDef(QStringLiteral("Fern"));
+    ASSERT_TRUE(fern.linked);
+    EXPECT_EQ(fern.attributes & access::kSystemObjectBits, 0u);
+    EXPECT_FALSE(db->tableDef(QStringLiteral("Nah")).linked);
+    try {
+        db->openRecordset(QStringLiteral("Fern"));
+        FAIL() << "a linked table opened";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::err::AccessCannotOpenLinked);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("'Fern'"))) << e.description().toStdString();
+    }
+    // The other table still reads.
+    EXPECT_EQ(db->openRecordset(QStringLiteral("Nah"))->value(0).text, "2");
 }
 #endif

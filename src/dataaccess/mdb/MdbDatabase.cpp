@@ -184,13 +184,15 @@ public:
             const TableDef& t = tables_[i];
             if (t.name.compare(tableName, Qt::CaseInsensitive) != 0)
                 continue;
-            if (t.linked)
+            if (t.linked) {
+                const QString target = linkTargets_.value(t.name);
                 throw rt::RuntimeError(
                     rt::err::AccessCannotOpenLinked, QStringLiteral("DAO.Database"),
                     QStringLiteral("Die verknüpfte Tabelle '%1' kann nicht geöffnet werden: ihre Daten liegen "
-                                   "in einer anderen Datenbank (%2). Übernehmen Sie die Tabelle in die "
-                                   "Access-Datenbank oder öffnen Sie die verknüpfte Datenbank.")
-                        .arg(t.name, linkTargets_.value(t.name)));
+                                   "in einer anderen Datenbank%2. Importieren Sie die Tabelle in die "
+                                   "Access-Datenbank, bevor Sie sie konvertieren.")
+                        .arg(t.name, target.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(target)));
+            }
             return std::make_unique<MdbRecordset>(file_, entries_.value(t.name), t.name);
         }
         throw rt::RuntimeError(rt::err::AccessObjectNotFound, QStringLiteral("DAO.Database"),
@@ -234,9 +236,9 @@ private:
                 continue;
             TableDef t;
             t.name = name;
-            t.attributes = flags & ~0x7u;   // the low bits are Access's own; only the system bits pass
-            if (flags & 0x80000002u)
-                t.attributes |= 0x80000002u;
+            // The attribute bits a table definition reports, not the raw catalog flags.
+            if (flags & kSystemObjectBits)
+                t.attributes |= kSystemObjectBits;
             if (flags & 0x8u)
                 t.attributes |= kHiddenObject;
             if (type == kLocalTable) {
