@@ -401,7 +401,10 @@ void layoutIndexes(Layout& l) {
 qint64 wholeNumber(const Layout& l, const Column& c, const QVariant& v, qint64 lo, qint64 hi) {
     bool ok = false;
     qint64 n = 0;
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+    if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
+        n = v.toLongLong();
+        ok = true;
+    } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
         const double d = v.toDouble();
         if (std::floor(d) != d) badValue(l, c, v, QStringLiteral("is not a whole number"));
         n = qint64(d);
@@ -577,8 +580,7 @@ public:
             }
             if (c.fixed && !v.isNull()) {
                 setBit(c.number);
-                Buffer b = fixedValue(c, v);
-                std::memcpy(out.data() + fixedStart + size_t(c.fixedOffset), b.data(), b.size());
+                fixedValue(c, v, out.data() + fixedStart + size_t(c.fixedOffset));
             }
         }
         for (const Column& c : l_.columns) {
@@ -587,7 +589,7 @@ public:
             const QVariant& v = row[c.number];
             if (v.isNull()) continue;
             setBit(c.number);
-            addBytes(out, varValue(c, v));
+            varValue(c, v, out);
         }
         add16(out, uint32_t(out.size()));  // end of the variable data
         for (int i = l_.varCount - 1; i >= 0; --i) add16(out, varOffsets_[size_t(i)]);
@@ -611,46 +613,83 @@ private:
         return v.toBool();
     }
 
-    Buffer fixedValue(const Column& c, const QVariant& v) {
-        Buffer b;
+    void fixedValue(const Column& c, const QVariant& v, uint8_t* at) {
         switch (c.field.type) {
-        case type::Byte: add8(b, uint32_t(wholeNumber(l_, c, v, 0, 255))); break;
-        case type::Integer: add16(b, uint32_t(wholeNumber(l_, c, v, -32768, 32767))); break;
+        case type::Byte: at[0] = uint8_t(wholeNumber(l_, c, v, 0, 255)); break;
+        case type::Integer: put16(at, uint32_t(wholeNumber(l_, c, v, -32768, 32767))); break;
         case type::Long: {
             const qint64 n = wholeNumber(l_, c, v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
             if (c.field.autoNumber && n >= l_.nextAutoNumber) l_.nextAutoNumber = n + 1;
-            add32(b, uint32_t(n));
+            put32(at, uint32_t(n));
             break;
         }
-        case type::Currency: add64(b, uint64_t(currencyValue(l_, c, v))); break;
-        case type::Single: addFloat(b, float(realNumber(l_, c, v))); break;
-        case type::Double: addDouble(b, realNumber(l_, c, v)); break;
-        case type::DateTime: addDouble(b, dateValue(l_, c, v)); break;
-        case type::Guid: b = guidValue(l_, c, v); break;
+        case type::Currency: {
+            const uint64_t n = uint64_t(currencyValue(l_, c, v));
+            put32(at, uint32_t(n));
+            put32(at + 4, uint32_t(n >> 32));
+            break;
+        }
+        case type::Single: {
+            const float f = float(realNumber(l_, c, v));
+            std::memcpy(at, &f, 4);
+            break;
+        }
+        case type::Double: {
+            const double d = realNumber(l_, c, v);
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case type::DateTime: {
+            const double d = dateValue(l_, c, v);
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case type::Guid: {
+            const Buffer b = guidValue(l_, c, v);
+            std::memcpy(at, b.data(), b.size());
+            break;
+        }
         default: break;
         }
-        return b;
     }
 
-    Buffer varValue(const Column& c, const QVariant& v) {
+    // Texts whose characters all lie in 1..255 are stored "compressed", one byte each after the
+    // marker FF FE, as Access does for columns with Unicode compression.
+    static void addText(Buffer& out, const QString& s) {
+        bool narrow = !s.isEmpty();
+        for (QChar ch : s)
+            if (ch.unicode() == 0 || ch.unicode() > 0xff) { narrow = false; break; }
+        if (narrow) {
+            out.push_back(0xff);
+            out.push_back(0xfe);
+            for (QChar ch : s) out.push_back(uint8_t(ch.unicode()));
+        } else {
+            for (QChar ch : s) add16(out, ch.unicode());
+        }
+    }
+
+    void varValue(const Column& c, const QVariant& v, Buffer& out) {
         switch (c.field.type) {
         case type::Text: {
             const QString s = v.toString();
             if (s.size() > c.field.size)
                 badValue(l_, c, v, QStringLiteral("is longer than %1 characters").arg(c.field.size));
-            return utf16(s);
+            addText(out, s);
+            break;
         }
         case type::Binary: {
             const QByteArray a = binaryValue(v);
             if (a.size() > c.field.size) badValue(l_, c, v, QStringLiteral("is longer than %1 bytes").arg(c.field.size));
-            return Buffer(a.begin(), a.end());
+            addBytes(out, a.constData(), size_t(a.size()));
+            break;
         }
-        case type::Memo: return lv_.encode(utf16(v.toString()));
+        case type::Memo: addBytes(out, lv_.encode(utf16(v.toString()))); break;
         case type::LongBinary: {
             const QByteArray a = binaryValue(v);
-            return lv_.encode(Buffer(a.begin(), a.end()));
+            addBytes(out, lv_.encode(Buffer(a.begin(), a.end())));
+            break;
         }
-        default: return {};
+        default: break;
         }
     }
 
@@ -799,7 +838,7 @@ Buffer tableDefinition(const Layout& l) {
         add16(b, 0x0409);   // sort order (General) for texts; precision/scale unused here
         add16(b, 0);
         add8(b, (c.fixed ? 0x01 : 0) | 0x02 | (c.field.autoNumber ? 0x04 : 0));
-        add8(b, 0);
+        add8(b, c.field.type == type::Text ? 0x01 : 0);  // Unicode compression
         add32(b, 0);
         add16(b, uint32_t(c.fixedOffset));
         add16(b, uint32_t(c.length));
