@@ -64,6 +64,8 @@ int main(int argc, char** argv)
     setDialogService(display && QGuiApplication::platformName() != QLatin1String("offscreen")
                          ? static_cast<DialogService*>(&qtDialogs)
                          : static_cast<DialogService*>(&consoleDialogs));
+    // The service must not outlive its object, whichever way main() is left.
+    const std::unique_ptr<void, void (*)(void*)> unsetDialogs(&qtDialogs, [](void*) { setDialogService(nullptr); });
 
     // The arguments come without the quotes the user typed; the command line gets them back.
     QStringList arguments;
@@ -83,6 +85,5 @@ int main(int argc, char** argv)
         return 1;
     }
     const int status = app.exec();
-    setDialogService(nullptr);
     return window.endRequested() ? window.exitCode() : status;
 }
