@@ -9,6 +9,7 @@
 #include "runtime/TextFile.h"
 #include "xdb/XdbStatements.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -75,11 +76,20 @@ void Abgleichen::Steuerelemente_Freigeben(bool enabled)
         session().mainWindow->setWorkControlsEnabled(enabled);
 }
 
+void Abgleichen::closeEvent(QCloseEvent* event)
+{
+    if (running_)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
 void Abgleichen::XDB_Verarbeiten()
 {
     Steuerelemente_Freigeben(false);
     const QString path = Text_XDB->text();
     if (!path.isEmpty()) {
+        running_ = true;
         try {
             runDocument(path);
         } catch (const EndOfRun&) {
@@ -90,6 +100,7 @@ void Abgleichen::XDB_Verarbeiten()
             } catch (const rt::RuntimeError&) {
             }
         }
+        running_ = false;
     }
     Steuerelemente_Freigeben(true);
 }

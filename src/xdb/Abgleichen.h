@@ -39,6 +39,10 @@ public:
     // The section flags; they keep their values between runs.
     const xdb::Reader& reader() const { return reader_; }
 
+protected:
+    // While a run is active the window cannot be closed: it holds the run's state.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     ServerKind serverKind() const override;
     bool linuxChecked() const override;
@@ -56,5 +60,6 @@ private:
     void runDocument(const QString& path);
 
     xdb::Reader reader_;
+    bool running_ = false;
     std::shared_ptr<sql::Table> currentTable_;
 };

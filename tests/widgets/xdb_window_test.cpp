@@ -350,6 +350,27 @@ TEST_F(XdbWindowTest, ProgressCountsIn128ByteUnits)
     EXPECT_EQ(mw.value, 0.0f);
 }
 
+TEST_F(XdbWindowTest, TheWindowRefusesToCloseWhileARunIsActive)
+{
+    // The end message comes while the run is still active: try to close the window then.
+    struct ClosingDialogs : ScriptedDialogs {
+        Abgleichen* w = nullptr;
+        bool closedDuringRun = true;
+        void message(const QString& text, const QString& title, Icon icon) override
+        {
+            ScriptedDialogs::message(text, title, icon);
+            closedDuringRun = w->close();
+        }
+    } closing;
+    window = std::make_unique<Abgleichen>();
+    closing.w = window.get();
+    window->show();
+    run({"[felder]"});
+    EXPECT_FALSE(closing.closedDuringRun);
+    EXPECT_TRUE(window->close());
+    setDialogService(&dialogs);
+}
+
 TEST_F(XdbWindowTest, MalformedDocumentsEndNormally)
 {
     // No line ends at all, short lines, lone LFs, bytes that are not text, a very long line.
