@@ -7,6 +7,8 @@
 #include "runtime/Strings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QMap>
 #include <gtest/gtest.h>
 
@@ -144,6 +146,69 @@ TEST(MdbWriterRoundTrip, QueriesRebuildAsAccessShowsThem) {
               "WHERE (((Kunden.Name)=\"München\"))\r\n"
               "ORDER BY Kunden.Name DESC;");
     EXPECT_EQ(str(sql["Zeilen"]), "SELECT Kunden.Nr\r\nFROM Kunden\r\nGROUP BY Kunden.Nr;");
+}
+
+TEST(MdbWriterRoundTrip, QueryRowsFollowTheirOrderNotTheirPlace) {
+    // Rows stored back to front: the reader must sort them by attribute and the big-endian Order.
+    QList<mdbw::QueryRow> rows{{255, 0, {}, {}, {}, {}, {}},
+                               {11, 300, {}, {}, "Kunden.Nr", {}, {}},
+                               {11, 2, "D", {}, "Kunden.Name", {}, {}},
+                               {6, 256, {}, {}, "Kunden.Ort", 0, {}},
+                               {6, 1, {}, {}, "Kunden.Name", 0, {}},
+                               {5, 0, "Kunden", {}, {}, {}, {}},
+                               {3, 0, {}, {}, {}, 0, {}},
+                               {1, 0, {}, {}, {}, 1, {}},
+                               {0, 0, {}, {}, {}, {}, {}}};
+    mdbw::Database w;
+    w.addTable("Kunden").addField(field("Nr", mdbw::type::Long)).addField(field("Name", mdbw::type::Text, 20))
+        .addField(field("Ort", mdbw::type::Text, 20));
+    w.addQuery("Sortiert", rows);
+    const QString path = QDir(testsupport::tempFolder()).filePath("order.mdb");
+    w.write(path);
+    auto db = access::openDatabase(path);
+    ASSERT_EQ(db->queryDefs().size(), 1);
+    EXPECT_EQ(str(db->queryDefs()[0].sql), "SELECT Kunden.Name, Kunden.Ort\r\nFROM Kunden\r\nORDER BY Kunden.Name DESC, Kunden.Nr;");
+}
+
+TEST(MdbWriterRoundTrip, MdbgenBuildsFromJsonAndRefusesMistakes) {
+    const QString mdbgen = QStringLiteral(DORVEX_BINARY_DIR "/tests/support/mdbgen");
+    if (!QFile::exists(mdbgen)) {
+        if (testsupport::runningInCi()) FAIL() << "mdbgen not built";
+        GTEST_SKIP() << "mdbgen not built";
+    }
+    const QString dir = testsupport::tempFolder();
+    auto writeJson = [&dir](const QString& name, const QByteArray& text) {
+        QFile f(QDir(dir).filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QString good = writeJson("gut.json", R"({"tables": [{"name": "Orte", "fields": [
+        {"name": "Nr", "type": "long", "required": true}, {"name": "Ort", "type": "text", "size": 30, "default": "\"Köln\""}],
+        "indexes": [{"name": "PrimaryKey", "fields": ["Nr"], "primary": true}],
+        "rows": [[1, "München"]], "generate": {"count": 999, "pattern": {"Nr": "#counter:2", "Ort": "Ort {n}"}}}]})");
+    const QString out = QDir(dir).filePath("orte.mdb");
+    QProcess p;
+    p.start(mdbgen, {"build", good, out});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    auto db = access::openDatabase(out);
+    const access::TableDef& t = db->tableDef("Orte");
+    EXPECT_EQ(str(t.fields[1].defaultValue), "\"Köln\"");
+    EXPECT_TRUE(t.fields[0].required);
+    auto rs = db->openRecordset("Orte");
+    rs->moveLast();
+    EXPECT_EQ(rs->recordCount(), 1000);
+    EXPECT_EQ(str(rs->value(1).text), "Ort 999");
+
+    const QString bad = writeJson("falsch.json", R"({"tables": [{"name": "Orte", "fields": [{"name": "Nr", "type": 4}],
+        "rows": [[1, 2]]}]})");
+    const QString badOut = QDir(dir).filePath("falsch.mdb");
+    p.start(mdbgen, {"build", bad, badOut});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(str(QString::fromUtf8(p.readAllStandardError()).trimmed()), "mdbgen: table Orte, row 1: has 2 values for 1 fields");
+    EXPECT_FALSE(QFile::exists(badOut));
 }
 
 TEST(MdbWriterRoundTrip, RowValuesNullsAndLongValues) {
