@@ -338,6 +338,7 @@ TEST(MdbAccdb, OpensAndReads)
     const access::TableDef& t = db->tableDef("Asset Items");
     EXPECT_EQ(t.fields.size(), 13);
     EXPECT_EQ(fieldOf(t, "Asset No").size, 5);   // characters, not bytes
+    EXPECT_EQ(fieldOf(t, "Cost").defaultValue, "0");   // properties in the newer block format
     ASSERT_EQ(t.indexes.size(), 1);
     EXPECT_TRUE(t.indexes[0].primary);
     EXPECT_EQ(t.indexes[0].fields, QStringList{"Asset No"});

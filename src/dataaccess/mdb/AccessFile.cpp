@@ -101,8 +101,37 @@ AccessFile::AccessFile(const QString& path) : path_(path)
 
 AccessFile::~AccessFile()
 {
+    entries_.clear();
     if (mdb_)
         mdb_close(mdb_);
+}
+
+void AccessFile::EntryDeleter::operator()(MdbCatalogEntry* e) const
+{
+    if (e->props) {
+        for (guint i = 0; i < e->props->len; ++i)
+            mdb_free_props(static_cast<MdbProperties*>(g_ptr_array_index(e->props, i)));
+        g_ptr_array_free(e->props, TRUE);
+    }
+    g_free(e);
+}
+
+MdbCatalogEntry* AccessFile::addEntry(const QString& name, int type, quint32 tdefPage, quint32 flags,
+                                      const QByteArray& lvProp)
+{
+    auto* e = static_cast<MdbCatalogEntry*>(g_malloc0(sizeof(MdbCatalogEntry)));
+    e->mdb = mdb_;
+    const QByteArray utf8 = name.toUtf8().left(MDB_MAX_OBJ_NAME);
+    std::memcpy(e->object_name, utf8.constData(), size_t(utf8.size()));
+    e->object_type = type;
+    e->table_pg = tdefPage;
+    e->flags = int(flags);
+    entries_.emplace_back(e);
+    // The property block starts with its signature ("MR2" in Jet 4, "KKD" in Jet 3); anything
+    // shorter than its header is left alone rather than handed to libmdb.
+    if (lvProp.size() >= 8 && (lvProp.startsWith(QByteArray("KKD\0", 4)) || lvProp.startsWith(QByteArray("MR2\0", 4))))
+        e->props = mdb_kkd_to_props(mdb_, const_cast<char*>(lvProp.constData()), size_t(lvProp.size()));
+    return e;
 }
 
 QByteArray AccessFile::readPage(quint32 page) const

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
+#include <vector>
 
 namespace access::mdb {
 
@@ -43,7 +45,15 @@ public:
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 
+    // A catalog entry for libmdb's table functions, owned by this file. lvProp is the raw
+    // property block of the object (MSysObjects.LvProp), empty when it has none.
+    MdbCatalogEntry* addEntry(const QString& name, int type, quint32 tdefPage, quint32 flags, const QByteArray& lvProp);
+
 private:
+    struct EntryDeleter {
+        void operator()(MdbCatalogEntry* e) const;
+    };
+    std::vector<std::unique_ptr<MdbCatalogEntry, EntryDeleter>> entries_;
     QString path_;
     MdbHandle* mdb_ = nullptr;
     bool jet3_ = true;

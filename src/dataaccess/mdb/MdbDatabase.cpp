@@ -149,16 +149,9 @@ class MdbDatabase : public Database {
 public:
     explicit MdbDatabase(const QString& path) : file_(std::make_shared<AccessFile>(path))
     {
-        MdbHandle* mdb = file_->handle();
-        // The catalog is read once: libmdb rebuilds it (and frees every entry) when asked by name.
-        if (!mdb_read_catalog(mdb, MDB_ANY) || !mdb->catalog)
-            file_->damaged(QStringLiteral("Katalog nicht lesbar"));
-        for (guint i = 0; i < mdb->catalog->len; ++i) {
-            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-            if (e->object_type == MDB_TABLE)
-                tableEntries_.insert(qMakePair(QString::fromUtf8(e->object_name), quint32(e->table_pg)), e);
-        }
-        readObjects();
+        // The catalog is read here rather than by libmdb, which trusts every byte of it: the
+        // catalog table's definition always starts on page 2.
+        readObjects(file_->addEntry(QStringLiteral("MSysObjects"), MDB_TABLE, 2, 0x80000000u, QByteArray()));
         readRelations();
         readQueries();
     }
@@ -202,59 +195,74 @@ public:
 private:
     MdbCatalogEntry* systemTable(const QString& name) const
     {
-        for (auto it = tableEntries_.begin(); it != tableEntries_.end(); ++it)
-            if (it.key().first == name && ((*it)->flags & 0x80000000u))
-                return *it;
-        return nullptr;
+        return systemEntries_.value(name);
     }
 
-    void readObjects()
+    void readObjects(MdbCatalogEntry* catalog)
     {
-        MdbCatalogEntry* objects = systemTable(QStringLiteral("MSysObjects"));
-        if (!objects)
-            file_->damaged(QStringLiteral("Systemtabelle MSysObjects fehlt"));
-        RowCursor rows(*file_, objects, QStringLiteral("MSysObjects"));
-        const int cId = rows.columnIndex(QStringLiteral("Id")), cName = rows.columnIndex(QStringLiteral("Name")),
-                  cType = rows.columnIndex(QStringLiteral("Type")), cFlags = rows.columnIndex(QStringLiteral("Flags")),
-                  cDatabase = rows.columnIndex(QStringLiteral("Database")),
-                  cConnect = rows.columnIndex(QStringLiteral("Connect")),
-                  cForeign = rows.columnIndex(QStringLiteral("ForeignName"));
-        if (cId < 0 || cName < 0 || cType < 0 || cFlags < 0)
-            file_->damaged(QStringLiteral("Systemtabelle MSysObjects unvollständig"));
-        while (rows.next()) {
-            const int type = int(qint16(rows.integer(cType)));
-            const QString name = rows.text(cName);
-            const quint32 id = quint32(rows.integer(cId));
-            const quint32 flags = quint32(rows.integer(cFlags));
-            if (name.isEmpty())
-                continue;
-            if (type == kQuery) {
-                queryIds_.insert(id, {name, flags});
+        struct Object {
+            QString name;
+            int type;
+            quint32 id, flags;
+            QByteArray lvProp;
+            QString link;
+        };
+        QList<Object> objects;
+        {
+            RowCursor rows(*file_, catalog, QStringLiteral("MSysObjects"));
+            const int cId = rows.columnIndex(QStringLiteral("Id")), cName = rows.columnIndex(QStringLiteral("Name")),
+                      cType = rows.columnIndex(QStringLiteral("Type")),
+                      cFlags = rows.columnIndex(QStringLiteral("Flags")),
+                      cProp = rows.columnIndex(QStringLiteral("LvProp")),
+                      cDatabase = rows.columnIndex(QStringLiteral("Database")),
+                      cConnect = rows.columnIndex(QStringLiteral("Connect")),
+                      cForeign = rows.columnIndex(QStringLiteral("ForeignName"));
+            if (cId < 0 || cName < 0 || cType < 0 || cFlags < 0)
+                file_->damaged(QStringLiteral("Systemtabelle MSysObjects unvollständig"));
+            while (rows.next()) {
+                Object o;
+                o.type = int(qint16(rows.integer(cType)));
+                o.name = rows.text(cName);
+                o.id = quint32(rows.integer(cId));
+                o.flags = quint32(rows.integer(cFlags));
+                if (o.name.isEmpty())
+                    continue;
+                if (o.type == kLocalTable && cProp >= 0)
+                    o.lvProp = rows.rawBytes(cProp);
+                if (o.type == kLinkedTable || o.type == kOdbcLinkedTable) {
+                    QString target = cDatabase >= 0 ? rows.text(cDatabase) : QString();
+                    if (target.isEmpty() && cConnect >= 0)
+                        target = rows.text(cConnect);
+                    const QString foreign = cForeign >= 0 ? rows.text(cForeign) : QString();
+                    o.link = foreign.isEmpty() || target.isEmpty() ? target + foreign
+                                                                   : target + QStringLiteral(", Tabelle ") + foreign;
+                }
+                if (o.type == kQuery || o.type == kLocalTable || o.type == kLinkedTable || o.type == kOdbcLinkedTable)
+                    objects.append(o);
+            }
+        }
+        for (const Object& o : objects) {
+            if (o.type == kQuery) {
+                queryIds_.insert(o.id, {o.name, o.flags});
                 continue;
             }
-            if (type != kLocalTable && type != kLinkedTable && type != kOdbcLinkedTable)
-                continue;
             TableDef t;
-            t.name = name;
+            t.name = o.name;
             // The attribute bits a table definition reports, not the raw catalog flags.
-            if (flags & kSystemObjectBits)
+            if (o.flags & kSystemObjectBits)
                 t.attributes |= kSystemObjectBits;
-            if (flags & 0x8u)
+            if (o.flags & 0x8u)
                 t.attributes |= kHiddenObject;
-            if (type == kLocalTable) {
-                MdbCatalogEntry* e = tableEntries_.value(qMakePair(name, id & 0xFFFFFF));
-                if (!e)
-                    file_->damaged(QStringLiteral("Katalogeintrag der Tabelle '%1'").arg(name));
-                entries_.insert(name, e);
+            if (o.type == kLocalTable) {
+                MdbCatalogEntry* e = file_->addEntry(o.name, MDB_TABLE, o.id & 0xFFFFFF, o.flags, o.lvProp);
+                entries_.insert(o.name, e);
+                if (o.flags & 0x80000000u)
+                    systemEntries_.insert(o.name, e);
                 describeTable(e, t);
             } else {
                 t.linked = true;
-                t.attributes |= type == kLinkedTable ? kAttachedTable : kAttachedOdbc;
-                QString target = cDatabase >= 0 ? rows.text(cDatabase) : QString();
-                if (target.isEmpty() && cConnect >= 0)
-                    target = rows.text(cConnect);
-                const QString foreign = cForeign >= 0 ? rows.text(cForeign) : QString();
-                linkTargets_.insert(name, foreign.isEmpty() ? target : target + QStringLiteral(", Tabelle ") + foreign);
+                t.attributes |= o.type == kLinkedTable ? kAttachedTable : kAttachedOdbc;
+                linkTargets_.insert(o.name, o.link);
             }
             tables_.append(t);
         }
@@ -354,7 +362,7 @@ private:
     }
 
     std::shared_ptr<AccessFile> file_;
-    QMap<QPair<QString, quint32>, MdbCatalogEntry*> tableEntries_;
+    QHash<QString, MdbCatalogEntry*> systemEntries_;
     QHash<QString, MdbCatalogEntry*> entries_;
     QHash<QString, QString> linkTargets_;
     QHash<quint32, QPair<QString, quint32>> queryIds_;
