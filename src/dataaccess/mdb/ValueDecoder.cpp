@@ -105,17 +105,29 @@ bool decodeDate(double days, Value& out)
     out.hour = int(secs / 3600);
     out.minute = int(secs / 60 % 60);
     out.second = int(secs % 60);
-    const QString dateText = QStringLiteral("%1.%2.%3")
-                                 .arg(out.day, 2, 10, QChar(u'0'))
-                                 .arg(out.month, 2, 10, QChar(u'0'))
-                                 .arg(out.year, 4, 10, QChar(u'0'));
-    if (secs == 0)
-        out.text = dateText;
-    else
-        out.text = dateText + QStringLiteral(" %1:%2:%3")
-                                  .arg(out.hour, 2, 10, QChar(u'0'))
-                                  .arg(out.minute, 2, 10, QChar(u'0'))
-                                  .arg(out.second, 2, 10, QChar(u'0'));
+    // Written digit by digit: this runs for every date of every row.
+    char16_t buf[19] = {};
+    auto two = [&buf](int at, int v) {
+        buf[at] = char16_t(u'0' + v / 10);
+        buf[at + 1] = char16_t(u'0' + v % 10);
+    };
+    two(0, out.day);
+    buf[2] = u'.';
+    two(3, out.month);
+    buf[5] = u'.';
+    two(6, out.year / 100);
+    two(8, out.year % 100);
+    int len = 10;
+    if (secs != 0) {
+        buf[10] = u' ';
+        two(11, out.hour);
+        buf[13] = u':';
+        two(14, out.minute);
+        buf[16] = u':';
+        two(17, out.second);
+        len = 19;
+    }
+    out.text = QString::fromUtf16(buf, len);
     return true;
 }
 
