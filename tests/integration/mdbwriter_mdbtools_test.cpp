@@ -16,14 +16,14 @@ namespace {
 std::string str(const QString& s) { return s.toStdString(); }
 std::string str(const QStringList& l) { return l.join(QLatin1Char('\n')).toStdString(); }
 
-struct Run {
+struct ToolRun {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run run(const QString& program, const QStringList& args) {
-    Run r;
+ToolRun run(const QString& program, const QStringList& args) {
+    ToolRun r;
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(60000)) {
@@ -44,7 +44,7 @@ Run run(const QString& program, const QStringList& args) {
 
 // Runs a tool and expects success with nothing on standard error.
 QString clean(const QString& program, const QStringList& args) {
-    const Run r = run(program, args);
+    const ToolRun r = run(program, args);
     EXPECT_EQ(r.exitCode, 0) << qPrintable(program + " " + args.join(' '));
     EXPECT_TRUE(r.err.isEmpty()) << qPrintable(program + " " + args.join(' ') + " said: " + r.err);
     return r.out;
@@ -237,6 +237,49 @@ TEST(MdbWriterMdbtools, LargeTableUsesMapPagesAndKeepsEveryRow) {
     EXPECT_EQ(str(rows.first()), "1,\"Zeile 1\",0");
     EXPECT_EQ(str(rows[12345]), "12346,\"Zeile 12346\",3086.25");
     EXPECT_EQ(str(rows.last()), "60000,\"Zeile 60000\",14999.75");
+}
+
+TEST(MdbWriterMdbtools, WideDefinitionsTinyRowsAndLookups) {
+    REQUIRE_MDBTOOLS();
+    mdbw::Database db;
+    // 200 columns and 30 indexes: the table definition spans several pages.
+    auto& wide = db.addTable("Breit");
+    mdbw::Row values;
+    for (int i = 0; i < 200; ++i) {
+        wide.addField(field(QStringLiteral("Spalte_mit_langem_Namen_%1").arg(i, 3, 10, QLatin1Char('0')), mdbw::type::Text, 10));
+        values << QStringLiteral("w%1").arg(i);
+    }
+    for (int i = 0; i < 30; ++i)
+        wide.addIndex({QStringLiteral("Index%1").arg(i), {wide.fields()[i].name}, i == 0, i == 0, false, {}});
+    wide.addRow(values);
+    // Seven-byte rows: a page holds at most 255 of them, whatever room is left.
+    auto& tiny = db.addTable("Schmal");
+    tiny.addField(field("B", mdbw::type::Boolean));
+    tiny.generateRows(1000, [](qint64 n, mdbw::Row& row) { row[0] = n % 4 == 0; });
+    const QString path = QDir(testsupport::tempFolder()).filePath("breit.mdb");
+    db.write(path);
+
+    // mdb-schema says so on standard error whenever a file has no relationships.
+    const ToolRun r = run("mdb-schema", {"--indexes", path, "mysql"});
+    EXPECT_EQ(str(r.err.trimmed()), "No MSysRelationships");
+    const QString schema = r.out;
+    EXPECT_TRUE(schema.contains("`Spalte_mit_langem_Namen_199`\t\t\tvarchar")) << qPrintable(schema.left(300));
+    EXPECT_EQ(schema.count("ADD INDEX"), 29);
+    EXPECT_TRUE(schema.contains("ALTER TABLE `Breit` ADD PRIMARY KEY (`Spalte_mit_langem_Namen_000`);"));
+    const QStringList row = exportRows(path, "Breit");
+    ASSERT_EQ(row.size(), 1);
+    EXPECT_EQ(str(row[0].section(',', 199, 199)), "\"w199\"");
+    const QStringList flags = exportRows(path, "Schmal");
+    EXPECT_EQ(flags.size(), 1000);
+    EXPECT_EQ(flags.count("1"), 250);
+
+    // The indexes point at empty leaf pages; mdb-sql still finds rows by the key, by scanning.
+    QProcess sql;
+    sql.start("mdb-sql", {"-P", path});
+    sql.write("select Spalte_mit_langem_Namen_001 from Breit where Spalte_mit_langem_Namen_000 = 'w0'\ngo\n");
+    sql.closeWriteChannel();
+    ASSERT_TRUE(sql.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(sql.readAllStandardOutput()).contains("w1\n1 Row retrieved"));
 }
 
 TEST(MdbWriterMdbtools, SampleDatabaseReadsCleanly) {
