@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     t.addIndex({"PrimaryKey", {"Nr"}, true, true, false, {}});
     static const QString names[] = {"Müller", "Schmidt", "Schäfer", "Köhler", "O'Neill", "Weiß"};
     static const QString towns[] = {"München", "Köln", "Düsseldorf", "Nürnberg", "Lübeck"};
-    const QDateTime base(QDate(2000, 1, 1), QTime(8, 0));
+    const QDateTime base(QDate(2000, 1, 1), QTime(8, 0), Qt::UTC);
     t.generateRows(rows, [&](qint64 n, mdbw::Row& r) {
         r[0] = n + 1;
         r[1] = names[n % 6];

@@ -179,7 +179,7 @@ QVariant patternValue(const QVariant& spec, int fieldType, qint64 n) {
     if (name == QLatin1String("currency")) return QStringLiteral("%1.%2").arg(n / 100).arg(n % 100, 2, 10, QLatin1Char('0'));
     if (name == QLatin1String("date")) {
         const QDate base = arg.isEmpty() ? QDate(2000, 1, 1) : QDate::fromString(arg, QStringLiteral("yyyy-MM-dd"));
-        return QDateTime(base.addDays(n % 36500), QTime(0, 0).addSecs(int((n * 61) % 86400)));
+        return QDateTime(base.addDays(n % 36500), QTime(0, 0).addSecs(int((n * 61) % 86400)), Qt::UTC);
     }
     if (name == QLatin1String("guid"))
         return QUuid(uint(n), ushort(n >> 32), 0x4000, 0x80, 0, 0, 0, 0, 0, 0, 0).toString();

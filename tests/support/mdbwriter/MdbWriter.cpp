@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QFile>
 #include <QTime>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <algorithm>
@@ -464,13 +465,22 @@ double dateValue(const Layout& l, const Column& c, const QVariant& v) {
         return v.toDouble();
     default: break;
     }
+    // Date and time are parsed apart: a local time that a clock change skips is still a valid value.
     const QString s = v.toString().trimmed();
-    for (const char* fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
-        const QDateTime dt = QDateTime::fromString(s, QLatin1String(fmt));
-        if (dt.isValid()) return toOleDate(dt.date(), dt.time());
-    }
-    for (const char* fmt : {"HH:mm:ss", "HH:mm"}) {
-        const QTime t = QTime::fromString(s, QLatin1String(fmt));
+    const int sep = s.indexOf(QRegularExpression(QStringLiteral("[ T]")));
+    const QString datePart = sep < 0 ? s : s.left(sep);
+    const QString timePart = sep < 0 ? QString() : s.mid(sep + 1).trimmed();
+    auto parseTime = [](const QString& t) {
+        QTime time = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
+        return time.isValid() ? time : QTime::fromString(t, QStringLiteral("HH:mm"));
+    };
+    const QDate d = QDate::fromString(datePart, QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid()) {
+        if (timePart.isEmpty()) return toOleDate(d, QTime());
+        const QTime t = parseTime(timePart);
+        if (t.isValid()) return toOleDate(d, t);
+    } else if (sep < 0) {
+        const QTime t = parseTime(s);
         if (t.isValid()) return toOleDate(QDate(1899, 12, 30), t);
     }
     badValue(l, c, v, QStringLiteral("is not a date"));

@@ -161,7 +161,7 @@ void addAuftraege(Database& db, Dice& dice) {
     for (int i = 1; i <= 150; ++i) {
         const QString st = dice.pick(status);
         t.addRow({i, 10001 + dice.roll(80),
-                  QDateTime(QDate(2003, 1, 1).addDays(dice.roll(700)), QTime(8 + dice.roll(10), dice.roll(60), 0)), st,
+                  QDateTime(QDate(2003, 1, 1).addDays(dice.roll(700)), QTime(8 + dice.roll(10), dice.roll(60), 0), Qt::UTC), st,
                   i % 8 == 0 ? QVariant(QStringLiteral("Lieferung an Filiale „Süd“, Tor 3")) : QVariant(),
                   st == QLatin1String("berechnet")});
     }
