@@ -4,7 +4,8 @@
 // that does nothing shows the reader's own cost per line.
 //
 //   eval "$(scripts/servers env)"; build/bench/bench_xdb_apply [LINES] [ODBC connection string]
-//   (default: a new SQLite file through the DORVEX_SQLITE3 driver of scripts/servers)
+//   (default: a new SQLite file through the DORVEX_SQLITE3 driver of scripts/servers; "-" runs
+//   only the second part, without a server)
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/DialogService.h"
 #include "diag/Session.h"
@@ -220,7 +221,10 @@ int main(int argc, char** argv)
             f.write(rt::toCp1252(l) + "\r\n");
     }
 
+    const bool serverRun = connect != QStringLiteral("-");
     try {
+        std::printf("document: %d lines, %lld bytes\n", lines, static_cast<long long>(QFile(path).size()));
+        if (serverRun) {
         auto engine = sql::createOdbcEngine();
         auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
         auto conn = env->openConnection(connect);
@@ -232,12 +236,12 @@ int main(int argc, char** argv)
         Abgleichen w;
         const double total = run(w, path);
         const double inside = clock.nanos / 1e9;
-        std::printf("document: %d lines, %lld bytes\n", lines, static_cast<long long>(QFile(path).size()));
         std::printf("report lines: %d, failures reported: %s\n", w.List1->count(),
                     session().FehlerAufgetreten ? "yes (renames, index checks)" : "no");
         std::printf("total: %.3f s (%.1f lines/s)\n", total, lines / total);
         std::printf("inside the SQL connection: %.3f s in %ld calls\n", inside, clock.calls);
         std::printf("outside the server: %.3f s = %.1f %% of the total\n", total - inside, 100.0 * (total - inside) / total);
+        }
 
         session().Verbindung1 = std::make_shared<NullConnection>();
         Abgleichen w2;

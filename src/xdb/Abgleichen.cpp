@@ -40,6 +40,9 @@ Abgleichen::Abgleichen()
     Command8->setObjectName(QStringLiteral("Command8"));
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
+    // One line height for all: the report grows by thousands of lines, and measuring every line
+    // again at each yield would make a run quadratic in its length.
+    List1->setUniformItemSizes(true);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
