@@ -120,6 +120,43 @@ TEST(MdbWriterJson, MistakesAreNamedAndNothingIsBuilt) {
     }
 }
 
+TEST(MdbWriterJson, PatternsGiveTheDocumentedValues) {
+    using mdbw::patternValue;
+    EXPECT_EQ(patternValue("#counter", mdbw::type::Long, 0).toLongLong(), 1);
+    EXPECT_EQ(patternValue("#counter:100", mdbw::type::Long, 5).toLongLong(), 105);
+    EXPECT_EQ(patternValue("#mod:7", mdbw::type::Long, 23).toLongLong(), 2);
+    EXPECT_EQ(patternValue("#bool", mdbw::type::Boolean, 4).toBool(), true);
+    EXPECT_EQ(patternValue("#bool", mdbw::type::Boolean, 5).toBool(), false);
+    EXPECT_DOUBLE_EQ(patternValue("#double:0.25", mdbw::type::Double, 10).toDouble(), 2.5);
+    EXPECT_EQ(patternValue("#currency", mdbw::type::Currency, 1234).toString().toStdString(), "12.34");
+    EXPECT_EQ(patternValue("#currency", mdbw::type::Currency, 5).toString().toStdString(), "0.05");
+    EXPECT_EQ(patternValue("#date:2004-03-07", mdbw::type::DateTime, 2).toDateTime().date(), QDate(2004, 3, 9));
+    EXPECT_EQ(patternValue("#memo:40", mdbw::type::Memo, 0).toString().size(), 40);
+    EXPECT_EQ(patternValue("#bytes:3", mdbw::type::LongBinary, 1).toByteArray(), QByteArray::fromHex("010203"));
+    EXPECT_TRUE(patternValue("#null", mdbw::type::Text, 1).isNull());
+    EXPECT_EQ(patternValue("Kunde {n} von {n}", mdbw::type::Text, 41).toString().toStdString(), "Kunde 42 von 42");
+    EXPECT_EQ(patternValue(QVariant(7), mdbw::type::Long, 41).toInt(), 7);
+    EXPECT_NE(patternValue("#guid", mdbw::type::Guid, 1), patternValue("#guid", mdbw::type::Guid, 2));
+}
+
+TEST(MdbWriterJson, CutDescriptionsFailCleanly) {
+    // Every prefix of a valid description either loads or raises the writer's error; none crashes.
+    const QByteArray json = R"({"tables": [{"name": "T", "fields": [{"name": "A", "type": 4}, {"name": "B", "type": "text"}],
+        "rows": [[1, "x"]], "generate": {"count": 2, "pattern": {"A": "#counter"}}}],
+        "relations": [{"name": "R", "table": "T", "foreignTable": "T", "fields": [{"name": "A", "foreignName": "A"}]}],
+        "queries": [{"name": "Q", "select": {"columns": ["T.A"], "tables": ["T"]}}]})";
+    int loaded = 0;
+    for (int n = 0; n <= json.size(); ++n) {
+        mdbw::Database db;
+        try {
+            mdbw::loadDescription(json.left(n), db);
+            ++loaded;
+        } catch (const mdbw::Error&) {
+        }
+    }
+    EXPECT_EQ(loaded, 1) << "only the whole text is a description";
+}
+
 TEST(MdbWriterWrite, BadValuesLeaveTheOldFileAlone) {
     const QString path = QDir(testsupport::tempFolder()).filePath("alt.mdb");
     {
