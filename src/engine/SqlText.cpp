@@ -405,7 +405,8 @@ InsertValue insertValue(const access::Field& field, const access::Value& value, 
                         const access::Value* dateOfRecord)
 {
     using namespace access::type;
-    const QString fallback = SQLDefault(field, false, o);
+    // The stand-in is only needed for a missing value; most values are there.
+    const QString fallback = value.isNull ? SQLDefault(field, false, o) : QString();
     if (value.isNull && fallback.isEmpty())
         return {};
     QString text = value.isNull ? fallback : value.text;

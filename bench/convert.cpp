@@ -1,0 +1,369 @@
+// The data copy of one table through the conversion window against the bare ODBC ceiling.
+//
+// Writes an Access table of ROWS rows (default 100,000) with the fixture writer, converts it with
+// the conversion window's engine (structure, index, one INSERT per row, status line and progress
+// as a user sees them) into SQLite (WAL) and MariaDB, then replays the very same INSERT
+// statements through a bare ODBC loop into a fresh copy of the table. Prints rows/s of both, the
+// ratio, and the memory of the process before and after the program's run.
+//
+//   eval "$(scripts/servers env)"; build/bench/bench_convert [ROWS [ROUNDS]]
+#include "odbc_insert_loop.h"
+
+#include "dataaccess/AccessDatabase.h"
+#include "dataaccess/odbc/OdbcEngine.h"
+#include "diag/DialogService.h"
+#include "diag/Session.h"
+#include "mdbwriter/MdbWriter.h"
+#include "runtime/RuntimeError.h"
+#include "workbench/Konvertierung.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <clocale>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+long currentRssKb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+// A main window with a real progress bar and time label, so their cost is in the figures.
+class BenchMainWindow : public MainWindowAccess {
+public:
+    BenchMainWindow()
+    {
+        bar.resize(300, 20);
+        label.resize(400, 20);
+        bar.show();
+        label.show();
+    }
+    ServerKind serverKind() const override { return kind; }
+    bool linuxChecked() const override { return false; }
+    QString odbcName() const override { return QStringLiteral("ZABBENCH"); }
+    void setWorkControlsEnabled(bool) override {}
+    float progressValue() const override { return value; }
+    float progressMaximum() const override { return maximum; }
+    void setProgressValue(float v) override
+    {
+        value = v;
+        bar.setValue(int(v));
+    }
+    void setProgressMaximum(float m) override
+    {
+        maximum = m;
+        bar.setMaximum(int(m));
+    }
+    void setRemainingTimeText(const QString& text) override { label.setText(text); }
+    void adoptChildWindow(QWidget*) override {}
+    void releaseChildWindow(QWidget*) override {}
+    void sendToBack(QWidget*) override {}
+    void bringToFront(QWidget*) override {}
+
+    ServerKind kind = ServerKind::MSSQL;
+    float value = 0, maximum = 100;
+    QProgressBar bar;
+    QLabel label;
+};
+
+class QuietDialogs : public DialogService {
+public:
+    void message(const QString& text, const QString&, Icon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&, bool safeAnswer) override { return safeAnswer; }
+    QString openFile(const QString& initialPath, const QString&) override { return initialPath; }
+    void printLines(const QStringList&) override {}
+    void printWidget(QWidget*) override {}
+};
+
+// Passes every statement to the real connection and writes the table and row statements to a
+// file, so the bare loop can replay exactly what the program sent.
+class TappedConnection : public sql::Connection {
+public:
+    TappedConnection(std::shared_ptr<sql::Connection> inner, const QString& file) : inner_(std::move(inner)), file_(file)
+    {
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw std::runtime_error("cannot write the statement file");
+        out_.setDevice(&file_);
+        out_.setEncoding(QStringConverter::Utf8);
+    }
+    void setQueryTimeout(int s) override { inner_->setQueryTimeout(s); }
+    QString name() const override { return inner_->name(); }
+    QString versionText() override { return inner_->versionText(); }
+    void execute(const QString& statement, int options) override
+    {
+        inner_->execute(statement, options);
+        if (statement.startsWith(QLatin1String("INSERT")))
+            out_ << statement << '\n';
+        else if (statement.startsWith(QLatin1String("CREATE")))
+            creates << statement;
+    }
+    std::unique_ptr<sql::ResultSet> openResultset(const QString& s, int t, int l, int o) override
+    {
+        return inner_->openResultset(s, t, l, o);
+    }
+    void refreshTables() override { inner_->refreshTables(); }
+    std::shared_ptr<sql::Table> table(const QString& n) override { return inner_->table(n); }
+    void finish() { out_.flush(); file_.close(); }
+
+    QStringList creates;
+
+private:
+    std::shared_ptr<sql::Connection> inner_;
+    QFile file_;
+    QTextStream out_;
+};
+
+// Takes every statement and does nothing: the program's own work alone.
+class NullConnection : public sql::Connection {
+public:
+    void setQueryTimeout(int) override {}
+    QString name() const override { return QStringLiteral("null"); }
+    QString versionText() override { return QString(); }
+    void execute(const QString& statement, int) override { bytes += statement.size(); }
+    std::unique_ptr<sql::ResultSet> openResultset(const QString&, int, int, int) override
+    {
+        throw rt::RuntimeError(rt::err::Odbc, QStringLiteral("null"), QStringLiteral("S0002: no tables here"));
+    }
+    void refreshTables() override {}
+    std::shared_ptr<sql::Table> table(const QString&) override { return nullptr; }
+    qint64 bytes = 0;
+};
+
+void measureProgramAlone(const QString& mdbPath, qint64 rows)
+{
+    auto null = std::make_shared<NullConnection>();
+    BenchMainWindow mw;
+    session().mainWindow = &mw;
+    session().Verbindung1 = null;
+    Konvertierung window;
+    window.Datenbank = access::openDatabase(mdbPath);
+    window.Text1->setText(QStringLiteral("Bench"));
+    QElapsedTimer timer;
+    const double cpuBefore = cpuSeconds();
+    timer.start();
+    window.Command1_SIK();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9, cpu = cpuSeconds() - cpuBefore;
+    std::printf("program alone (statements built and dropped): %.2f s, %.2f s CPU, %.1f us CPU per row, %.0f rows/s\n",
+                seconds, cpu, 1e6 * cpu / double(rows), double(rows) / seconds);
+    session().Verbindung1.reset();
+    session().mainWindow = nullptr;
+}
+
+void writeAccessTable(const QString& path, qint64 rows)
+{
+    mdbw::Database db;
+    mdbw::Table& t = db.addTable(QStringLiteral("Bench"));
+    t.addField({QStringLiteral("Nr"), mdbw::type::Long, 0, true})
+        .addField({QStringLiteral("Name"), mdbw::type::Text, 50})
+        .addField({QStringLiteral("Ort"), mdbw::type::Text, 40, false, QStringLiteral("\"München\"")})
+        .addField({QStringLiteral("Betrag"), mdbw::type::Double})
+        .addField({QStringLiteral("Menge"), mdbw::type::Integer})
+        .addField({QStringLiteral("Datum"), mdbw::type::DateTime})
+        .addField({QStringLiteral("Aktiv"), mdbw::type::Boolean})
+        .addField({QStringLiteral("Bemerkung"), mdbw::type::Text, 100});
+    t.addIndex({QStringLiteral("PrimaryKey"), {QStringLiteral("Nr")}, true, true});
+    t.addIndex({QStringLiteral("Name"), {QStringLiteral("Name")}});
+    t.generateRows(rows, [](qint64 i, mdbw::Row& row) {
+        row[0] = i + 1;
+        row[1] = QStringLiteral("Müller & Söhne %1").arg(i);
+        row[2] = i % 7 == 0 ? QVariant() : QVariant(QStringLiteral("Köln"));
+        row[3] = 1000.0 + double(i % 5000) + 0.25;
+        row[4] = int(i % 300);
+        row[5] = QDate(2004, 3, 7).addDays(i % 700);
+        row[6] = i % 2 == 0;
+        row[7] = i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("Lieferung frei Haus, O'Brien, Zeile %1").arg(i));
+    });
+    db.write(path);
+}
+
+struct Target {
+    const char* label;
+    QString dsn;           // connection string for the program
+    ServerKind kind;
+};
+
+struct ProgramRun {
+    double seconds = 0, cpu = 0;
+    long rssBefore = 0, rssAfter = 0;
+    QStringList creates;
+};
+
+// One run of the conversion window's engine on the table; the statements go to statementsFile.
+ProgramRun runProgram(const Target& target, sql::Environment& env, const QString& mdbPath,
+                      const QString& statementsFile)
+{
+    auto tapped = std::make_shared<TappedConnection>(env.openConnection(target.dsn), statementsFile);
+    BenchMainWindow mw;
+    mw.kind = target.kind;
+    session().mainWindow = &mw;
+    session().Verbindung1 = tapped;
+    ProgramRun run;
+    run.rssBefore = currentRssKb();
+    {
+        Konvertierung window;
+        window.Datenbank = access::openDatabase(mdbPath);
+        window.Text1->setText(QStringLiteral("Bench"));
+        QElapsedTimer timer;
+        const double cpuBefore = cpuSeconds();
+        timer.start();
+        window.Command1_SIK();
+        run.seconds = double(timer.nsecsElapsed()) / 1e9;
+        run.cpu = cpuSeconds() - cpuBefore;
+        if (window.TabellenFehler)
+            throw std::runtime_error("the conversion reported a failure");
+    }
+    run.rssAfter = currentRssKb();
+    tapped->finish();
+    run.creates = tapped->creates;
+    session().Verbindung1.reset();
+    session().mainWindow = nullptr;
+    return run;
+}
+
+bool runTarget(const Target& target, const QString& mdbPath, const QString& folder, qint64 rows, int rounds)
+{
+    std::printf("\n== %s (%s kind)\n", target.label, qPrintable(serverKindName(target.kind)));
+    std::unique_ptr<sql::Engine> engine = sql::createOdbcEngine();
+    std::shared_ptr<sql::Environment> env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+    try {
+        env->openConnection(target.dsn);
+    } catch (const rt::RuntimeError& e) {
+        std::printf("skipped: %s\n", e.what());
+        return false;
+    }
+    const QString statementsFile = QDir(folder).filePath(QStringLiteral("statements.sql"));
+    // Program and bare loop take turns, so a busy machine slows both alike; the best of each counts.
+    ProgramRun best;
+    bench::LoopFigures bestBare;
+    for (int round = 0; round < rounds; ++round) {
+        const ProgramRun run = runProgram(target, *env, mdbPath, statementsFile);
+        const double serverRows = env->openConnection(target.dsn)
+                                      ->openResultset(QStringLiteral("SELECT COUNT(*) FROM Bench"), sql::kForwardOnly,
+                                                      sql::kReadOnly, sql::kExecDirect)
+                                      ->value(0)
+                                      .toDouble();
+        if (serverRows != double(rows))
+            throw std::runtime_error("the server holds a different number of rows");
+        QStringList inserts;
+        {
+            QFile f(statementsFile);
+            f.open(QIODevice::ReadOnly);
+            QTextStream in(&f);
+            in.setEncoding(QStringConverter::Utf8);
+            while (!in.atEnd())
+                inserts << in.readLine();
+        }
+        const double bareCpuBefore = cpuSeconds();
+        const bench::LoopFigures bare = bench::runBareOdbcLoop(
+            target.dsn, QString(), QString(), QStringList{QStringLiteral("DROP TABLE Bench")} + run.creates, inserts,
+            {QStringLiteral("DROP TABLE Bench")});
+        const double bareCpu = cpuSeconds() - bareCpuBefore;
+        // The same statements through the program's SQL connection layer alone, to tell where time goes.
+        double layerSeconds = 0, layerCpu = 0;
+        {
+            auto c = env->openConnection(target.dsn);
+            for (const QString& s : QStringList{QStringLiteral("DROP TABLE Bench")} + run.creates)
+                try {
+                    c->execute(s, sql::kExecDirect);
+                } catch (const rt::RuntimeError&) {
+                }
+            QElapsedTimer t;
+            const double cpu0 = cpuSeconds();
+            t.start();
+            for (const QString& s : inserts)
+                c->execute(s, sql::kExecDirect);
+            layerSeconds = double(t.nsecsElapsed()) / 1e9;
+            layerCpu = cpuSeconds() - cpu0;
+            c->execute(QStringLiteral("DROP TABLE Bench"), sql::kExecDirect);
+        }
+        std::printf("round %d: SQL connection layer alone %.2f s (%.2f s CPU)\n", round + 1, layerSeconds, layerCpu);
+        std::printf("round %d: program %.2f s (%.2f s CPU), bare loop %.2f s (%.2f s CPU) for %lld INSERTs\n",
+                    round + 1, run.seconds, run.cpu, bare.seconds, bareCpu, bare.statements);
+        if (round == 0 || run.seconds < best.seconds)
+            best = run;
+        if (round == 0 || bare.seconds < bestBare.seconds)
+            bestBare = bare;
+    }
+    const double programRate = double(rows) / best.seconds;
+    std::printf("program (table, index and %lld rows): %.0f rows/s, %.2f s of %.2f s on this process's CPU\n",
+                static_cast<long long>(rows), programRate, best.cpu, best.seconds);
+    std::printf("bare ODBC loop, the same INSERTs: %.0f rows/s\n", bestBare.perSecond());
+    std::printf("ratio program / bare loop: %.1f %%\n", 100.0 * programRate / bestBare.perSecond());
+    std::printf("memory: %ld kB before the program's run, %ld kB after; peak of the process %ld kB\n", best.rssBefore,
+                best.rssAfter, peakRssKb());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    std::setlocale(LC_NUMERIC, "C");
+    const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 100000;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+    QuietDialogs dialogs;
+    setDialogService(&dialogs);
+    session().AbfrageTimeout = 120;
+
+    QTemporaryDir dir;
+    const QString mdbPath = QDir(dir.path()).filePath(QStringLiteral("bench.mdb"));
+    QElapsedTimer t;
+    t.start();
+    writeAccessTable(mdbPath, rows);
+    std::printf("Access table Bench: %lld rows written in %.1f s\n", static_cast<long long>(rows), t.elapsed() / 1000.0);
+
+    measureProgramAlone(mdbPath, rows);
+
+    const QString sqliteFile = QDir(dir.path()).filePath(QStringLiteral("bench.db"));
+    const QString mariaDb = qEnvironmentVariable("DORVEX_MARIADB_ENGSUB_DSN", QStringLiteral("DORVEX_MARIADB_ENGSUB"));
+    const Target targets[] = {
+        {"SQLite, WAL", QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1;JournalMode=WAL;SyncPragma=NORMAL").arg(sqliteFile),
+         ServerKind::MSSQL},
+        {"MariaDB", QStringLiteral("DSN=%1").arg(mariaDb), ServerKind::MySQL},
+    };
+    bool any = false;
+    for (const Target& target : targets) {
+        try {
+            any = runTarget(target, mdbPath, dir.path(), rows, rounds) || any;
+        } catch (const std::exception& e) {
+            std::printf("failed: %s\n", e.what());
+        }
+    }
+    setDialogService(nullptr);
+    return any ? 0 : 1;
+}
