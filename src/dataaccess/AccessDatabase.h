@@ -55,7 +55,7 @@ struct QueryDef {
 
 struct TableDef {
     QString name;
-    quint32 attributes = 0;
+    quint32 attributes = 0;     // 0x80000002 system, 0x1 hidden, 0x40000000 linked Access, 0x20000000 linked ODBC
     bool linked = false;        // a linked table: listed, but its rows cannot be read here
     QList<Field> fields;
     QList<Index> indexes;       // foreign sides of relationships included, back-references left out
@@ -65,7 +65,10 @@ struct TableDef {
 struct Value {
     bool isNull = true;
     // Text form: Yes/No "TRUE"/"FALSE"; numbers with the system's decimal separator (Single to 7
-    // significant digits, Double to 15, Currency exact); dates "dd.mm.yyyy[ hh:nn:ss]"; texts as stored.
+    // significant digits, Double to 15, both with "E+07"/"E-05" beyond; Currency exact without
+    // trailing zeros: "3,5", "12", "-0,0001"); dates "dd.mm.yyyy[ hh:nn:ss]" (the date alone at
+    // midnight; a stored number outside the years 100..9999 as that number); texts and memos whole;
+    // GUIDs "{XXXXXXXX-XXXX-...}" with their 16 bytes; Binary and Long binary have no text, only bytes.
     QString text;
     // Dates: calendar parts and time of day.
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -90,7 +93,9 @@ class Database {
 public:
     virtual ~Database() = default;
     virtual void setQueryTimeout(int seconds) = 0;
-    virtual const QList<TableDef>& tableDefs() const = 0;   // the database's own order
+    // Tables (system, hidden and linked ones included), relations and queries are ordered by name,
+    // ignoring case and accents, as Access's own collections list them.
+    virtual const QList<TableDef>& tableDefs() const = 0;
     virtual const TableDef& tableDef(const QString& name) const = 0;  // raises when missing
     virtual const QList<Relation>& relations() const = 0;
     virtual const QList<QueryDef>& queryDefs() const = 0;
