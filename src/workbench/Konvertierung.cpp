@@ -17,6 +17,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -407,8 +409,16 @@ void Konvertierung::closeEvent(QCloseEvent* e)
 
 bool Konvertierung::event(QEvent* e)
 {
-    if (e->type() == QEvent::WindowActivate)
-        Form_Activate();
+    // Inside the main window's MDI area the window becomes active with its sub-window, which
+    // sends no activation event to the widget; outside it the window's own activation counts.
+    if (e->type() == QEvent::ParentChange) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &Konvertierung::Form_Activate, Qt::UniqueConnection);
+    } else if (e->type() == QEvent::WindowActivate) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+        if (!sub || !sub->mdiArea() || sub->mdiArea()->activeSubWindow() == sub)
+            Form_Activate();
+    }
     return QWidget::event(e);
 }
 

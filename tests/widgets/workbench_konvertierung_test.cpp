@@ -16,6 +16,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -310,6 +313,24 @@ TEST_F(Workbench, IdentityOptionFollowsTheDataSourceOnActivation)
     mw.dsn = "Firma";
     QCoreApplication::sendEvent(w.get(), &activate);
     EXPECT_FALSE(w->Check_Autowert->isChecked());
+}
+
+TEST_F(Workbench, IdentityOptionIsClearedWhenTheWindowBecomesTheActiveChildWindow)
+{
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.show();
+    auto* k = new Konvertierung;
+    QMdiSubWindow* mine = area->addSubWindow(k);
+    QMdiSubWindow* other = area->addSubWindow(new QWidget);
+    mine->show();
+    other->show();
+    area->setActiveSubWindow(other);
+    mw.dsn = "Firma";
+    k->Check_Autowert->setChecked(true);
+    area->setActiveSubWindow(mine);
+    EXPECT_FALSE(k->Check_Autowert->isChecked());
 }
 
 TEST_F(Workbench, StatusLineYieldsAtMostOncePerSecond)
