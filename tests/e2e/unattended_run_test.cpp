@@ -1,0 +1,302 @@
+// The built program run as an administrator's script runs it: without a display, with -auto,
+// against real SQLite and MariaDB databases, with a stub plug-in that records its arguments.
+#include "common/Fixtures.h"
+#include "common/Servers.h"
+#include "dataaccess/AccessDatabase.h"
+#include "diag/Module1.h"
+#include "runtime/Cp1252.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString readText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// An XDB document every server kind that takes the Microsoft SQL statement forms accepts on SQLite:
+// a new field, an old-format block, a table renaming report and a view.
+QByteArray sqliteDocument()
+{
+    const QString text = QStringLiteral(
+        "[felder]\r\n"
+        "tabelle                Kunden\r\n"
+        "feld                   Bemerkung_E2E                                        10  40\r\n"
+        "[renametable]\r\n"
+        "tabelle                  Kassenbuch                                         Kasse\r\n"
+        "[querys]\r\n"
+        "name                   View_E2E_Orte\r\n"
+        "SQL                    SELECT [AdressenStamm].[Ort] FROM [AdressenStamm] WHERE [AdressenStamm].[Ort]<>\"Köln\"\r\n");
+    return rt::toCp1252(text);
+}
+
+// A document MariaDB takes in the Microsoft SQL kind: only a view (its ALTER TABLE form uses
+// brackets, which MariaDB refuses).
+QByteArray mariadbDocument()
+{
+    return rt::toCp1252(QStringLiteral(
+        "[querys]\r\n"
+        "name                   View_E2E_Orte\r\n"
+        "SQL                    SELECT [AdressenStamm].[Ort] FROM [AdressenStamm] WHERE [AdressenStamm].[Ort]<>\"Köln\"\r\n"));
+}
+
+struct RunResult {
+    int exitCode = -1;
+    QString standardError;
+};
+
+class UnattendedRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_SQLITE();
+        sample = sampleFile(QStringLiteral("ZABRIX.MDB"));
+        ASSERT_TRUE(QFileInfo::exists(sample)) << "the build writes the sample: " << qPrintable(sample);
+        folder = tempFolder();
+        program = folder + QStringLiteral("/dorvex");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(DORVEX_BINARY_DIR "/dorvex"), program));
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        installPlugin();
+        writeBytes(folder + "/zab.ini", "[database source]\r\n SQL_Database = ZAB \r\nSQL_Server=srv01\r\n");
+        writeBytes(folder + "/ZAB.XDB", sqliteDocument());
+    }
+
+    void installPlugin()
+    {
+        const QString plugin = folder + "/Plugins/Velmora/Velmora";
+        writeBytes(plugin, "#!/bin/sh\n"
+                           "cd \"$(dirname \"$0\")\" || exit 1\n"
+                           "pwd > cwd.txt\n"
+                           "for a in \"$@\"; do echo \"$a\"; done > args.tmp\n"
+                           "mv args.tmp args.txt\n"
+                           "echo started >> starts.txt\n");
+        QFile::setPermissions(plugin, QFile::permissions(plugin) | QFileDevice::ExeOwner);
+    }
+
+    void useSqlite(const ScratchDatabase& db)
+    {
+        odbcIni = QStringLiteral("[ZABSQL]\nDriver = DORVEX_SQLITE3\nDatabase = %1\nJournalMode = WAL\nSyncPragma = NORMAL\n"
+                                 "Timeout = 10000\n")
+                      .arg(db.databaseName());
+    }
+
+    void useMariadb(const ScratchDatabase& db)
+    {
+        odbcIni = QStringLiteral("[ZABSQL]\nDriver = DORVEX_MARIADB\nServer = localhost\nSocket = %1\nDatabase = %2\n"
+                                 "User = %3\nPassword = %4\nCharset = utf8mb4\n"
+                                 "InitStmt = SET SESSION sql_mode=CONCAT(@@sql_mode,',ANSI_QUOTES')\n")
+                      .arg(qEnvironmentVariable("DORVEX_MARIADB_SOCKET"), db.databaseName(), dbUser(), dbPassword());
+    }
+
+    RunResult run(const QStringList& arguments)
+    {
+        writeBytes(folder + "/odbc.ini", odbcIni.toUtf8());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("ODBCSYSINI"), qEnvironmentVariable("ODBCSYSINI"));
+        env.insert(QStringLiteral("ODBCINI"), folder + "/odbc.ini");
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(folder);
+        p.start(program, arguments);
+        RunResult r;
+        if (!p.waitForFinished(300000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "the program did not end";
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.standardError = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    QStringList standardArguments(const QString& mdb, const QString& xdb, const QString& user = QStringLiteral("sa"),
+                                  const QString& password = QStringLiteral("geheim"))
+    {
+        return {QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-user:") + user, QStringLiteral("-pass:") + password,
+                QStringLiteral("-MDBpfad:") + mdb, QStringLiteral("-XDBpfad:") + xdb, QStringLiteral("-auto")};
+    }
+
+    // The plug-in runs detached: wait for its record.
+    QStringList pluginArguments(int waitMs = 5000)
+    {
+        QElapsedTimer t;
+        t.start();
+        const QString path = folder + "/Plugins/Velmora/args.txt";
+        while (!QFileInfo::exists(path) && t.elapsed() < waitMs)
+            QThread::msleep(50);
+        if (!QFileInfo::exists(path))
+            return {QStringLiteral("<not started>")};
+        return readText(path).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    int pluginStarts() { return readText(folder + "/Plugins/Velmora/starts.txt").count(QStringLiteral("started")); }
+
+    QString logText()
+    {
+        QString all;
+        for (const QFileInfo& f : QDir(folder + "/Log/Dorvex").entryInfoList({QStringLiteral("*.LOG")}, QDir::Files))
+            all += readText(f.filePath());
+        return all;
+    }
+
+    long accessRows(const QString& table)
+    {
+        auto db = access::openDatabase(sample);
+        auto rs = db->openRecordset(table);
+        if (rs->recordCount() < 1)
+            return 0;
+        rs->moveLast();
+        return rs->recordCount();
+    }
+
+    QString sample, folder, program, odbcIni;
+};
+
+}  // namespace
+
+TEST_F(UnattendedRun, ConvertsReconcilesHandsOverAndEndsOnSqlite)
+{
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    useSqlite(db);
+    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB"));
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    EXPECT_FALSE(r.standardError.contains(QStringLiteral("Fehler aufgetreten"))) << qPrintable(r.standardError);
+
+    for (const QString table : {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
+        EXPECT_EQ(countRows(db.dsn(), table), accessRows(table)) << qPrintable(table);
+    // The document's field and view reached the server.
+    EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM pragma_table_info('Kunden') WHERE name='Bemerkung_E2E'").toInt(), 1);
+    EXPECT_GT(countRows(db.dsn(), QStringLiteral("View_E2E_Orte")), 0);
+    EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM View_E2E_Orte WHERE Ort='Köln'").toInt(), 0);
+
+    EXPECT_EQ(pluginArguments(), (QStringList{"-sp_datenbank=@@@" + Base64_Kodieren("ZAB"),
+                                              "-sp_server=@@@" + Base64_Kodieren("srv01"),
+                                              "-sp_benutzer=@@@" + Base64_Kodieren("sa"),
+                                              "-sp_passwort=@@@" + Base64_Kodieren("geheim")}));
+    EXPECT_EQ(pluginStarts(), 1);
+    EXPECT_EQ(QDir(readText(folder + "/Plugins/Velmora/cwd.txt").trimmed()).canonicalPath(),
+              QDir(folder + "/Plugins/Velmora").canonicalPath());
+}
+
+TEST_F(UnattendedRun, ConvertsAndCreatesViewsOnMariadb)
+{
+    REQUIRE_MARIADB();
+    ScratchDatabase db(ScratchDatabase::Kind::MariadbAnsi);
+    useMariadb(db);
+    writeBytes(folder + "/ZAB.XDB", mariadbDocument());
+    // The user and password given on the command line are the ones the server checks.
+    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB", dbUser(), dbPassword()));
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    // Tables whose types and defaults MariaDB takes in this kind (Kunden's date default it refuses).
+    for (const QString table : {QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
+        EXPECT_EQ(countRows(db.dsn(), table), accessRows(table)) << qPrintable(table);
+    EXPECT_GT(countRows(db.dsn(), QStringLiteral("View_E2E_Orte")), 0);
+    EXPECT_EQ(pluginStarts(), 1);
+}
+
+TEST_F(UnattendedRun, FailingLoginStopsBeforeAnythingElse)
+{
+    odbcIni = QStringLiteral("[OTHER]\nDriver = DORVEX_SQLITE3\nDatabase = /nonexistent/x.db\n");
+    const RunResult r = run({QStringLiteral("-ODBC:NOSUCHDSN"), QStringLiteral("-MDBpfad:") + sample,
+                             QStringLiteral("-XDBpfad:") + folder + "/missing.XDB", QStringLiteral("-auto")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.standardError.contains(QStringLiteral("ODBC-Datenquelle 'NOSUCHDSN' nicht gefunden!")))
+        << qPrintable(r.standardError);
+    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Bei der SQL-Datenbankerweiterung ist ein Fehler aufgetreten!")));
+    EXPECT_FALSE(r.standardError.contains(QStringLiteral("Access-Datenquelle")));
+    EXPECT_FALSE(logText().contains(QStringLiteral("XDB_Verarbeiten")));
+    EXPECT_EQ(pluginArguments(500), QStringList{QStringLiteral("<not started>")});
+}
+
+TEST_F(UnattendedRun, AnAccessFileThatCannotBeOpenedStopsBeforeTheDocument)
+{
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    useSqlite(db);
+    const QString missing = folder + "/fehlt.mdb";
+    // The document does not exist either: reading it would leave an XDB_Verarbeiten entry.
+    const RunResult r = run(standardArguments(missing, folder + "/missing.XDB"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Access-Datenquelle '") + missing + "' nicht gefunden!"))
+        << qPrintable(r.standardError);
+    EXPECT_FALSE(logText().contains(QStringLiteral("XDB_Verarbeiten")));
+    EXPECT_EQ(pluginArguments(500), QStringList{QStringLiteral("<not started>")});
+}
+
+TEST_F(UnattendedRun, OnlyMissingTablesAreConvertedAndExistingOnesKeepTheirRows)
+{
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    useSqlite(db);
+    runSql(db.dsn(), QStringLiteral("CREATE TABLE Kunden (KundenNr INT, Name VARCHAR(20), Bemerkung_E2E VARCHAR(40))"));
+    runSql(db.dsn(), QStringLiteral("INSERT INTO Kunden VALUES (1, 'bleibt', NULL)"));
+    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB"));
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Kunden")), 1);
+    EXPECT_EQ(sqlValue(db.dsn(), QStringLiteral("SELECT Name FROM Kunden")).toString(), QStringLiteral("bleibt"));
+    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Artikel")), accessRows(QStringLiteral("Artikel")));
+}
+
+TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunStillSucceeds)
+{
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    useSqlite(db);
+    QDir(folder + "/Plugins").removeRecursively();
+    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB"));
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    EXPECT_TRUE(r.standardError.contains(
+        QStringLiteral("Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator.")));
+}
+
+TEST_F(UnattendedRun, PluginArgumentsFollowTheUserSwitch)
+{
+    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    useSqlite(db);
+    // A quoted user reaches the plug-in unquoted.
+    RunResult r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-user:\"sa\""), QStringLiteral("-MDBpfad:") + sample,
+                       QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    QStringList args = pluginArguments();
+    ASSERT_EQ(args.size(), 4) << qPrintable(args.join('|'));
+    EXPECT_EQ(args[2], "-sp_benutzer=@@@" + Base64_Kodieren("sa"));
+    EXPECT_EQ(args[3], QStringLiteral("-sp_passwort=@@@"));
+
+    // Without -user: only the path and the (empty) argument text.
+    QFile::remove(folder + "/Plugins/Velmora/args.txt");
+    r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-MDBpfad:") + sample,
+             QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
+    EXPECT_TRUE(pluginArguments().isEmpty());
+}
+
+TEST(ProgramWithoutDisplay, HelpPrintsTheSwitchesInGerman)
+{
+    QProcess p;
+    p.start(QStringLiteral(DORVEX_BINARY_DIR "/dorvex"), {QStringLiteral("--help")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* s : {"-ODBC:", "-user:", "-pass:", "-MDBpfad:", "-XDBpfad:", "-auto", "-noerror"})
+        EXPECT_TRUE(out.contains(QLatin1String(s))) << s;
+    EXPECT_TRUE(out.contains(QStringLiteral("Datenquelle")));
+}
