@@ -31,6 +31,54 @@ quint32 u32(const char* d)
 }
 }  // namespace
 
+bool propertyBlockIsSound(const QByteArray& b)
+{
+    // "KKD" (Jet 3) or "MR2" (Jet 4 and later), then chunks: int32 length, int16 kind, data.
+    // Kind 0x80 lists the property names (int16 length + name each); kinds 0 and 1 hold the
+    // values of one object or column: int32, int16 name length, name, then entries of int16
+    // length, flags byte, type byte, int16 name number, int16 data length, data.
+    if (b.size() < 4 || !(b.startsWith(QByteArray("KKD\0", 4)) || b.startsWith(QByteArray("MR2\0", 4))))
+        return false;
+    const qsizetype size = b.size();
+    qsizetype pos = 4;
+    int names = -1;
+    while (pos < size) {
+        if (pos + 6 > size)
+            return false;
+        const quint32 len = u32(b, int(pos));
+        const int kind = u16(b, int(pos) + 4);
+        if (len < 6 || pos + qint64(len) > size)
+            return false;
+        const qsizetype end = pos + len;
+        qsizetype p = pos + 6;
+        if (kind == 0x80) {
+            names = 0;
+            while (p < end) {
+                if (p + 2 > end || p + 2 + u16(b, int(p)) > end)
+                    return false;
+                p += 2 + u16(b, int(p));
+                ++names;
+            }
+        } else if (kind == 0x00 || kind == 0x01) {
+            if (names < 0 || p + 6 > end || p + 6 + u16(b, int(p) + 4) > end)
+                return false;
+            p += 6 + u16(b, int(p) + 4);
+            while (p < end) {
+                if (p + 8 > end)
+                    return false;
+                const int entry = u16(b, int(p));
+                if (entry < 8 || p + entry > end || u16(b, int(p) + 4) >= names || 8 + u16(b, int(p) + 6) > entry)
+                    return false;
+                p += entry;
+            }
+        } else {
+            return false;
+        }
+        pos = end;
+    }
+    return true;
+}
+
 void throwFileNotFound(const QString& path)
 {
     throw rt::RuntimeError(rt::err::AccessFileNotFound, kSource,
@@ -127,10 +175,12 @@ MdbCatalogEntry* AccessFile::addEntry(const QString& name, int type, quint32 tde
     e->table_pg = tdefPage;
     e->flags = int(flags);
     entries_.emplace_back(e);
-    // The property block starts with its signature ("MR2" in Jet 4, "KKD" in Jet 3); anything
-    // shorter than its header is left alone rather than handed to libmdb.
-    if (lvProp.size() >= 8 && (lvProp.startsWith(QByteArray("KKD\0", 4)) || lvProp.startsWith(QByteArray("MR2\0", 4))))
+    if (!lvProp.isEmpty()) {
+        // libmdb walks the block by the lengths it contains; a zero length makes it loop for ever.
+        if (!propertyBlockIsSound(lvProp))
+            damaged(QStringLiteral("Eigenschaften von '%1'").arg(name));
         e->props = mdb_kkd_to_props(mdb_, const_cast<char*>(lvProp.constData()), size_t(lvProp.size()));
+    }
     return e;
 }
 

@@ -16,6 +16,10 @@ namespace access::mdb {
 [[noreturn]] void throwNotAnAccessFile(const QString& path);
 [[noreturn]] void throwDamaged(const QString& path, const QString& detail);
 
+// True when a property block (MSysObjects.LvProp) holds together: every length inside it stays
+// within the block and moves forward, and every value names a listed property.
+bool propertyBlockIsSound(const QByteArray& block);
+
 // One open Access file: the libmdb handle plus checked page access. libmdb trusts the file
 // completely, so everything that is handed to it is checked here first.
 class AccessFile {
