@@ -388,10 +388,12 @@ QString oldField(const QString& name, int typeCode, int size, const QString& def
 
 }  // namespace
 
-QString sampleXdbText() {
+namespace {
+// The release document's sections; the field renamings and indexes are carried out only by
+// Microsoft SQL Server and Sybase.
+QStringList fieldSections() {
     QStringList l;
-    l << "; ZAB.XDB - Strukturänderungen für ZABRIX 1.2.12"
-      << "[felder]"
+    l << "[felder]"
       << columns({{1, "tabelle"}, {24, "AdressenStamm"}})
       << newField("Mobiltelefon", 10, 30)
       << newField("EMail", 10, 80)
@@ -405,15 +407,27 @@ QString sampleXdbText() {
       << oldField("Gewicht", 7, 0, "0")
       << oldField("Lieferant", 10, 50, "\"\"")
       << oldField("Herkunftsland", 10, 30, "\"Deutschland\"")
-      << oldField("Lagerplatz", 4, 0, "")
-      << "[renamefield]"
+      << oldField("Lagerplatz", 4, 0, "");
+    return l;
+}
+
+QStringList renameFieldSection() {
+    QStringList l;
+    l << "[renamefield]"
       << columns({{1, "tabelle"}, {26, "Kunden"}})
       << columns({{1, "feld"}, {26, "Zahlungsziel"}, {77, "ZahlungszielTage"}})
       << columns({{1, "tabelle"}, {26, "AdressenStamm"}})
-      << columns({{1, "feld"}, {26, "Telefon"}, {77, "Telefon1"}})
-      << "[renametable]"
-      << columns({{1, "tabelle"}, {26, "Kassenbuch"}, {77, "Kasse"}})
-      << "[Indizes]"
+      << columns({{1, "feld"}, {26, "Telefon"}, {77, "Telefon1"}});
+    return l;
+}
+
+QStringList renameTableSection() {
+    return {QStringLiteral("[renametable]"), columns({{1, "tabelle"}, {26, "Kassenbuch"}, {77, "Kasse"}})};
+}
+
+QStringList indexSections() {
+    QStringList l;
+    l << "[Indizes]"
       << columns({{1, "tabelle"}, {24, "Auftraege"}})
       << columns({{1, "name"}, {24, "IX_Auftraege_Datum"}})
       << columns({{1, "attribute"}, {24, "0"}})
@@ -431,8 +445,13 @@ QString sampleXdbText() {
       << columns({{1, "name"}, {24, "IX_Laender_Name"}})
       << columns({{1, "attribute"}, {24, "2"}})
       << columns({{1, "felderanzahl"}, {24, "1"}})
-      << columns({{1, "feld"}, {24, "Name"}})
-      << "[querys]"
+      << columns({{1, "feld"}, {24, "Name"}});
+    return l;
+}
+
+QStringList querySections() {
+    QStringList l;
+    l << "[querys]"
       << columns({{1, "name"}, {24, "View_Kundenorte"}})
       << columns({{1, "sql"}, {24, "SELECT AdressenStamm.Ort, Count(AdressenStamm.AdrNr) AS Anzahl FROM AdressenStamm "
                                     "GROUP BY AdressenStamm.Ort"}})
@@ -442,8 +461,36 @@ QString sampleXdbText() {
       << columns({{1, "name"}, {24, "View_OffeneAuftraege"}})
       << columns({{1, "SQL"}, {24, "SELECT DISTINCTROW [Auftraege].[AuftragNr], [Auftraege].[KundenNr] FROM [Auftraege] "
                                     "WHERE [Auftraege].[Erledigt]=0"}});
-    return l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return l;
 }
+
+QString document(const QString& heading, const QStringList& sections) {
+    return (QStringList{heading} + sections).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+}  // namespace
+
+QString sampleXdbText() {
+    return document(QStringLiteral("; ZAB.XDB - Strukturänderungen für ZABRIX 1.2.12"),
+                    fieldSections() + renameFieldSection() + renameTableSection() + indexSections() + querySections());
+}
+
+QString demoXdbText() {
+    return document(QStringLiteral("; ZAB_DEMO.XDB - Strukturänderungen für ZABRIX 1.2.12 ohne Umbenennungen und Indizes"),
+                    fieldSections() + renameTableSection() + querySections());
+}
+
+namespace {
+void writeXdb(const QString& path, const QString& xdb) {
+    // Windows-1252: every character of the document is in Latin-1 outside the C1 range, where
+    // both code pages agree.
+    for (QChar c : xdb)
+        if (c.unicode() > 0xff || (c.unicode() >= 0x80 && c.unicode() < 0xa0))
+            throw Error(QStringLiteral("%1: character U+%2 is not written here").arg(path).arg(c.unicode(), 4, 16, QLatin1Char('0')));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(xdb.toLatin1()) < 0)
+        throw Error(QStringLiteral("cannot write %1").arg(out.fileName()));
+}
+}  // namespace
 
 void writeSample(const QString& dir) {
     Database db;
@@ -463,15 +510,8 @@ void writeSample(const QString& dir) {
     addQueries(db);
     db.write(QDir(dir).filePath(QStringLiteral("ZABRIX.MDB")));
 
-    // Windows-1252: every character of the document is in Latin-1 outside the C1 range, where
-    // both code pages agree.
-    const QString xdb = sampleXdbText();
-    for (QChar c : xdb)
-        if (c.unicode() > 0xff || (c.unicode() >= 0x80 && c.unicode() < 0xa0))
-            throw Error(QStringLiteral("ZAB.XDB: character U+%1 is not written here").arg(c.unicode(), 4, 16, QLatin1Char('0')));
-    QFile out(QDir(dir).filePath(QStringLiteral("ZAB.XDB")));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(xdb.toLatin1()) < 0)
-        throw Error(QStringLiteral("cannot write %1").arg(out.fileName()));
+    writeXdb(QDir(dir).filePath(QStringLiteral("ZAB.XDB")), sampleXdbText());
+    writeXdb(QDir(dir).filePath(QStringLiteral("ZAB_DEMO.XDB")), demoXdbText());
 }
 
 }  // namespace mdbw
