@@ -6,7 +6,7 @@
 // statements through a bare ODBC loop into a fresh copy of the table. Prints rows/s of both, the
 // ratio, and the memory of the process before and after the program's run.
 //
-//   eval "$(scripts/servers env)"; build/bench/bench_convert [ROWS [ROUNDS]]
+//   eval "$(scripts/servers env)"; build/bench/bench_convert [ROWS [ROUNDS [SQLite|MariaDB]]]
 #include "odbc_insert_loop.h"
 
 #include "dataaccess/AccessDatabase.h"
@@ -160,10 +160,11 @@ public:
     qint64 bytes = 0;
 };
 
-void measureProgramAlone(const QString& mdbPath, qint64 rows)
+void measureProgramAlone(const QString& mdbPath, qint64 rows, ServerKind kind)
 {
     auto null = std::make_shared<NullConnection>();
     BenchMainWindow mw;
+    mw.kind = kind;
     session().mainWindow = &mw;
     session().Verbindung1 = null;
     Konvertierung window;
@@ -174,8 +175,9 @@ void measureProgramAlone(const QString& mdbPath, qint64 rows)
     timer.start();
     window.Command1_SIK();
     const double seconds = double(timer.nsecsElapsed()) / 1e9, cpu = cpuSeconds() - cpuBefore;
-    std::printf("program alone (statements built and dropped): %.2f s, %.2f s CPU, %.1f us CPU per row, %.0f rows/s\n",
-                seconds, cpu, 1e6 * cpu / double(rows), double(rows) / seconds);
+    std::printf("program alone, %s kind (statements built and dropped): %.2f s, %.2f s CPU, %.1f us CPU per row, "
+                "%.0f rows/s\n",
+                qPrintable(serverKindName(kind)), seconds, cpu, 1e6 * cpu / double(rows), double(rows) / seconds);
     session().Verbindung1.reset();
     session().mainWindow = nullptr;
 }
@@ -347,7 +349,8 @@ int main(int argc, char** argv)
     writeAccessTable(mdbPath, rows);
     std::printf("Access table Bench: %lld rows written in %.1f s\n", static_cast<long long>(rows), t.elapsed() / 1000.0);
 
-    measureProgramAlone(mdbPath, rows);
+    measureProgramAlone(mdbPath, rows, ServerKind::MSSQL);
+    measureProgramAlone(mdbPath, rows, ServerKind::MySQL);
 
     const QString sqliteFile = QDir(dir.path()).filePath(QStringLiteral("bench.db"));
     const QString mariaDb = qEnvironmentVariable("DORVEX_MARIADB_ENGSUB_DSN", QStringLiteral("DORVEX_MARIADB_ENGSUB"));
@@ -357,7 +360,10 @@ int main(int argc, char** argv)
         {"MariaDB", QStringLiteral("DSN=%1").arg(mariaDb), ServerKind::MySQL},
     };
     bool any = false;
+    const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     for (const Target& target : targets) {
+        if (!only.isEmpty() && !QString::fromLatin1(target.label).contains(only, Qt::CaseInsensitive))
+            continue;
         try {
             any = runTarget(target, mdbPath, dir.path(), rows, rounds) || any;
         } catch (const std::exception& e) {
