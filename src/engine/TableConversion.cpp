@@ -309,6 +309,10 @@ void TableConversion::dataPhase(const QString& T)
 
     qint64 counter = 0;
     emptyRecords_ = 0;
+    // Column names per server kind, made again only when the kind changes during the copy.
+    QStringList columnNames;
+    ServerKind namesKind = ServerKind::MSSQL;
+    qsizetype columnsSize = 0, valuesSize = 0;
     for (;;) {
         bool atEnd = true;
         step([&] { atEnd = rs->eof(); });
@@ -324,7 +328,15 @@ void TableConversion::dataPhase(const QString& T)
             if (!isThisMachinesRecord(counter, sh.max, sh.mod))
                 return;
             const TextOptions o = host_.textOptions();
+            if (columnNames.isEmpty() || namesKind != o.kind) {
+                columnNames.clear();
+                for (const access::Field& f : fields)
+                    columnNames << insertColumnName(f.name, o.kind);
+                namesKind = o.kind;
+            }
             QString columns, values;
+            columns.reserve(columnsSize);
+            values.reserve(valuesSize);
             QChar sep = u'(';
             for (int i = 0; i < fields.size(); ++i) {
                 const access::Field& f = fields[i];
@@ -335,11 +347,13 @@ void TableConversion::dataPhase(const QString& T)
                 if (!v.include)
                     continue;
                 columns += sep;
-                columns += insertColumnName(f.name, o.kind);
+                columns += columnNames[i];
                 values += sep;
                 values += v.text;
                 sep = u',';
             }
+            columnsSize = qMax(columnsSize, columns.size());
+            valuesSize = qMax(valuesSize, values.size() + 64);
             if (columns.isEmpty())
                 ++emptyRecords_;
             else
