@@ -32,6 +32,8 @@ struct Setup {
     QStringList refused;
 };
 
+void PrintTo(const Setup& s, std::ostream* os) { *os << s.label; }
+
 QString digits(const QString& s)
 {
     QString d;
