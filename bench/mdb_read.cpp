@@ -78,18 +78,27 @@ double rate(F f, double minSeconds)
 }
 
 #ifdef HAVE_WRITER
+mdbw::Field field(const char* name, int type, int size = 0)
+{
+    mdbw::Field f;
+    f.name = QString::fromUtf8(name);
+    f.type = type;
+    f.size = size;
+    return f;
+}
+
 int makeLarge(qint64 n, const QString& path)
 {
     mdbw::Database db;
     mdbw::Table& t = db.addTable(QStringLiteral("Gross"));
-    t.addField({QStringLiteral("Nr"), mdbw::type::Long, 0, true})
-        .addField({QStringLiteral("Name"), mdbw::type::Text, 40})
-        .addField({QStringLiteral("Preis"), mdbw::type::Currency})
-        .addField({QStringLiteral("Menge"), mdbw::type::Integer})
-        .addField({QStringLiteral("Rabatt"), mdbw::type::Single})
-        .addField({QStringLiteral("Am"), mdbw::type::DateTime})
-        .addField({QStringLiteral("Aktiv"), mdbw::type::Boolean})
-        .addField({QStringLiteral("Notiz"), mdbw::type::Memo});
+    t.addField(field("Nr", mdbw::type::Long, 0))
+        .addField(field("Name", mdbw::type::Text, 40))
+        .addField(field("Preis", mdbw::type::Currency))
+        .addField(field("Menge", mdbw::type::Integer))
+        .addField(field("Rabatt", mdbw::type::Single))
+        .addField(field("Am", mdbw::type::DateTime))
+        .addField(field("Aktiv", mdbw::type::Boolean))
+        .addField(field("Notiz", mdbw::type::Memo));
     t.generateRows(n, [](qint64 i, mdbw::Row& row) {
         row[0] = i + 1;
         row[1] = QStringLiteral("Kunde %1 Müller").arg(i);
