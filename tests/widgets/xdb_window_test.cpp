@@ -355,18 +355,24 @@ TEST_F(XdbWindowTest, TheWindowRefusesToCloseWhileARunIsActive)
     // The end message comes while the run is still active: try to close the window then.
     struct ClosingDialogs : ScriptedDialogs {
         Abgleichen* w = nullptr;
-        bool closedDuringRun = true;
+        FakeMainWindow* main = nullptr;
+        bool closedDuringRun = true, enabledDuringRun = true;
         void message(const QString& text, const QString& title, Icon icon) override
         {
             ScriptedDialogs::message(text, title, icon);
             closedDuringRun = w->close();
+            enabledDuringRun = w->Command1->isEnabled() || w->Text_XDB->isEnabled() || w->Command8->isEnabled() ||
+                               main->workControlsEnabled;
         }
     } closing;
+    closing.main = &mw;
     window = std::make_unique<Abgleichen>();
     closing.w = window.get();
     window->show();
     run({"[felder]"});
     EXPECT_FALSE(closing.closedDuringRun);
+    EXPECT_FALSE(closing.enabledDuringRun);  // both windows' controls are off during the run
+    EXPECT_TRUE(window->Command8->isEnabled() && mw.workControlsEnabled);
     EXPECT_TRUE(window->close());
     setDialogService(&dialogs);
 }
