@@ -176,7 +176,10 @@ TEST(MdbNwindQueries, SameRowsInAJet4FileGiveTheSameTexts)
         }
     }
     mdbw::Database out;
-    out.addTable(QStringLiteral("Leer")).addField({QStringLiteral("Nr"), mdbw::type::Long});
+    mdbw::Field nr;
+    nr.name = QStringLiteral("Nr");
+    nr.type = mdbw::type::Long;
+    out.addTable(QStringLiteral("Leer")).addField(nr);
     for (auto it = names.begin(); it != names.end(); ++it)
         out.addQuery(it.value(), rows.value(it.key()), flags.value(it.key()));
     const QString copy = QDir(testsupport::tempFolder()).filePath(QStringLiteral("abfragen.mdb"));

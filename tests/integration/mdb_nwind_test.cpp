@@ -91,8 +91,9 @@ TEST(MdbNwind, OrdersIndexesAsAccessListsThem)
         } else {
             EXPECT_FALSE(ix.unique) << ix.name.toStdString();
         }
-        if (ix.name == "ShippersOrders")   // the foreign side of a relationship names its own field
+        if (ix.name == "ShippersOrders") {   // the foreign side of a relationship names its own field
             EXPECT_EQ(ix.fields, QStringList{"ShipVia"});
+        }
     }
     // The primary side carries no hidden back-reference indexes.
     for (const access::Index& ix : db->tableDef(QStringLiteral("Customers")).indexes)
@@ -118,9 +119,9 @@ TEST(MdbNwind, SevenRelationsWithAttributesAndFieldPairs)
         attributes.insert(r.name, r.attributes);
     EXPECT_EQ(attributes.value("CustomersOrders"), access::kRelationCascadeUpdate);
     EXPECT_EQ(attributes.value("OrdersOrder Details"), access::kRelationCascadeDelete);
-    for (const QString& n : {"CategoriesProducts", "EmployeesOrders", "ProductsOrder Details", "ShippersOrders",
-                             "SuppliersProducts"})
-        EXPECT_EQ(attributes.value(n, -1), 0) << n.toStdString();
+    for (const char* n : {"CategoriesProducts", "EmployeesOrders", "ProductsOrder Details", "ShippersOrders",
+                          "SuppliersProducts"})
+        EXPECT_EQ(attributes.value(QString::fromUtf8(n), -1), 0) << n;
     for (const access::Relation& r : db->relations()) {
         ASSERT_EQ(r.fields.size(), 1) << r.name.toStdString();
         if (r.name == "ShippersOrders") {

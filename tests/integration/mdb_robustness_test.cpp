@@ -141,9 +141,11 @@ TEST(MdbRobustness, FuzzSeedsAndFormerFindings)
     for (const QString& f : files) {
         SCOPED_TRACE(f.toStdString());
         const int err = readAll(corpus.filePath(f));
-        if (f.startsWith(QStringLiteral("regress_property")))
+        if (f.startsWith(QStringLiteral("regress_property"))) {
             EXPECT_EQ(err, rt::err::AccessDamaged);
-        if (f == QStringLiteral("writer_jet4.mdb"))
+        }
+        if (f == QStringLiteral("writer_jet4.mdb")) {
             EXPECT_EQ(err, 0);
+        }
     }
 }

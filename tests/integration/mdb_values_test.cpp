@@ -14,24 +14,33 @@
 
 namespace {
 
+mdbw::Field field(const char* name, int type, int size = 0, bool required = false)
+{
+    mdbw::Field f;
+    f.name = QString::fromUtf8(name);
+    f.type = type;
+    f.size = size;
+    f.required = required;
+    return f;
+}
+
 QString writeValuesFile()
 {
     mdbw::Database db;
     mdbw::Table& t = db.addTable(QStringLiteral("Werte"));
-    using F = mdbw::Field;
-    t.addField(F{"Nr", mdbw::type::Long, 0, true})
-        .addField(F{"Name", mdbw::type::Text, 20})
-        .addField(F{"Aktiv", mdbw::type::Boolean})
-        .addField(F{"Preis", mdbw::type::Currency})
-        .addField(F{"Faktor", mdbw::type::Single})
-        .addField(F{"Wert", mdbw::type::Double})
-        .addField(F{"Am", mdbw::type::DateTime})
-        .addField(F{"Roh", mdbw::type::Binary, 8})
-        .addField(F{"Bild", mdbw::type::LongBinary})
-        .addField(F{"Notiz", mdbw::type::Memo})
-        .addField(F{"Kennung", mdbw::type::Guid})
-        .addField(F{"Klein", mdbw::type::Byte})
-        .addField(F{"Menge", mdbw::type::Integer});
+    t.addField(field("Nr", mdbw::type::Long, 0, true))
+        .addField(field("Name", mdbw::type::Text, 20))
+        .addField(field("Aktiv", mdbw::type::Boolean))
+        .addField(field("Preis", mdbw::type::Currency))
+        .addField(field("Faktor", mdbw::type::Single))
+        .addField(field("Wert", mdbw::type::Double))
+        .addField(field("Am", mdbw::type::DateTime))
+        .addField(field("Roh", mdbw::type::Binary, 8))
+        .addField(field("Bild", mdbw::type::LongBinary))
+        .addField(field("Notiz", mdbw::type::Memo))
+        .addField(field("Kennung", mdbw::type::Guid))
+        .addField(field("Klein", mdbw::type::Byte))
+        .addField(field("Menge", mdbw::type::Integer));
     QByteArray blob(20000, '\0');
     for (int i = 0; i < blob.size(); ++i)
         blob[i] = char(i * 7);
@@ -45,7 +54,7 @@ QString writeValuesFile()
               QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
     db.addTable(QStringLiteral("Versteckt"))
         .setFlags(mdbw::kHidden)
-        .addField(F{"Nr", mdbw::type::Long})
+        .addField(field("Nr", mdbw::type::Long))
         .addRow({42});
     const QString path = QDir(testsupport::tempFolder()).filePath(QStringLiteral("werte.mdb"));
     db.write(path);
@@ -132,8 +141,8 @@ namespace {
 QString writeLinkedFile()
 {
     mdbw::Database db;
-    db.addTable(QStringLiteral("Fern")).addField({QStringLiteral("Nr"), mdbw::type::Long}).addRow({1});
-    db.addTable(QStringLiteral("Nah")).addField({QStringLiteral("Nr"), mdbw::type::Long}).addRow({2});
+    db.addTable(QStringLiteral("Fern")).addField(field("Nr", mdbw::type::Long)).addRow({1});
+    db.addTable(QStringLiteral("Nah")).addField(field("Nr", mdbw::type::Long)).addRow({2});
     const QString path = QDir(testsupport::tempFolder()).filePath(QStringLiteral("verknuepft.mdb"));
     db.write(path);
 
