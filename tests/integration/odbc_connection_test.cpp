@@ -132,6 +132,10 @@ TEST_P(OdbcOnEveryServer, UmlautsRoundTripThroughVarchar)
     const QString length = GetParam() == Server::Sqlite ? QStringLiteral("LENGTH") : QStringLiteral("CHAR_LENGTH");
     EXPECT_EQ(value(QStringLiteral("SELECT %1(Name) FROM Personen").arg(length)).toInt(), 6);
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Personen WHERE Name = 'Müller'")).toInt(), 1);
+    // A text that fills its VARCHAR: the driver's length must not cut its last character.
+    exec(QStringLiteral("CREATE TABLE Teile (Bezeichnung VARCHAR(25))"));
+    exec(QStringLiteral("INSERT INTO Teile (Bezeichnung) VALUES ('Gummidichtung Ø 20 (10er)')"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Bezeichnung FROM Teile")).toString(), QStringLiteral("Gummidichtung Ø 20 (10er)"));
 }
 
 TEST_P(OdbcOnEveryServer, LongTextsAreReadWhole)

@@ -110,8 +110,8 @@ QString infoText(const Handle& dbc, SQLUSMALLINT item)
 }
 
 // Reads a character column in pieces; `null` tells SQL NULL apart from empty. The length of a
-// piece is taken from its terminator: for drivers without wide functions the driver manager
-// reports the narrow byte count, which overstates texts with umlauts.
+// piece is taken from its terminator, not from the reported length: for drivers without wide
+// functions the driver manager reports the narrow byte count, which overstates texts with umlauts.
 QString readText(const Handle& stmt, SQLUSMALLINT column, bool& null)
 {
     QString result;
@@ -128,9 +128,9 @@ QString readText(const Handle& stmt, SQLUSMALLINT column, bool& null)
             null = true;
             return QString();
         }
-        qsizetype limit = qsizetype(buffer.size()) - 1;
-        if (indicator != SQL_NO_TOTAL)
-            limit = qMin(limit, qsizetype(indicator / qsizetype(sizeof(SQLWCHAR))));
+        // The length is taken from the terminator alone: the MariaDB driver reports one unit
+        // too few for each character that takes two bytes in UTF-8.
+        const qsizetype limit = qsizetype(buffer.size()) - 1;
         qsizetype units = 0;
         while (units < limit && buffer[size_t(units)] != 0)
             ++units;
