@@ -14,6 +14,7 @@
 #include "diag/DialogService.h"
 #include "diag/Session.h"
 #include "mdbwriter/MdbWriter.h"
+#include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
 #include "workbench/Konvertierung.h"
 
@@ -333,6 +334,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    rt::cacheLocalTimeZone();  // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_CTYPE, "C.UTF-8");
     std::setlocale(LC_NUMERIC, "C");

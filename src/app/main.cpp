@@ -2,11 +2,11 @@
 #include "app/ConsoleDialogService.h"
 #include "app/MDIForm_Main.h"
 #include "app/QtDialogService.h"
+#include "runtime/Platform.h"
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "Version.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QStringList>
 #include <clocale>
 #include <cstdio>
@@ -50,10 +50,7 @@ int main(int argc, char** argv)
     }
     // Without a display Qt would abort; the program then runs on the offscreen platform and
     // nobody can answer a dialog.
-    // With TZ unset the C library looks at the zone file again at every clock reading, and the
-    // conversion reads the clock for every row; naming the zone file lets it read it once.
-    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
-        qputenv("TZ", ":/etc/localtime");
+    rt::cacheLocalTimeZone();
     const bool display = hasDisplay();
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace rt {
 namespace {
@@ -18,6 +19,12 @@ QString& folderOverride()
 }  // namespace
 
 QDateTime now() { return clockFunction() ? clockFunction()() : QDateTime::currentDateTime(); }
+
+void cacheLocalTimeZone()
+{
+    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
+}
 
 void setClock(std::function<QDateTime()> clock) { clockFunction() = std::move(clock); }
 

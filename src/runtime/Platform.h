@@ -7,6 +7,10 @@
 namespace rt {
 
 QDateTime now();                                          // local date and time
+// With TZ unset the C library reads the zone file again at every clock reading; a conversion
+// reads the clock for every row. Naming the zone file (when TZ is unset) lets it read it once.
+// Call before the first clock reading.
+void cacheLocalTimeZone();
 void setClock(std::function<QDateTime()> clock);          // empty function restores the real clock
 
 QString programFolder();                                  // folder of the executable, no trailing separator
