@@ -145,11 +145,4 @@ TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
     EXPECT_TRUE(rewriteView("V", "SELECT YEAR(Datum FROM t", DB2).convertible());
 }
 
-TEST(ViewRewriting, ReportPiecesCoverTheWholeTextWithATrailingEmptyPiece)
-{
-    EXPECT_EQ(reportPieces("", 80), QStringList{""});
-    EXPECT_EQ(reportPieces("abcde", 2), (QStringList{"ab", "cd", "e"}));
-    EXPECT_EQ(reportPieces("abcd", 2), (QStringList{"ab", "cd", ""}));
-}
-
 }  // namespace

@@ -77,20 +77,6 @@ TEST(XdbStatements, DefaultsLoseOneQuoteEachSide)
     EXPECT_EQ(xdb::documentDefault("0"), "0");
 }
 
-TEST(XdbStatements, AddFieldIsTheBracketedFormWithTwoBlanksBeforeAdd)
-{
-    EXPECT_EQ(xdb::addFieldStatement("Artikel", "Farbe", "VARCHAR(20)", ""),
-              "ALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)");
-    EXPECT_EQ(xdb::addFieldStatement("Artikel", "Kz", "VARCHAR(1)", "' '"),
-              "ALTER TABLE [Artikel]  ADD [Kz] VARCHAR(1) DEFAULT ' ' NULL");
-}
-
-TEST(XdbStatements, RenamesAndTheTableRenamingLine)
-{
-    EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"), "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
-    EXPECT_EQ(xdb::renameTableLine("Alt", "Neu"), "Tabelle umbenennen: Alt  ->  Neu  [noch nicht implementiert]");
-}
-
 TEST(XdbStatements, IndexQueriesPerKind)
 {
     EXPECT_EQ(xdb::indexExistsQuery(MSSQL, "Kunde", "IX_Name"),
