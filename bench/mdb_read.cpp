@@ -37,7 +37,12 @@ QString locateNwind()
     return QString();
 }
 
-long peakKb(int who) { rusage u{}; getrusage(who, &u); return u.ru_maxrss; }
+long peakKb(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return u.ru_maxrss;
+}
 
 // Opens the file and reads the table to text; returns the row count.
 long readOnce(const QString& path, const QString& table, qint64& chars)
@@ -168,6 +173,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "error %d: %s\n", e.number(), qPrintable(e.description()));
         return 1;
     }
-    std::printf("peak resident size: dorvex %ld kB, mdb-export %ld kB\n", peakKb(RUSAGE_SELF), peakKb(RUSAGE_CHILDREN));
+    // (A child's peak would include the copy of this process made when it was started, so only
+    // this process's own peak is shown.)
+    std::printf("peak resident size: %ld kB\n", peakKb(RUSAGE_SELF));
     return 0;
 }
