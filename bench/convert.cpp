@@ -169,7 +169,7 @@ void measureProgramAlone(const QString& mdbPath, qint64 rows, ServerKind kind)
     session().mainWindow = &mw;
     session().Verbindung1 = null;
     Konvertierung window;
-    window.Datenbank = access::openDatabase(mdbPath);
+    window.Datenbank = accessdb::openDatabase(mdbPath);
     window.Text1->setText(QStringLiteral("Bench"));
     QElapsedTimer timer;
     const double cpuBefore = cpuSeconds();
@@ -235,7 +235,7 @@ ProgramRun runProgram(const Target& target, sql::Environment& env, const QString
     run.rssBefore = currentRssKb();
     {
         Konvertierung window;
-        window.Datenbank = access::openDatabase(mdbPath);
+        window.Datenbank = accessdb::openDatabase(mdbPath);
         window.Text1->setText(QStringLiteral("Bench"));
         QElapsedTimer timer;
         const double cpuBefore = cpuSeconds();

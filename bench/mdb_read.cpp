@@ -47,12 +47,12 @@ long peakKb(int who)
 // Opens the file and reads the table to text; returns the row count.
 long readOnce(const QString& path, const QString& table, qint64& chars)
 {
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     auto rs = db->openRecordset(table);
     long rows = 0;
     for (; !rs->eof(); rs->moveNext(), ++rows)
         for (int i = 0; i < rs->fieldCount(); ++i) {
-            const access::Value& v = rs->value(i);
+            const accessdb::Value& v = rs->value(i);
             chars += v.text.size() + v.bytes.size();
         }
     return rows;
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
             qint64 chars = 0;
             const long rows = readOnce(path, table, chars);
             const double withOpen = rate([&] { return readOnce(path, table, chars) == rows; }, 1.0) * rows;
-            auto db = access::openDatabase(path);
+            auto db = accessdb::openDatabase(path);
             const double readOnly = rate(
                                         [&] {
                                             auto rs = db->openRecordset(table);

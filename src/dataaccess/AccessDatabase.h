@@ -7,7 +7,7 @@
 
 // The Access database operations the system relies on (read only). Every failure raises
 // rt::RuntimeError with a number above 1000 and a description a user can act on.
-namespace access {
+namespace accessdb {
 
 // Field type codes.
 namespace type {
@@ -106,4 +106,4 @@ public:
 // Opens an Access (.mdb/.accdb) file for reading.
 std::unique_ptr<Database> openDatabase(const QString& path);
 
-}  // namespace access
+}  // namespace accessdb

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace access {
+namespace accessdb {
 class Database;
 }
 
@@ -9,7 +9,7 @@ class Database;
 class ConversionWindowContext {
 public:
     virtual ~ConversionWindowContext() = default;
-    virtual access::Database* database() = 0;        // Datenbank, null before an Access login
+    virtual accessdb::Database* database() = 0;        // Datenbank, null before an Access login
     virtual QString textMod() const = 0;             // Text_Mod ("PC :")
     virtual void Schalter_Freigeben(bool enabled) = 0;
     virtual void clearList1() = 0;

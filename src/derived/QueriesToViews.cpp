@@ -32,7 +32,7 @@ void guarded(ConversionWindowContext& window, F&& step)
     }
 }
 
-void convertQuery(ConversionWindowContext& window, const access::QueryDef& q)
+void convertQuery(ConversionWindowContext& window, const accessdb::QueryDef& q)
 {
     window.setStatus(q.name);
     QString text = q.sql;
@@ -59,10 +59,10 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window)
     window.Schalter_Freigeben(false);
     window.clearList1();
     guarded(window, [&] {
-        access::Database* db = window.database();
+        accessdb::Database* db = window.database();
         if (!db)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
-        const QList<access::QueryDef>& queries = db->queryDefs();
+        const QList<accessdb::QueryDef>& queries = db->queryDefs();
         // Read at each use, as the options may change between clicks.
         const auto sybaseLinux = [] {
             return mainWindow().serverKind() == ServerKind::Sybase && mainWindow().linuxChecked();
@@ -70,7 +70,7 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window)
         qint32 count = qint32(queries.size());
         qint32 counter = 0;
         Fortschritt_Start(count);
-        for (const access::QueryDef& q : queries) {
+        for (const accessdb::QueryDef& q : queries) {
             ++counter;
             Fortschritt_Setzen(counter);
             // On Sybase under Linux this view depends on others and is created after all of them.
@@ -79,7 +79,7 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window)
             convertQuery(window, q);
         }
         if (sybaseLinux()) {
-            for (const access::QueryDef& q : queries)
+            for (const accessdb::QueryDef& q : queries)
                 if (q.name == kDeferredOnSybaseLinux)
                     convertQuery(window, q);
         }

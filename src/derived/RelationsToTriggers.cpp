@@ -31,13 +31,13 @@ void create(ConversionWindowContext& window, QString statement)
 
 void buildTriggers(ConversionWindowContext& window)
 {
-    access::Database* db = window.database();
+    accessdb::Database* db = window.database();
     if (!db)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
     const ServerKind kind = mainWindow().serverKind();
 
     QList<TriggerTable> tables;
-    for (const access::Relation& r : db->relations()) {
+    for (const accessdb::Relation& r : db->relations()) {
         window.setStatus(QStringLiteral("Beziehungs-Informationen einlesen: ") + r.name);
         collectRelation(tables, r, kind);
     }

@@ -17,7 +17,7 @@ QString triggerFieldQuote(ServerKind kind)
     return kind == ServerKind::Sybase ? QString() : QStringLiteral("\"");
 }
 
-void collectRelation(QList<TriggerTable>& tables, const access::Relation& relation, ServerKind kind)
+void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, ServerKind kind)
 {
     const QString q = triggerFieldQuote(kind);
     TriggerTable* entry = nullptr;
@@ -36,7 +36,7 @@ void collectRelation(QList<TriggerTable>& tables, const access::Relation& relati
     QString where = QStringLiteral(" WHERE ");
     QString del = kCrLf + QStringLiteral("DELETE FROM ") + ft + QStringLiteral(" FROM DELETED");
     bool first = true;
-    for (const access::RelationField& pair : relation.fields) {
+    for (const accessdb::RelationField& pair : relation.fields) {
         if (!containsCi(entry->conditionFields, pair.name))
             entry->conditionFields << pair.name;
         const QString p = q + pair.name + q;
@@ -47,9 +47,9 @@ void collectRelation(QList<TriggerTable>& tables, const access::Relation& relati
     }
     update += QStringLiteral(" FROM INSERTED,DELETED") + where;
     del += where;
-    if (relation.attributes & access::kRelationCascadeUpdate)
+    if (relation.attributes & accessdb::kRelationCascadeUpdate)
         entry->updateStatements << update;
-    if (relation.attributes & access::kRelationCascadeDelete)
+    if (relation.attributes & accessdb::kRelationCascadeDelete)
         entry->deleteStatements << del;
 }
 

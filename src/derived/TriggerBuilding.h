@@ -20,7 +20,7 @@ struct TriggerTable {
 };
 
 // Adds one relationship to the tables collected so far (a new entry for a new primary table).
-void collectRelation(QList<TriggerTable>& tables, const access::Relation& relation, ServerKind kind);
+void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, ServerKind kind);
 
 // Field names are quoted with double quotes except on Sybase; table names never.
 QString triggerFieldQuote(ServerKind kind);

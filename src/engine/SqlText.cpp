@@ -112,9 +112,9 @@ QString insertColumnName(const QString& fieldName, ServerKind kind)
     return fieldName;
 }
 
-QString sqlType(const access::Field& field, const TextOptions& o)
+QString sqlType(const accessdb::Field& field, const TextOptions& o)
 {
-    using namespace access::type;
+    using namespace accessdb::type;
     const ServerKind k = o.kind;
     switch (field.type) {
     case Boolean:
@@ -161,9 +161,9 @@ QString sqlType(const access::Field& field, const TextOptions& o)
                                .arg(field.type));
 }
 
-QString SQLDefault(const access::Field& Feld, bool TZ, const TextOptions& o)
+QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o)
 {
-    using namespace access::type;
+    using namespace accessdb::type;
     QString s = Feld.defaultValue;
     if (!s.isEmpty()) {
         if (s.startsWith(u'"'))
@@ -193,24 +193,24 @@ QString SQLDefault(const access::Field& Feld, bool TZ, const TextOptions& o)
     return s;
 }
 
-QString defaultClause(const access::Field& field, const TextOptions& o)
+QString defaultClause(const accessdb::Field& field, const TextOptions& o)
 {
     const QString s = SQLDefault(field, true, o);
     if (s.isEmpty())
         return QString();
-    if (o.kind == ServerKind::MySQL && (field.type == access::type::DateTime || field.type == access::type::Memo))
+    if (o.kind == ServerKind::MySQL && (field.type == accessdb::type::DateTime || field.type == accessdb::type::Memo))
         return QString();
     return (o.kind == ServerKind::DB2 ? QStringLiteral("WITH DEFAULT ") : QStringLiteral("DEFAULT ")) + s;
 }
 
-QString nullClause(const access::Field& field, ServerKind kind, const QStringList& List3)
+QString nullClause(const accessdb::Field& field, ServerKind kind, const QStringList& List3)
 {
     QString c;
     if (!field.required)
         c = kind == ServerKind::DB2 ? QString() : QStringLiteral("NULL");
     else
         c = QStringLiteral("NOT NULL");
-    if (field.type == access::type::Boolean)
+    if (field.type == accessdb::type::Boolean)
         c = QStringLiteral("NOT NULL");
     for (const QString& key : List3)
         if (key.compare(field.name, Qt::CaseInsensitive) == 0)
@@ -234,23 +234,23 @@ void addUnique(QStringList& list, const QString& item)
         list << item;
 }
 
-QStringList keyFields(const access::TableDef& table, const QList<access::Relation>& relations)
+QStringList keyFields(const accessdb::TableDef& table, const QList<accessdb::Relation>& relations)
 {
     QStringList keys;
-    for (const access::Index& ix : table.indexes)
+    for (const accessdb::Index& ix : table.indexes)
         if (ix.primary || ix.name.compare(QLatin1String("primarykey"), Qt::CaseInsensitive) == 0)
             for (const QString& f : ix.fields)
                 addUnique(keys, f);
-    for (const access::Relation& r : relations) {
+    for (const accessdb::Relation& r : relations) {
         if (r.table.compare(table.name, Qt::CaseInsensitive) == 0)
-            for (const access::RelationField& f : r.fields)
+            for (const accessdb::RelationField& f : r.fields)
                 addUnique(keys, f.name);
-        if (r.foreignTable.compare(table.name, Qt::CaseInsensitive) == 0 && (r.attributes & access::kRelationUnique))
-            for (const access::RelationField& f : r.fields)
+        if (r.foreignTable.compare(table.name, Qt::CaseInsensitive) == 0 && (r.attributes & accessdb::kRelationUnique))
+            for (const accessdb::RelationField& f : r.fields)
                 addUnique(keys, f.foreignName);
     }
     if (keys.isEmpty()) {
-        for (const access::Index& ix : table.indexes) {
+        for (const accessdb::Index& ix : table.indexes) {
             if (ix.unique) {
                 for (const QString& f : ix.fields)
                     addUnique(keys, f);
@@ -332,7 +332,7 @@ QString joinTableStatement(const QStringList& lines, ServerKind kind)
     return s;
 }
 
-QStringList indexStatementLines(const QString& table, const access::Index& index, ServerKind kind,
+QStringList indexStatementLines(const QString& table, const accessdb::Index& index, ServerKind kind,
                                 qint32& counter, const QDateTime& now)
 {
     QString n = kind == ServerKind::Oracle ? table + index.name + timeStamp12(now) : index.name;
@@ -401,10 +401,10 @@ QString dateTimeValueText(int year, int month, int day, int hour, int minute, in
     return QString();
 }
 
-InsertValue insertValue(const access::Field& field, const access::Value& value, const TextOptions& o,
-                        const access::Value* dateOfRecord)
+InsertValue insertValue(const accessdb::Field& field, const accessdb::Value& value, const TextOptions& o,
+                        const accessdb::Value* dateOfRecord)
 {
-    using namespace access::type;
+    using namespace accessdb::type;
     // The stand-in is only needed for a missing value; most values are there.
     const QString fallback = value.isNull ? SQLDefault(field, false, o) : QString();
     if (value.isNull && fallback.isEmpty())

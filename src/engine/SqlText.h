@@ -30,14 +30,14 @@ QString insertColumnName(const QString& fieldName, ServerKind kind);
 
 // SQL type of an Access field. Types without an SQL counterpart (9, 13, 14, above 15) raise
 // rt::err::TypeMismatch naming the field and its type code.
-QString sqlType(const access::Field& field, const TextOptions& o);
+QString sqlType(const accessdb::Field& field, const TextOptions& o);
 
 // The SQL text of a field's Access default; TZ puts text values in quotes. Empty when none.
-QString SQLDefault(const access::Field& Feld, bool TZ, const TextOptions& o);
+QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o);
 
-QString defaultClause(const access::Field& field, const TextOptions& o);
+QString defaultClause(const accessdb::Field& field, const TextOptions& o);
 // List3 is the key-field list: a field named there is NOT NULL.
-QString nullClause(const access::Field& field, ServerKind kind, const QStringList& List3);
+QString nullClause(const accessdb::Field& field, ServerKind kind, const QStringList& List3);
 QString columnLine(const QString& separator, const QString& nameText, const QString& type,
                    const QString& defaultClause, const QString& nullClause);
 
@@ -46,7 +46,7 @@ void addUnique(QStringList& list, const QString& item);
 
 // Key fields of table T: primary index (or one named PrimaryKey), the relations' fields on the
 // primary side and the foreign fields of one-to-one relations, else the first unique index.
-QStringList keyFields(const access::TableDef& table, const QList<access::Relation>& relations);
+QStringList keyFields(const accessdb::TableDef& table, const QList<accessdb::Relation>& relations);
 
 inline const QString kIdentityName = QStringLiteral("AutoWertIdentität");
 QString identityColumnLine(ServerKind kind);
@@ -71,7 +71,7 @@ QString joinTableStatement(const QStringList& lines, ServerKind kind);
 
 // An index statement's lines. counter is raised for the kinds that number their indexes;
 // now gives the Oracle time stamp.
-QStringList indexStatementLines(const QString& table, const access::Index& index, ServerKind kind,
+QStringList indexStatementLines(const QString& table, const accessdb::Index& index, ServerKind kind,
                                 qint32& counter, const QDateTime& now);
 
 // Whether record number counter (from 1) belongs to this machine.
@@ -87,8 +87,8 @@ struct InsertValue {
     QString text;
 };
 // dateOfRecord: the record's "datum" value when field is a special time column, else null.
-InsertValue insertValue(const access::Field& field, const access::Value& value, const TextOptions& o,
-                        const access::Value* dateOfRecord = nullptr);
+InsertValue insertValue(const accessdb::Field& field, const accessdb::Value& value, const TextOptions& o,
+                        const accessdb::Value* dateOfRecord = nullptr);
 
 QString insertStatement(const QString& table, const QString& columnList, const QString& valueList);
 

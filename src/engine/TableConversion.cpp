@@ -122,7 +122,7 @@ void TableConversion::Command1_SIK()
         host_.Schalter_Freigeben(false);
         host_.showStopImage(true);
         host_.setStatus(QStringLiteral("öffne Access - Tabelle"));
-        access::Database* db = host_.database();
+        accessdb::Database* db = host_.database();
         if (!db)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
         recordset_ = db->openRecordset(T);
@@ -177,7 +177,7 @@ void TableConversion::findSpecialColumns(const QString& T)
 
 bool TableConversion::structurePhase(const QString& T)
 {
-    access::Database* db = host_.database();
+    accessdb::Database* db = host_.database();
     host_.setStatus(QStringLiteral("lösche evtl. vorhandene SQL-Tabelle"));
     ignoringErrors([&] { run(QStringLiteral("DROP TABLE ") + T); });
 
@@ -222,7 +222,7 @@ bool TableConversion::structurePhase(const QString& T)
     goOn = step([&] {
         findSpecialColumns(T);
         for (int i = 0; i < recordset_->fieldCount(); ++i) {
-            const access::Field& f = recordset_->field(i);
+            const accessdb::Field& f = recordset_->field(i);
             const TextOptions o = host_.textOptions();
             const QStringList keys = host_.list3();
             const QString name = separator + columnNameText(f.name, T, o.kind);
@@ -263,10 +263,10 @@ bool TableConversion::structurePhase(const QString& T)
 void TableConversion::indexPhase(const QString& T)
 {
     host_.setStatus(QStringLiteral("Erzeuge Indexe für SQL-Tabelle"));
-    QList<access::Index> indexes;
+    QList<accessdb::Index> indexes;
     if (!step([&] { indexes = host_.database()->tableDef(T).indexes; }))
         return;
-    for (const access::Index& ix : indexes) {
+    for (const accessdb::Index& ix : indexes) {
         if (ix.primary || ix.name.compare(QLatin1String("primarykey"), Qt::CaseInsensitive) == 0)
             continue;
         step([&] {
@@ -282,11 +282,11 @@ void TableConversion::indexPhase(const QString& T)
 void TableConversion::dataPhase(const QString& T)
 {
     tableCreated_ = true;
-    access::Recordset* rs = recordset_.get();
+    accessdb::Recordset* rs = recordset_.get();
     if (!rs)
         return;
     qint32 total = 0;
-    QList<access::Field> fields;
+    QList<accessdb::Field> fields;
     bool started = false;
     // The start of the copy: when it fails, there is nothing to loop over.
     if (!step([&] {
@@ -305,7 +305,7 @@ void TableConversion::dataPhase(const QString& T)
         return;
     if (!positionsKnown_)
         findSpecialColumns(T);
-    static const access::Value noDate;
+    static const accessdb::Value noDate;
 
     qint64 counter = 0;
     emptyRecords_ = 0;
@@ -330,7 +330,7 @@ void TableConversion::dataPhase(const QString& T)
             const TextOptions o = host_.textOptions();
             if (columnNames.isEmpty() || namesKind != o.kind) {
                 columnNames.clear();
-                for (const access::Field& f : fields)
+                for (const accessdb::Field& f : fields)
                     columnNames << insertColumnName(f.name, o.kind);
                 namesKind = o.kind;
             }
@@ -339,8 +339,8 @@ void TableConversion::dataPhase(const QString& T)
             values.reserve(valuesSize);
             QChar sep = u'(';
             for (int i = 0; i < fields.size(); ++i) {
-                const access::Field& f = fields[i];
-                const access::Value* date = nullptr;
+                const accessdb::Field& f = fields[i];
+                const accessdb::Value* date = nullptr;
                 if (timeColumns_.contains(i))
                     date = dateColumn_ >= 0 ? &rs->value(dateColumn_) : &noDate;
                 const InsertValue v = insertValue(f, rs->value(i), o, date);

@@ -18,7 +18,7 @@ namespace engine {
 class Host {
 public:
     virtual ~Host() = default;
-    virtual access::Database* database() = 0;         // Datenbank; null before an Access login
+    virtual accessdb::Database* database() = 0;         // Datenbank; null before an Access login
     virtual QString tableName() const = 0;            // Text1
     virtual TextOptions textOptions() const = 0;      // server kind and the options of the texts
     virtual bool autowertChecked() const = 0;         // Check_Autowert
@@ -75,7 +75,7 @@ private:
     void endRun();
 
     Host& host_;
-    std::unique_ptr<access::Recordset> recordset_;
+    std::unique_ptr<accessdb::Recordset> recordset_;
     bool tableCreated_ = false;
     bool positionsKnown_ = false;
     Shares shares_;

@@ -291,7 +291,7 @@ void Konvertierung::MDB_Anmelden()
         const QString path = ZABPfad->text();
         try {
             Datenbank.reset();
-            Datenbank = access::openDatabase(path);
+            Datenbank = accessdb::openDatabase(path);
         } catch (const rt::RuntimeError&) {
             session().FehlerAufgetreten = true;
             dialogs().message(QStringLiteral("Access-Datenquelle '") + path + QStringLiteral("' nicht gefunden!"));
@@ -303,8 +303,8 @@ void Konvertierung::MDB_Anmelden()
         Datenbank->setQueryTimeout(session().AbfrageTimeout);
 
         setStatus(QStringLiteral("lade Tabellen"));
-        for (const access::TableDef& t : Datenbank->tableDefs())
-            if ((t.attributes & access::kSystemObjectBits) == 0)
+        for (const accessdb::TableDef& t : Datenbank->tableDefs())
+            if ((t.attributes & accessdb::kSystemObjectBits) == 0)
                 List2->addItem(t.name);
 
         qint16 tablesFound = 0;

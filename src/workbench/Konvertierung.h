@@ -64,7 +64,7 @@ public:
     void setMarkedBySystem(int row, bool marked);
 
     // ConversionWindowContext and engine::Host.
-    access::Database* database() override { return Datenbank.get(); }
+    accessdb::Database* database() override { return Datenbank.get(); }
     QString textMod() const override;
     void clearList1() override;
     void addToList1(const QString& line) override;
@@ -119,7 +119,7 @@ public:
     QLabel* Label_Max;
 
     // Members.
-    std::unique_ptr<access::Database> Datenbank;
+    std::unique_ptr<accessdb::Database> Datenbank;
     bool Abbruch = false;
     bool TabellenFehler = false;
     bool Beschaeftigt = false;

@@ -163,7 +163,7 @@ protected:
 
     long accessRows(const QString& table)
     {
-        auto db = access::openDatabase(sample);
+        auto db = accessdb::openDatabase(sample);
         auto rs = db->openRecordset(table);
         if (rs->recordCount() < 1)
             return 0;

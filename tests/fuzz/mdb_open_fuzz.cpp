@@ -17,9 +17,9 @@ const QString& inputPath()
     return path;
 }
 
-void readEverything(access::Database& db)
+void readEverything(accessdb::Database& db)
 {
-    for (const access::TableDef& t : db.tableDefs()) {
+    for (const accessdb::TableDef& t : db.tableDefs()) {
         if (t.linked)
             continue;
         auto rs = db.openRecordset(t.name);
@@ -34,9 +34,9 @@ void readEverything(access::Database& db)
         }
         (void)sum;
     }
-    for (const access::Relation& r : db.relations())
+    for (const accessdb::Relation& r : db.relations())
         (void)r.fields.size();
-    for (const access::QueryDef& q : db.queryDefs())
+    for (const accessdb::QueryDef& q : db.queryDefs())
         (void)q.sql.size();
 }
 
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fwrite(data, 1, size, f);
     std::fclose(f);
     try {
-        auto db = access::openDatabase(inputPath());
+        auto db = accessdb::openDatabase(inputPath());
         readEverything(*db);
     } catch (const rt::RuntimeError&) {
     }

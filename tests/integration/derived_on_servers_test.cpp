@@ -17,7 +17,7 @@ using testsupport::ScratchDatabase;
 
 class ListWindow : public ConversionWindowContext {
 public:
-    access::Database* database() override { return db; }
+    accessdb::Database* database() override { return db; }
     QString textMod() const override { return QStringLiteral("1"); }
     void Schalter_Freigeben(bool) override {}
     void clearList1() override { list1.clear(); }
@@ -25,7 +25,7 @@ public:
     void scrollList1ToEnd() override {}
     void setStatus(const QString&) override {}
     void processEvents() override {}
-    access::Database* db = nullptr;
+    accessdb::Database* db = nullptr;
     QStringList list1;
 };
 
@@ -107,7 +107,7 @@ TEST_P(DerivedOnServer, AccessQueriesBecomeViewsThatReturnTheirRows)
 TEST_P(DerivedOnServer, TriggerCreatesFailAndAreListed)
 {
     access.addRelation({"ArtikelAuftrag", "Artikel", "Auftrag",
-                        access::kRelationCascadeUpdate | access::kRelationCascadeDelete, {{"Nr", "ArtikelNr"}}});
+                        accessdb::kRelationCascadeUpdate | accessdb::kRelationCascadeDelete, {{"Nr", "ArtikelNr"}}});
     Beziehungen_nach_Trigger(window);
     ASSERT_GE(window.list1.size(), 5) << window.list1.join("\n").toStdString();
     EXPECT_EQ(window.list1[0], "Artikel");

@@ -8,7 +8,7 @@
 TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     struct Expected {
         const char* name;
         const char* sql;
@@ -135,7 +135,7 @@ TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
 TEST(MdbNwindQueries, SameRowsInAJet4FileGiveTheSameTexts)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     QHash<QString, QString> names;   // MSysObjects.Id -> name of the query
     QHash<QString, quint32> flags;
     {
@@ -185,7 +185,7 @@ TEST(MdbNwindQueries, SameRowsInAJet4FileGiveTheSameTexts)
     const QString copy = QDir(testsupport::tempFolder()).filePath(QStringLiteral("abfragen.mdb"));
     out.write(copy);
 
-    auto jet4 = access::openDatabase(copy);
+    auto jet4 = accessdb::openDatabase(copy);
     ASSERT_EQ(jet4->queryDefs().size(), db->queryDefs().size());
     for (int i = 0; i < db->queryDefs().size(); ++i) {
         EXPECT_EQ(jet4->queryDefs()[i].name, db->queryDefs()[i].name);

@@ -11,24 +11,24 @@
 
 namespace {
 
-const access::TableDef* findTable(const access::Database& db, const QString& name)
+const accessdb::TableDef* findTable(const accessdb::Database& db, const QString& name)
 {
-    for (const access::TableDef& t : db.tableDefs())
+    for (const accessdb::TableDef& t : db.tableDefs())
         if (t.name == name)
             return &t;
     return nullptr;
 }
 
-const access::Field& fieldOf(const access::TableDef& t, const QString& name)
+const accessdb::Field& fieldOf(const accessdb::TableDef& t, const QString& name)
 {
-    for (const access::Field& f : t.fields)
+    for (const accessdb::Field& f : t.fields)
         if (f.name == name)
             return f;
     throw std::runtime_error("no field " + name.toStdString());
 }
 
 // The whole table as text, reading every column of every row.
-QList<QStringList> allRows(access::Database& db, const QString& table)
+QList<QStringList> allRows(accessdb::Database& db, const QString& table)
 {
     QList<QStringList> out;
     auto rs = db.openRecordset(table);
@@ -46,18 +46,18 @@ QList<QStringList> allRows(access::Database& db, const QString& table)
 TEST(MdbNwind, ListsUserTablesWithoutSystemBitsAndSystemTablesWithThem)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     QStringList user;
-    for (const access::TableDef& t : db->tableDefs())
-        if ((t.attributes & access::kSystemObjectBits) == 0)
+    for (const accessdb::TableDef& t : db->tableDefs())
+        if ((t.attributes & accessdb::kSystemObjectBits) == 0)
             user << t.name;
     EXPECT_EQ(user, (QStringList{"Categories", "Customers", "Employees", "Order Details", "Orders", "Products",
                                  "Shippers", "Suppliers", QStringLiteral("Umsätze")}));
     // Jet's own tables (0x80000000) and Access's (0x2) both carry the system bits.
     for (const QString& name : {QStringLiteral("MSysObjects"), QStringLiteral("MSysAccessObjects")}) {
-        const access::TableDef* t = findTable(*db, name);
+        const accessdb::TableDef* t = findTable(*db, name);
         ASSERT_NE(t, nullptr) << name.toStdString();
-        EXPECT_NE(t->attributes & access::kSystemObjectBits, 0u) << name.toStdString();
+        EXPECT_NE(t->attributes & accessdb::kSystemObjectBits, 0u) << name.toStdString();
     }
     // Lookup by name ignores case; a missing name raises.
     EXPECT_EQ(db->tableDef(QStringLiteral("order details")).name, QStringLiteral("Order Details"));
@@ -72,11 +72,11 @@ TEST(MdbNwind, ListsUserTablesWithoutSystemBitsAndSystemTablesWithThem)
 TEST(MdbNwind, OrdersIndexesAsAccessListsThem)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
-    const access::TableDef& orders = db->tableDef(QStringLiteral("Orders"));
+    auto db = accessdb::openDatabase(path);
+    const accessdb::TableDef& orders = db->tableDef(QStringLiteral("Orders"));
     QStringList names;
     QStringList primary;
-    for (const access::Index& ix : orders.indexes) {
+    for (const accessdb::Index& ix : orders.indexes) {
         names << ix.name;
         if (ix.primary)
             primary << ix.name;
@@ -84,7 +84,7 @@ TEST(MdbNwind, OrdersIndexesAsAccessListsThem)
     EXPECT_EQ(names, (QStringList{"CustomerID", "CustomersOrders", "EmployeeID", "EmployeesOrders", "OrderDate",
                                   "PrimaryKey", "ShippedDate", "ShippersOrders", "ShipPostalCode"}));
     EXPECT_EQ(primary, QStringList{"PrimaryKey"});
-    for (const access::Index& ix : orders.indexes) {
+    for (const accessdb::Index& ix : orders.indexes) {
         if (ix.name == "PrimaryKey") {
             EXPECT_TRUE(ix.unique);
             EXPECT_EQ(ix.fields, QStringList{"OrderID"});
@@ -96,12 +96,12 @@ TEST(MdbNwind, OrdersIndexesAsAccessListsThem)
         }
     }
     // The primary side carries no hidden back-reference indexes.
-    for (const access::Index& ix : db->tableDef(QStringLiteral("Customers")).indexes)
+    for (const accessdb::Index& ix : db->tableDef(QStringLiteral("Customers")).indexes)
         EXPECT_FALSE(ix.name.startsWith(u'.')) << ix.name.toStdString();
     // A key over two fields keeps their order.
-    const access::TableDef& details = db->tableDef(QStringLiteral("Order Details"));
+    const accessdb::TableDef& details = db->tableDef(QStringLiteral("Order Details"));
     bool found = false;
-    for (const access::Index& ix : details.indexes)
+    for (const accessdb::Index& ix : details.indexes)
         if (ix.primary) {
             found = true;
             EXPECT_EQ(ix.fields, (QStringList{"OrderID", "ProductID"}));
@@ -112,17 +112,17 @@ TEST(MdbNwind, OrdersIndexesAsAccessListsThem)
 TEST(MdbNwind, SevenRelationsWithAttributesAndFieldPairs)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     ASSERT_EQ(db->relations().size(), 7);
     QMap<QString, qint32> attributes;
-    for (const access::Relation& r : db->relations())
+    for (const accessdb::Relation& r : db->relations())
         attributes.insert(r.name, r.attributes);
-    EXPECT_EQ(attributes.value("CustomersOrders"), access::kRelationCascadeUpdate);
-    EXPECT_EQ(attributes.value("OrdersOrder Details"), access::kRelationCascadeDelete);
+    EXPECT_EQ(attributes.value("CustomersOrders"), accessdb::kRelationCascadeUpdate);
+    EXPECT_EQ(attributes.value("OrdersOrder Details"), accessdb::kRelationCascadeDelete);
     for (const char* n : {"CategoriesProducts", "EmployeesOrders", "ProductsOrder Details", "ShippersOrders",
                           "SuppliersProducts"})
         EXPECT_EQ(attributes.value(QString::fromUtf8(n), -1), 0) << n;
-    for (const access::Relation& r : db->relations()) {
+    for (const accessdb::Relation& r : db->relations()) {
         ASSERT_EQ(r.fields.size(), 1) << r.name.toStdString();
         if (r.name == "ShippersOrders") {
             EXPECT_EQ(r.table, "Shippers");
@@ -140,14 +140,14 @@ TEST(MdbNwind, SevenRelationsWithAttributesAndFieldPairs)
 TEST(MdbNwind, FieldTypesSizesRequiredAndDefaults)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
-    const access::Field& disc = fieldOf(db->tableDef("Products"), "Discontinued");
-    EXPECT_EQ(disc.type, access::type::Boolean);
+    auto db = accessdb::openDatabase(path);
+    const accessdb::Field& disc = fieldOf(db->tableDef("Products"), "Discontinued");
+    EXPECT_EQ(disc.type, accessdb::type::Boolean);
     EXPECT_EQ(disc.size, 1);
     EXPECT_FALSE(disc.required);
     EXPECT_EQ(disc.defaultValue, "=No");
-    const access::Field& name = fieldOf(db->tableDef("Products"), "ProductName");
-    EXPECT_EQ(name.type, access::type::Text);
+    const accessdb::Field& name = fieldOf(db->tableDef("Products"), "ProductName");
+    EXPECT_EQ(name.type, accessdb::type::Text);
     EXPECT_EQ(name.size, 40);
     EXPECT_TRUE(name.required);
     EXPECT_EQ(name.defaultValue, "");
@@ -158,12 +158,12 @@ TEST(MdbNwind, FieldTypesSizesRequiredAndDefaults)
         bool required;
         const char* def;
     };
-    const Expected details[] = {{"OrderID", access::type::Long, 4, false, ""},
-                                {"ProductID", access::type::Long, 4, true, ""},
-                                {"UnitPrice", access::type::Currency, 8, true, "0"},
-                                {"Quantity", access::type::Integer, 2, true, "1"},
-                                {"Discount", access::type::Single, 4, true, "0"}};
-    const access::TableDef& t = db->tableDef("Order Details");
+    const Expected details[] = {{"OrderID", accessdb::type::Long, 4, false, ""},
+                                {"ProductID", accessdb::type::Long, 4, true, ""},
+                                {"UnitPrice", accessdb::type::Currency, 8, true, "0"},
+                                {"Quantity", accessdb::type::Integer, 2, true, "1"},
+                                {"Discount", accessdb::type::Single, 4, true, "0"}};
+    const accessdb::TableDef& t = db->tableDef("Order Details");
     ASSERT_EQ(t.fields.size(), 5);
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(details[i].name);
@@ -174,17 +174,17 @@ TEST(MdbNwind, FieldTypesSizesRequiredAndDefaults)
         EXPECT_EQ(t.fields[i].defaultValue, details[i].def);
     }
     // Memo and OLE report size 0, dates 8.
-    const access::TableDef& emp = db->tableDef("Employees");
-    EXPECT_EQ(fieldOf(emp, "Notes").type, access::type::Memo);
+    const accessdb::TableDef& emp = db->tableDef("Employees");
+    EXPECT_EQ(fieldOf(emp, "Notes").type, accessdb::type::Memo);
     EXPECT_EQ(fieldOf(emp, "Notes").size, 0);
-    EXPECT_EQ(fieldOf(emp, "Photo").type, access::type::LongBinary);
+    EXPECT_EQ(fieldOf(emp, "Photo").type, accessdb::type::LongBinary);
     EXPECT_EQ(fieldOf(emp, "BirthDate").size, 8);
 }
 
 TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     for (const auto& [table, total] : {std::pair{QStringLiteral("Order Details"), 2155L},
                                        std::pair{QStringLiteral("Orders"), 830L},
                                        std::pair{QStringLiteral("Umsätze"), 830L}}) {
@@ -208,7 +208,7 @@ TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
 TEST(MdbNwind, MovingThroughARecordSet)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     auto rs = db->openRecordset(QStringLiteral("Shippers"));
     ASSERT_EQ(rs->fieldCount(), 3);
     EXPECT_EQ(rs->field(0).name, "ShipperID");
@@ -240,7 +240,7 @@ TEST(MdbNwind, MovingThroughARecordSet)
 TEST(MdbNwind, ValuesDecodedAsTheSystemShowsThem)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     rt::setDecimalSeparator(u',');
     const QList<QStringList> orders = allRows(*db, QStringLiteral("Orders"));
     rt::setDecimalSeparator(u'.');
@@ -276,12 +276,12 @@ TEST(MdbNwind, ValuesDecodedAsTheSystemShowsThem)
     EXPECT_FALSE(products->value(9).isNull);
     EXPECT_TRUE(products->value(9).text == "TRUE" || products->value(9).text == "FALSE");
     auto emp = db->openRecordset(QStringLiteral("Employees"));
-    const access::Value& birth = emp->value(5);
+    const accessdb::Value& birth = emp->value(5);
     EXPECT_EQ(birth.text, "08.12.1948");
     EXPECT_EQ(birth.year, 1948);
     EXPECT_EQ(birth.month, 12);
     EXPECT_EQ(birth.day, 8);
-    const access::Value& photo = emp->value(14);
+    const accessdb::Value& photo = emp->value(14);
     EXPECT_GT(photo.bytes.size(), 10000);
     EXPECT_TRUE(emp->value(15).text.startsWith("Education includes a BA in psychology"));
     EXPECT_TRUE(emp->value(15).text.endsWith("Nancy is a member of Toastmasters International."));
@@ -290,7 +290,7 @@ TEST(MdbNwind, ValuesDecodedAsTheSystemShowsThem)
 TEST(MdbNwind, InterleavedRecordSetsReadTheSameRows)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     const QList<QStringList> orders = allRows(*db, "Orders");
     const QList<QStringList> details = allRows(*db, "Order Details");
     auto a = db->openRecordset("Orders");
@@ -316,7 +316,7 @@ TEST(MdbNwind, InterleavedRecordSetsReadTheSameRows)
 TEST(MdbDateTest, DatesBefore1900AndInTheLastCentury)
 {
     REQUIRE_SHARED_FIXTURE(path, "DateTestDatabase.mdb");
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     const QList<QStringList> rows = allRows(*db, "DateTest");
     ASSERT_EQ(rows.size(), 6);
     // IDCol, DateTimeCol, DateCol, TimeCol, LongTextCol, ShortTextCol
@@ -335,8 +335,8 @@ TEST(MdbDateTest, DatesBefore1900AndInTheLastCentury)
 TEST(MdbAccdb, OpensAndReads)
 {
     REQUIRE_SHARED_FIXTURE(path, "ASampleDatabase.accdb");
-    auto db = access::openDatabase(path);
-    const access::TableDef& t = db->tableDef("Asset Items");
+    auto db = accessdb::openDatabase(path);
+    const accessdb::TableDef& t = db->tableDef("Asset Items");
     EXPECT_EQ(t.fields.size(), 13);
     EXPECT_EQ(fieldOf(t, "Asset No").size, 5);   // characters, not bytes
     EXPECT_EQ(fieldOf(t, "Cost").defaultValue, "0");   // properties in the newer block format

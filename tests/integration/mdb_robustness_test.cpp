@@ -31,8 +31,8 @@ QByteArray readFile(const QString& path)
 int readAll(const QString& path)
 {
     try {
-        auto db = access::openDatabase(path);
-        for (const access::TableDef& t : db->tableDefs()) {
+        auto db = accessdb::openDatabase(path);
+        for (const accessdb::TableDef& t : db->tableDefs()) {
             if (t.linked)
                 continue;
             auto rs = db->openRecordset(t.name);
@@ -54,7 +54,7 @@ int readAll(const QString& path)
 int openError(const QString& path)
 {
     try {
-        access::openDatabase(path);
+        accessdb::openDatabase(path);
     } catch (const rt::RuntimeError& e) {
         return e.number();
     }
@@ -72,7 +72,7 @@ TEST(MdbRobustness, MissingForeignAndEmptyFilesNameTheirCause)
     EXPECT_EQ(openError(writeFile("text.mdb", QByteArray("Kunden;Nr\r\n1;2\r\n").repeated(500))),
               rt::err::AccessNotAnAccessFile);
     try {
-        access::openDatabase(QDir(folder).filePath("fehlt.mdb"));
+        accessdb::openDatabase(QDir(folder).filePath("fehlt.mdb"));
     } catch (const rt::RuntimeError& e) {
         EXPECT_TRUE(e.description().contains("fehlt.mdb")) << e.description().toStdString();
     }

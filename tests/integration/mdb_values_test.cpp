@@ -65,7 +65,7 @@ QString writeValuesFile()
 
 TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
 {
-    auto db = access::openDatabase(writeValuesFile());
+    auto db = accessdb::openDatabase(writeValuesFile());
     rt::setDecimalSeparator(u',');
     auto rs = db->openRecordset(QStringLiteral("Werte"));
     // Row 1
@@ -74,7 +74,7 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
     EXPECT_EQ(rs->value(3).text, "3,5");
     EXPECT_EQ(rs->value(4).text, "0,15");
     EXPECT_EQ(rs->value(5).text, "0,333333333333333");
-    const access::Value& am = rs->value(6);
+    const accessdb::Value& am = rs->value(6);
     EXPECT_EQ(am.text, "29.12.1899 12:00:00");   // before day 0: the fraction still counts forward
     EXPECT_EQ(am.year * 10000 + am.month * 100 + am.day, 18991229);
     EXPECT_EQ(am.hour, 12);
@@ -118,9 +118,9 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
 #ifdef DORVEX_HAVE_MDBWRITER
 TEST(MdbValues, HiddenTablesAreListedAndReadable)
 {
-    auto db = access::openDatabase(writeValuesFile());
-    const access::TableDef& t = db->tableDef(QStringLiteral("Versteckt"));
-    EXPECT_EQ(t.attributes & access::kSystemObjectBits, 0u);   // listed among the user's tables
+    auto db = accessdb::openDatabase(writeValuesFile());
+    const accessdb::TableDef& t = db->tableDef(QStringLiteral("Versteckt"));
+    EXPECT_EQ(t.attributes & accessdb::kSystemObjectBits, 0u);   // listed among the user's tables
     EXPECT_NE(t.attributes & 0x1u, 0u);                        // marked hidden
     EXPECT_FALSE(t.linked);
     auto rs = db->openRecordset(t.name);
@@ -148,8 +148,8 @@ QString writeLinkedFile()
 
     int typeOffset = -1;
     {
-        access::mdb::AccessFile file(path);
-        for (const access::mdb::ColumnLayout& c : access::mdb::readTableLayout(file, 2, "MSysObjects").columns)
+        accessdb::mdb::AccessFile file(path);
+        for (const accessdb::mdb::ColumnLayout& c : accessdb::mdb::readTableLayout(file, 2, "MSysObjects").columns)
             if (c.name == "Type")
                 typeOffset = c.fixedOffset;
     }
@@ -180,10 +180,10 @@ QString writeLinkedFile()
 
 TEST(MdbValues, LinkedTablesAreListedButCannotBeOpened)
 {
-    auto db = access::openDatabase(writeLinkedFile());
-    const access::TableDef& fern = db->tableDef(QStringLiteral("Fern"));
+    auto db = accessdb::openDatabase(writeLinkedFile());
+    const accessdb::TableDef& fern = db->tableDef(QStringLiteral("Fern"));
     ASSERT_TRUE(fern.linked);
-    EXPECT_EQ(fern.attributes & access::kSystemObjectBits, 0u);
+    EXPECT_EQ(fern.attributes & accessdb::kSystemObjectBits, 0u);
     EXPECT_FALSE(db->tableDef(QStringLiteral("Nah")).linked);
     try {
         db->openRecordset(QStringLiteral("Fern"));

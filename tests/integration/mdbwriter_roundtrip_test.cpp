@@ -27,13 +27,13 @@ mdbw::Field field(const QString& name, int type, int size = 0, bool required = f
     return f;
 }
 
-const access::TableDef* findTable(const access::Database& db, const QString& name) {
+const accessdb::TableDef* findTable(const accessdb::Database& db, const QString& name) {
     for (const auto& t : db.tableDefs())
         if (t.name == name) return &t;
     return nullptr;
 }
 
-QString indexText(const access::Index& i) {
+QString indexText(const accessdb::Index& i) {
     return i.name + (i.primary ? "/P" : "") + (i.unique ? "/U" : "") + ":" + i.fields.join(',');
 }
 
@@ -91,11 +91,11 @@ QString writeStructure() {
 }
 
 TEST(MdbWriterRoundTrip, FieldsWithSizesAndProperties) {
-    auto db = access::openDatabase(writeStructure());
-    const access::TableDef* k = findTable(*db, "Kunden");
+    auto db = accessdb::openDatabase(writeStructure());
+    const accessdb::TableDef* k = findTable(*db, "Kunden");
     ASSERT_NE(k, nullptr);
     QStringList fields;
-    for (const access::Field& f : k->fields)
+    for (const accessdb::Field& f : k->fields)
         fields << QStringLiteral("%1 %2 %3%4%5").arg(f.name).arg(f.type).arg(f.size).arg(f.required ? " R" : "")
                       .arg(f.defaultValue.isEmpty() ? QString() : " =" + f.defaultValue);
     // Sizes as Access reports them: Yes/No 1, Text in characters, Memo and OLE 0.
@@ -105,11 +105,11 @@ TEST(MdbWriterRoundTrip, FieldsWithSizesAndProperties) {
 }
 
 TEST(MdbWriterRoundTrip, IndexesRelationsAndFlags) {
-    auto db = access::openDatabase(writeStructure());
-    const access::TableDef* k = findTable(*db, "Kunden");
-    const access::TableDef* a = findTable(*db, "Auftraege");
-    const access::TableDef* o = findTable(*db, "Ohne Schluessel");
-    const access::TableDef* v = findTable(*db, "Versteckt");
+    auto db = accessdb::openDatabase(writeStructure());
+    const accessdb::TableDef* k = findTable(*db, "Kunden");
+    const accessdb::TableDef* a = findTable(*db, "Auftraege");
+    const accessdb::TableDef* o = findTable(*db, "Ohne Schluessel");
+    const accessdb::TableDef* v = findTable(*db, "Versteckt");
     ASSERT_TRUE(k && a && o && v);
     QStringList ki, ai;
     for (const auto& i : k->indexes) ki << indexText(i);
@@ -121,14 +121,14 @@ TEST(MdbWriterRoundTrip, IndexesRelationsAndFlags) {
     EXPECT_EQ(str(ai), "KundenAuftraege:Mandant,KundenNr|PrimaryKey/P/U:AuftragNr");
     EXPECT_TRUE(o->indexes.isEmpty()) << "a relationship that is not enforced adds no index";
     EXPECT_EQ(v->attributes & 0x1u, 0x1u) << "a hidden table reports DAO's dbHiddenObject";
-    EXPECT_EQ(k->attributes & access::kSystemObjectBits, 0u);
+    EXPECT_EQ(k->attributes & accessdb::kSystemObjectBits, 0u);
 
     ASSERT_EQ(db->relations().size(), 2);
-    const access::Relation& r = db->relations()[0];
+    const accessdb::Relation& r = db->relations()[0];
     EXPECT_EQ(str(r.name), "KundenAuftraege");
     EXPECT_EQ(str(r.table), "Kunden");
     EXPECT_EQ(str(r.foreignTable), "Auftraege");
-    EXPECT_EQ(r.attributes, access::kRelationCascadeUpdate | access::kRelationCascadeDelete);
+    EXPECT_EQ(r.attributes, accessdb::kRelationCascadeUpdate | accessdb::kRelationCascadeDelete);
     ASSERT_EQ(r.fields.size(), 2);
     EXPECT_EQ(str(r.fields[0].name + "=" + r.fields[0].foreignName), "Mandant=Mandant");
     EXPECT_EQ(str(r.fields[1].name + "=" + r.fields[1].foreignName), "Nr=KundenNr");
@@ -136,7 +136,7 @@ TEST(MdbWriterRoundTrip, IndexesRelationsAndFlags) {
 }
 
 TEST(MdbWriterRoundTrip, QueriesRebuildAsAccessShowsThem) {
-    auto db = access::openDatabase(writeStructure());
+    auto db = accessdb::openDatabase(writeStructure());
     QMap<QString, QString> sql;
     for (const auto& q : db->queryDefs()) sql[q.name] = q.sql;
     ASSERT_EQ(sql.size(), 2);
@@ -165,7 +165,7 @@ TEST(MdbWriterRoundTrip, QueryRowsFollowTheirOrderNotTheirPlace) {
     w.addQuery("Sortiert", rows);
     const QString path = QDir(testsupport::tempFolder()).filePath("order.mdb");
     w.write(path);
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     ASSERT_EQ(db->queryDefs().size(), 1);
     EXPECT_EQ(str(db->queryDefs()[0].sql), "SELECT Kunden.Name, Kunden.Ort\r\nFROM Kunden\r\nORDER BY Kunden.Name DESC, Kunden.Nr;");
 }
@@ -192,8 +192,8 @@ TEST(MdbWriterRoundTrip, MdbgenBuildsFromJsonAndRefusesMistakes) {
     p.start(mdbgen, {"build", good, out});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
-    auto db = access::openDatabase(out);
-    const access::TableDef& t = db->tableDef("Orte");
+    auto db = accessdb::openDatabase(out);
+    const accessdb::TableDef& t = db->tableDef("Orte");
     EXPECT_EQ(str(t.fields[1].defaultValue), "\"Köln\"");
     EXPECT_TRUE(t.fields[0].required);
     auto rs = db->openRecordset("Orte");
@@ -231,7 +231,7 @@ TEST(MdbWriterRoundTrip, RowValuesNullsAndLongValues) {
     const QString path = QDir(testsupport::tempFolder()).filePath("werte.mdb");
     w.write(path);
 
-    auto db = access::openDatabase(path);
+    auto db = accessdb::openDatabase(path);
     auto rs = db->openRecordset("Werte");
     rs->moveLast();
     EXPECT_EQ(rs->recordCount(), 2003);
@@ -264,10 +264,10 @@ TEST(MdbWriterRoundTrip, RowValuesNullsAndLongValues) {
 TEST(MdbWriterRoundTrip, SampleDatabaseAsTheConversionSeesIt) {
     const QString dir = testsupport::tempFolder();
     mdbw::writeSample(dir);
-    auto db = access::openDatabase(QDir(dir).filePath("ZABRIX.MDB"));
+    auto db = accessdb::openDatabase(QDir(dir).filePath("ZABRIX.MDB"));
     QStringList names;
     for (const auto& t : db->tableDefs())
-        if (!(t.attributes & access::kSystemObjectBits)) names << t.name;
+        if (!(t.attributes & accessdb::kSystemObjectBits)) names << t.name;
     // Listed by name, as the table definitions collection gives them.
     EXPECT_EQ(str(names), "AdressenStamm|Artikel|Auftraege|Auftragspositionen|Dokumente|Einstellungen|Formularprotokoll|"
                           "Kassenbuch|Kunden|Laender|Terminkalender");

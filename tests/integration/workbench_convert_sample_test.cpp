@@ -44,14 +44,14 @@ QString digits(const QString& s)
 }
 
 // The default Access stores for a field, as a plain value ("\"Herr\"" gives Herr).
-QString plainDefault(const access::Field& f)
+QString plainDefault(const accessdb::Field& f)
 {
     QString s = f.defaultValue;
     if (s.startsWith('"'))
         s.remove(0, 1);
     if (s.endsWith('"'))
         s.chop(1);
-    if (f.type == access::type::Boolean)
+    if (f.type == accessdb::type::Boolean)
         return s.compare("yes", Qt::CaseInsensitive) == 0 ? "1" : "0";
     return s;
 }
@@ -88,7 +88,7 @@ protected:
             // Backslashes are plain characters for the Microsoft SQL kind.
             session().Verbindung1->execute("SET SESSION sql_mode=CONCAT(@@sql_mode,',NO_BACKSLASH_ESCAPES')");
         rt::setProgramFolder(testsupport::tempFolder());
-        mdb = access::openDatabase(samplePath);
+        mdb = accessdb::openDatabase(samplePath);
     }
     void TearDown() override
     {
@@ -113,9 +113,9 @@ protected:
     {
         return GetParam().kind == ServerKind::MySQL ? "`" + name + "`" : "\"" + name + "\"";
     }
-    QString literal(const access::Field& f, const access::Value& v) const
+    QString literal(const accessdb::Field& f, const accessdb::Value& v) const
     {
-        if (f.type == access::type::Text || f.type == access::type::Memo) {
+        if (f.type == accessdb::type::Text || f.type == accessdb::type::Memo) {
             QString t = QString(v.text).replace("'", "''");
             if (GetParam().kind == ServerKind::MySQL)
                 t.replace("\\", "\\\\");
@@ -124,18 +124,18 @@ protected:
         return QString(v.text).replace(',', '.');
     }
     // Texts are compared on the server, character for character.
-    bool sameText(const QString& table, const QString& where, const access::Field& f, const access::Value& v)
+    bool sameText(const QString& table, const QString& where, const accessdb::Field& f, const accessdb::Value& v)
     {
         const QString lhs = GetParam().db == ScratchDatabase::Kind::Sqlite ? col(f.name) : "BINARY " + col(f.name);
         return value("SELECT COUNT(*) FROM " + table + " WHERE " + where + " AND " + lhs + " = " + literal(f, v))
                    .toInt() == 1;
     }
     // Compares every row of an Access table with the server's, looking rows up by their key.
-    void compareTable(const access::TableDef& def)
+    void compareTable(const accessdb::TableDef& def)
     {
         SCOPED_TRACE(def.name.toStdString());
         QStringList key;
-        for (const access::Index& ix : def.indexes)
+        for (const accessdb::Index& ix : def.indexes)
             if (ix.primary)
                 key = ix.fields;
         auto rs = mdb->openRecordset(def.name);
@@ -154,21 +154,21 @@ protected:
                 if (key.contains(rs->field(i).name))
                     where << col(rs->field(i).name) + " = " + literal(rs->field(i), rs->value(i));
             for (int i = 0; i < rs->fieldCount(); ++i) {
-                const access::Field& f = rs->field(i);
-                const access::Value& a = rs->value(i);
+                const accessdb::Field& f = rs->field(i);
+                const accessdb::Value& a = rs->value(i);
                 const QVariant s = value("SELECT " + col(f.name) + " FROM " + def.name + " WHERE " + where.join(" AND "));
                 const std::string ctx = (f.name + " where " + where.join(" AND ")).toStdString();
                 if (a.isNull) {
                     // A missing value is NULL or stands in as the field's default.
-                    if (!s.isNull() && !f.defaultValue.isEmpty() && f.type != access::type::DateTime)
+                    if (!s.isNull() && !f.defaultValue.isEmpty() && f.type != accessdb::type::DateTime)
                         EXPECT_EQ(s.toString().trimmed(), plainDefault(f)) << ctx;
                     else
                         EXPECT_TRUE(s.isNull()) << ctx << " server has " << s.toString().toStdString();
                     continue;
                 }
                 switch (f.type) {
-                case access::type::Boolean: EXPECT_EQ(s.toInt(), a.text == "TRUE" ? 1 : 0) << ctx; break;
-                case access::type::DateTime: {
+                case accessdb::type::Boolean: EXPECT_EQ(s.toInt(), a.text == "TRUE" ? 1 : 0) << ctx; break;
+                case accessdb::type::DateTime: {
                     const bool special = (def.name == "Terminkalender" && f.name.startsWith("zeit")) ||
                                          (def.name == "Formularprotokoll" && f.name == "uhrzeit");
                     const QString d = digits(s.toString());
@@ -180,8 +180,8 @@ protected:
                         EXPECT_EQ(d.mid(8).toLongLong(), 0) << ctx;
                     break;
                 }
-                case access::type::Text:
-                case access::type::Memo:
+                case accessdb::type::Text:
+                case accessdb::type::Memo:
                     EXPECT_TRUE(sameText(def.name, where.join(" AND "), f, a)) << ctx << " Access has " << a.text.toStdString();
                     break;
                 default: {
@@ -198,7 +198,7 @@ protected:
     std::unique_ptr<ScratchDatabase> scratch;
     std::unique_ptr<sql::Engine> engine;
     std::shared_ptr<sql::Environment> env1, env2;
-    std::unique_ptr<access::Database> mdb;
+    std::unique_ptr<accessdb::Database> mdb;
     std::unique_ptr<Konvertierung> window;
     QString samplePath;
 };
@@ -212,8 +212,8 @@ TEST_P(ConvertSample, MarkedTablesConvertAndFailedOnesCanBeRetried)
     window->MDB_Anmelden();
     ASSERT_FALSE(session().FehlerAufgetreten) << dialogs.messages().join("|").toStdString();
     QStringList tables;
-    for (const access::TableDef& t : mdb->tableDefs())
-        if ((t.attributes & access::kSystemObjectBits) == 0)
+    for (const accessdb::TableDef& t : mdb->tableDefs())
+        if ((t.attributes & accessdb::kSystemObjectBits) == 0)
             tables << t.name;
     ASSERT_EQ(window->List2->count(), tables.size());
     // The server is empty: every table is missing and marked.
@@ -232,7 +232,7 @@ TEST_P(ConvertSample, MarkedTablesConvertAndFailedOnesCanBeRetried)
             << SingleInstance<FehlerProtokoll>::get().text().toStdString();
         EXPECT_EQ(window->List2->item(i)->isSelected(), fails) << t.toStdString();
     }
-    for (const access::TableDef& t : mdb->tableDefs())
+    for (const accessdb::TableDef& t : mdb->tableDefs())
         if (tables.contains(t.name) && !refused.contains(t.name))
             compareTable(t);
 

@@ -18,7 +18,7 @@ using testsupport::RecordingConnection;
 // The conversion window as the two commands see it.
 class FakeConversionWindow : public ConversionWindowContext {
 public:
-    access::Database* database() override { return db; }
+    accessdb::Database* database() override { return db; }
     QString textMod() const override { return mod; }
     void Schalter_Freigeben(bool enabled) override { enabledStates << enabled; }
     void clearList1() override { list1.clear(); }
@@ -27,7 +27,7 @@ public:
     void setStatus(const QString& text) override { statuses << text; }
     void processEvents() override {}
 
-    access::Database* db = nullptr;
+    accessdb::Database* db = nullptr;
     QString mod = QStringLiteral("1");
     QStringList list1, statuses;
     QList<bool> enabledStates;
@@ -113,7 +113,7 @@ TEST_F(DerivedCommandsTest, OnSybaseUnderLinuxTheOrderViewComesLast)
 TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
 {
     db.addQuery({"V", "SELECT a FROM t"});
-    db.addRelation({"r", "A", "B", access::kRelationCascadeUpdate, {{"x", "y"}}});
+    db.addRelation({"r", "A", "B", accessdb::kRelationCascadeUpdate, {{"x", "y"}}});
     window.mod = "2";
     Abfragen_nach_Sichten(window);
     Beziehungen_nach_Trigger(window);
@@ -124,7 +124,7 @@ TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
 TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiecesOf70)
 {
     mw.kind = ServerKind::MySQL;
-    db.addRelation({"KundeAuftrag", "Kunde", "Auftrag", access::kRelationCascadeUpdate | access::kRelationCascadeDelete,
+    db.addRelation({"KundeAuftrag", "Kunde", "Auftrag", accessdb::kRelationCascadeUpdate | accessdb::kRelationCascadeDelete,
                     {{"Nr", "KundenNr"}}});
     db.addRelation({"Lose", "Lager", "Ort", 0, {{"Nr", "LagerNr"}}});
     conn->failWhen("DROP TRIGGER", "S1000: no such trigger");

@@ -4,10 +4,10 @@
 
 namespace {
 
-access::Relation relation(const QString& name, const QString& table, const QString& foreign, qint32 attributes,
-                          QList<access::RelationField> fields)
+accessdb::Relation relation(const QString& name, const QString& table, const QString& foreign, qint32 attributes,
+                          QList<accessdb::RelationField> fields)
 {
-    access::Relation r;
+    accessdb::Relation r;
     r.name = name;
     r.table = table;
     r.foreignTable = foreign;
@@ -16,7 +16,7 @@ access::Relation relation(const QString& name, const QString& table, const QStri
     return r;
 }
 
-const qint32 kUpdate = access::kRelationCascadeUpdate, kDelete = access::kRelationCascadeDelete;
+const qint32 kUpdate = accessdb::kRelationCascadeUpdate, kDelete = accessdb::kRelationCascadeDelete;
 
 TEST(Triggers, BothCascadeBitsGiveOneUpdateAndOneDelete)
 {
@@ -46,7 +46,7 @@ TEST(Triggers, EachCascadeBitAlone)
     QList<TriggerTable> tables;
     collectRelation(tables, relation("r1", "A", "B", kUpdate, {{"x", "y"}}), ServerKind::MySQL);
     collectRelation(tables, relation("r2", "C", "D", kDelete, {{"x", "y"}}), ServerKind::MySQL);
-    collectRelation(tables, relation("r3", "E", "F", access::kRelationUnique, {{"x", "y"}}), ServerKind::MySQL);
+    collectRelation(tables, relation("r3", "E", "F", accessdb::kRelationUnique, {{"x", "y"}}), ServerKind::MySQL);
     ASSERT_EQ(tables.size(), 3);
     EXPECT_EQ(tables[0].updateStatements.size(), 1);
     EXPECT_TRUE(tables[0].deleteStatements.isEmpty());

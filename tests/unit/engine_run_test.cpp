@@ -12,14 +12,14 @@
 using testsupport::field;
 using testsupport::index;
 namespace val = testsupport::val;
-namespace ty = access::type;
+namespace ty = accessdb::type;
 
 namespace {
 
 // The conversion window reduced to what the engine reads and writes, with every status text kept.
 class TestHost : public engine::Host {
 public:
-    access::Database* database() override { return db; }
+    accessdb::Database* database() override { return db; }
     QString tableName() const override { return Text1; }
     engine::TextOptions textOptions() const override
     {
@@ -51,7 +51,7 @@ public:
     void showErrorLogBehind() override {}
     void addIdentityTable(const QString& table) override { List_Auto << table; }
 
-    access::Database* db = nullptr;
+    accessdb::Database* db = nullptr;
     QString Text1, Text_Max = "1", Text_Mod = "1";
     bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false;
     QStringList List1, List3, statuses, errorLog, List_Auto;
@@ -90,7 +90,7 @@ protected:
     }
     void addKunden()
     {
-        access::TableDef t;
+        accessdb::TableDef t;
         t.name = "Kunden";
         t.fields = {field("Nr", ty::Long, 4, true), field("Name", ty::Text, 30)};
         t.indexes = {index("PrimaryKey", {"Nr"}, true)};
@@ -99,7 +99,7 @@ protected:
     // A table without any key, with two rows.
     void addNotizen(const QString& name = "Notizen")
     {
-        access::TableDef t;
+        accessdb::TableDef t;
         t.name = name;
         t.fields = {field("Text", ty::Text, 50)};
         auto& rows = db.addTable(t);
@@ -224,7 +224,7 @@ TEST_F(EngineRun, LongTableNamesCutPerKind)
     EXPECT_TRUE(host.List1.contains(",CONSTRAINT primAuftragspositi PRIMARY KEY(Text)")) << host.List1.join("|").toStdString();
     host.autowert = true;
     db.addTable([] {
-        access::TableDef d;
+        accessdb::TableDef d;
         d.name = "Auftragspositionen_Historie_2005";
         d.fields = {field("x", ty::Long)};
         return d;
@@ -238,7 +238,7 @@ TEST_F(EngineRun, LongTableNamesCutPerKind)
 TEST_F(EngineRun, IndexesAreNumberedAcrossTablesAndSkipThePrimaryIndex)
 {
     for (const char* name : {"A", "B"}) {
-        access::TableDef t;
+        accessdb::TableDef t;
         t.name = name;
         t.fields = {field("Nr", ty::Long), field("Ort", ty::Text, 20)};
         t.indexes = {index("PrimaryKey", {"Nr"}), index("Ort", {"Ort"}, false, true), index("pk2", {"Nr"}, true)};
@@ -258,7 +258,7 @@ TEST_F(EngineRun, IndexesAreNumberedAcrossTablesAndSkipThePrimaryIndex)
 
 TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Werte";
     t.fields = {field("Name", ty::Text, 30), field("Betrag", ty::Double), field("Tag", ty::DateTime)};
     auto& rows = db.addTable(t);
@@ -288,7 +288,7 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
 
 TEST_F(EngineRun, SpecialTimeColumnsAlsoWithoutTheStructurePhase)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Terminkalender";
     t.fields = {field("Datum", ty::DateTime), field("Zeit", ty::DateTime), field("Betreff", ty::Text, 20)};
     db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::date(2004, 3, 7), val::date(1899, 12, 30, 14, 30),
@@ -308,7 +308,7 @@ TEST_F(EngineRun, SpecialTimeColumnsAlsoWithoutTheStructurePhase)
 
 TEST_F(EngineRun, TwoPcsShareTheRowsWithoutTouchingTheStructure)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Zahlen";
     t.fields = {field("N", ty::Long)};
     auto& rows = db.addTable(t);
@@ -351,7 +351,7 @@ TEST_F(EngineRun, FailingCreateSkipsIndexesAndRows)
 {
     addKunden();
     db.rows("Kunden") << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::text("a")};
-    const_cast<access::TableDef&>(db.tableDef("Kunden")).indexes << index("Suchname", {"Name"});
+    const_cast<accessdb::TableDef&>(db.tableDef("Kunden")).indexes << index("Suchname", {"Name"});
     conn->failWhen("DROP TABLE", "S0002: no such table");
     conn->failWhen("CREATE TABLE", "37000: syntax error");
     host.message = true;
@@ -384,7 +384,7 @@ TEST_F(EngineRun, RejectedRowIsLoggedAndTheNextRowFollows)
 
 TEST_F(EngineRun, ExistingIndexIsSilentOnlyOnOracleAndDb2)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "I";
     t.fields = {field("a", ty::Long)};
     t.indexes = {index("ia", {"a"}), index("ib", {"a"})};
@@ -415,7 +415,7 @@ TEST_F(EngineRun, ExistingIndexIsSilentOnlyOnOracleAndDb2)
 
 TEST_F(EngineRun, UnknownFieldTypeStopsTheTableWithItsNameAndCode)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Roh";
     t.fields = {field("Id", ty::Long), field("Daten", ty::Binary, 16)};
     db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
@@ -438,7 +438,7 @@ TEST_F(EngineRun, MissingAccessTableEndsTheRun)
 
 TEST_F(EngineRun, StopRequestEndsTheRowLoop)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Viele";
     t.fields = {field("N", ty::Long)};
     auto& rows = db.addTable(t);

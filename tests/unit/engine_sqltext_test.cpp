@@ -7,7 +7,7 @@
 using namespace engine;
 using testsupport::field;
 namespace val = testsupport::val;
-namespace ty = access::type;
+namespace ty = accessdb::type;
 
 namespace {
 TextOptions opts(ServerKind k, bool default0 = false, bool blank = false)
@@ -113,7 +113,7 @@ TEST(EngineSqlText, DefaultAndNullClauses)
     EXPECT_EQ(nullClause(field("a", ty::Boolean), MSSQL, {}), "NOT NULL");
     EXPECT_EQ(nullClause(field("Nr", ty::Long), DB2, {"x", "NR"}), "NOT NULL");
 
-    const access::Field name = field("Name", ty::Text, 20, true);
+    const accessdb::Field name = field("Name", ty::Text, 20, true);
     EXPECT_EQ(columnLine(",", columnNameText(name.name, "T", MSSQL), sqlType(name, opts(MSSQL)),
                          defaultClause(name, opts(MSSQL)), nullClause(name, MSSQL, {})),
               ",\"Name\" VARCHAR(20)  NOT NULL ");
@@ -138,7 +138,7 @@ TEST(EngineSqlText, ColumnNamesPerKind)
 
 TEST(EngineSqlText, KeyFieldsFromIndexesRelationsAndUniqueIndex)
 {
-    access::TableDef t;
+    accessdb::TableDef t;
     t.name = "Pos";
     t.indexes = {testsupport::index("Suchname", {"Name"}, false, true), testsupport::index("PrimaryKey", {"Nr", "nr"})};
     EXPECT_EQ(keyFields(t, {}), QStringList({"Nr"}));
@@ -147,9 +147,9 @@ TEST(EngineSqlText, KeyFieldsFromIndexesRelationsAndUniqueIndex)
                  testsupport::index("C", {"X"}, false, true)};
     EXPECT_EQ(keyFields(t, {}), QStringList({"Ort", "Plz"}));
 
-    access::Relation oneToOne{"r1", "Kopf", "pos", access::kRelationUnique, {{"Nr", "KopfNr"}}};
-    access::Relation many{"r2", "Kopf", "Pos", 0, {{"Nr", "Nr2"}}};
-    access::Relation primarySide{"r3", "POS", "Other", 0, {{"Id", "PosId"}}};
+    accessdb::Relation oneToOne{"r1", "Kopf", "pos", accessdb::kRelationUnique, {{"Nr", "KopfNr"}}};
+    accessdb::Relation many{"r2", "Kopf", "Pos", 0, {{"Nr", "Nr2"}}};
+    accessdb::Relation primarySide{"r3", "POS", "Other", 0, {{"Id", "PosId"}}};
     EXPECT_EQ(keyFields(t, {many}), QStringList({"Ort", "Plz"}));
     EXPECT_EQ(keyFields(t, {oneToOne, primarySide}), QStringList({"KopfNr", "Id"}));
 }
@@ -170,7 +170,7 @@ TEST(EngineSqlText, ConstraintAndOracleNamesFromFirstAndLastCharacters)
 
 TEST(EngineSqlText, IndexStatementsPerKind)
 {
-    const access::Index such = testsupport::index("Suchname", {"Name", "Ort"});
+    const accessdb::Index such = testsupport::index("Suchname", {"Name", "Ort"});
     const QDateTime when(QDate(2004, 3, 7), QTime(14, 30, 5));
     qint32 counter = 0;
     EXPECT_EQ(indexStatementLines("Kunden", such, MSSQL, counter, when).join(""),
@@ -185,7 +185,7 @@ TEST(EngineSqlText, IndexStatementsPerKind)
     EXPECT_EQ(indexStatementLines("T", testsupport::index("Ort-Name", {"Ort"}), MySQL, counter, when).first(),
               "CREATE INDEX Ort_Name ON T");
     // Long names keep their last 30 characters; DB2 only 15 of them.
-    const access::Index longName = testsupport::index("ix_0123456789_abcdefghij_KLMNOPQRST", {"a"});
+    const accessdb::Index longName = testsupport::index("ix_0123456789_abcdefghij_KLMNOPQRST", {"a"});
     EXPECT_EQ(indexStatementLines("T", longName, MSSQL, counter, when).first(),
               "CREATE INDEX \"23456789_abcdefghij_KLMNOPQRST\" ON T");
     EXPECT_EQ(indexStatementLines("T", longName, DB2, counter, when).first(), "CREATE INDEX \"00523456789_abcdef\" ON T");
@@ -212,9 +212,9 @@ TEST(EngineSqlText, ShareTestSplitsRecordsAmongMachines)
 
 TEST(EngineSqlText, InsertValuesPerTypeAndKind)
 {
-    const access::Field text = field("Name", ty::Text, 30);
-    const access::Field dbl = field("Wert", ty::Double);
-    const access::Field date = field("Datum", ty::DateTime);
+    const accessdb::Field text = field("Name", ty::Text, 30);
+    const accessdb::Field dbl = field("Wert", ty::Double);
+    const accessdb::Field date = field("Datum", ty::DateTime);
     EXPECT_EQ(insertValue(text, val::text("O'Brien"), opts(MSSQL)).text, "'O''Brien'");
     EXPECT_EQ(insertValue(text, val::text(QString("a") + QChar(0) + "b"), opts(MSSQL)).text, "'a b'");
     EXPECT_EQ(insertValue(text, val::text(QString("It") + QChar(0x2019) + "s"), opts(Sybase)).text, "'Its'");
@@ -229,19 +229,19 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::text("True"), opts(MSSQL)).text, "0");
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::null(), opts(MSSQL)).text, "0");
 
-    const access::Value d = val::date(2004, 3, 7, 14, 30);
+    const accessdb::Value d = val::date(2004, 3, 7, 14, 30);
     EXPECT_EQ(insertValue(date, d, opts(MSSQL)).text, "'20040307'");
     EXPECT_EQ(insertValue(date, d, opts(Sybase)).text, "'20040307'");
     EXPECT_EQ(insertValue(date, d, opts(Oracle)).text, "TIMESTAMP'2004-03-07 00:00:00'");
     EXPECT_EQ(insertValue(date, d, opts(DB2)).text, "'2004-03-07-00.00.00'");
     // A missing date whose stand-in is the blank default is left to the column's default.
     EXPECT_FALSE(insertValue(date, val::null(), opts(MSSQL, false, true)).include);
-    const access::Field dated = field("Datum", ty::DateTime, 8, false, "#12/24/2003#");
+    const accessdb::Field dated = field("Datum", ty::DateTime, 8, false, "#12/24/2003#");
     EXPECT_EQ(insertValue(dated, val::null(), opts(MSSQL)).text, "'20031224'");
 
     // A time of day joined with the record's date.
-    const access::Value zeit = val::date(1899, 12, 30, 14, 30, 0);
-    const access::Value datum = val::date(2004, 3, 7);
+    const accessdb::Value zeit = val::date(1899, 12, 30, 14, 30, 0);
+    const accessdb::Value datum = val::date(2004, 3, 7);
     EXPECT_EQ(insertValue(date, zeit, opts(MSSQL), &datum).text, "'20040307 14:30:00'");
     EXPECT_EQ(insertValue(date, zeit, opts(MySQL), &datum).text, "'2004-03-07 14:30:00'");
     EXPECT_EQ(insertValue(date, zeit, opts(Oracle), &datum).text, "TIMESTAMP'2004-03-07 14:30:00'");

@@ -40,18 +40,18 @@ TEST(MdbPropertyBlock, SoundBlocksPassAndBrokenLengthsDoNot)
 {
     const QByteArray list = names({"Required", "DefaultValue"});
     const QByteArray good = kSignature + list + values("Nr", entry(1, 0, "\x01") + entry(10, 1, "=No"));
-    EXPECT_TRUE(access::mdb::propertyBlockIsSound(good));
-    EXPECT_TRUE(access::mdb::propertyBlockIsSound(QByteArray("KKD\0", 4) + list));
+    EXPECT_TRUE(accessdb::mdb::propertyBlockIsSound(good));
+    EXPECT_TRUE(accessdb::mdb::propertyBlockIsSound(QByteArray("KKD\0", 4) + list));
 
     // A zero entry length would make the parser stand still for ever.
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(1, 0, "\x01", 0))));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(1, 0, "\x01", 0))));
     // Data longer than its entry, an entry past the chunk, an unknown name number.
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 1, "=No", 9))));
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 1, "=No", 40))));
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 2, "=No"))));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 1, "=No", 9))));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 1, "=No", 40))));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + list + values("Nr", entry(10, 2, "=No"))));
     // Values before the names, a zero chunk length, a cut block, a wrong signature.
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + values("Nr", entry(1, 0, "\x01")) + list));
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(kSignature + le32(0) + le16(0x80)));
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(good.left(good.size() - 1)));
-    EXPECT_FALSE(access::mdb::propertyBlockIsSound(QByteArray("XYZ\0", 4) + list));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + values("Nr", entry(1, 0, "\x01")) + list));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(kSignature + le32(0) + le16(0x80)));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(good.left(good.size() - 1)));
+    EXPECT_FALSE(accessdb::mdb::propertyBlockIsSound(QByteArray("XYZ\0", 4) + list));
 }

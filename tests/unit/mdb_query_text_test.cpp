@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-using access::mdb::QueryRow;
-using access::mdb::queryText;
-namespace q = access::mdb::query;
+using accessdb::mdb::QueryRow;
+using accessdb::mdb::queryText;
+namespace q = accessdb::mdb::query;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-using namespace access::mdb;
+using namespace accessdb::mdb;
 
 namespace {
 struct Separator {
@@ -51,7 +51,7 @@ TEST(MdbValueDecoder, DecimalsFromSignAndMagnitude)
 
 TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
 {
-    access::Value v;
+    accessdb::Value v;
     ASSERT_TRUE(decodeDate(0.0, v));
     EXPECT_EQ(v.text, "30.12.1899");
     ASSERT_TRUE(decodeDate(-1.5, v));   // the fraction counts forward from the day also below zero

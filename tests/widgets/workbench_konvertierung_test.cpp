@@ -26,7 +26,7 @@
 using testsupport::field;
 using testsupport::index;
 namespace val = testsupport::val;
-namespace ty = access::type;
+namespace ty = accessdb::type;
 using Row = testsupport::MemoryAccessDatabase::Row;
 
 namespace {
@@ -74,16 +74,16 @@ protected:
     void useMemoryDatabase()
     {
         auto db = std::make_unique<testsupport::MemoryAccessDatabase>();
-        access::TableDef k;
+        accessdb::TableDef k;
         k.name = "Kunden";
         k.fields = {field("Nr", ty::Long, 4, true), field("Name", ty::Text, 30)};
         k.indexes = {index("PrimaryKey", {"Nr"}, true)};
         db->addTable(k) << Row{val::text("1"), val::text("Meier")} << Row{val::text("2"), val::text("Müller")};
-        access::TableDef n;
+        accessdb::TableDef n;
         n.name = "Notizen";
         n.fields = {field("Text", ty::Memo)};
         db->addTable(n) << Row{val::text("x")};
-        access::TableDef r;
+        accessdb::TableDef r;
         r.name = "Roh";
         r.fields = {field("Nr", ty::Long), field("Daten", ty::Binary, 8)};
         r.indexes = {index("PrimaryKey", {"Nr"}, true)};

@@ -12,17 +12,17 @@
 
 namespace {
 
-QJsonObject describeTable(const access::TableDef& t, long rowCount)
+QJsonObject describeTable(const accessdb::TableDef& t, long rowCount)
 {
     QJsonArray fields;
-    for (const access::Field& f : t.fields)
+    for (const accessdb::Field& f : t.fields)
         fields.append(QJsonObject{{"name", f.name},
                                   {"type", f.type},
                                   {"size", f.size},
                                   {"required", f.required},
                                   {"default", f.defaultValue}});
     QJsonArray indexes;
-    for (const access::Index& ix : t.indexes)
+    for (const accessdb::Index& ix : t.indexes)
         indexes.append(QJsonObject{{"name", ix.name},
                                    {"primary", ix.primary},
                                    {"unique", ix.unique},
@@ -36,10 +36,10 @@ QJsonObject describeTable(const access::TableDef& t, long rowCount)
     return o;
 }
 
-QJsonDocument describeDatabase(access::Database& db)
+QJsonDocument describeDatabase(accessdb::Database& db)
 {
     QJsonArray tables;
-    for (const access::TableDef& t : db.tableDefs()) {
+    for (const accessdb::TableDef& t : db.tableDefs()) {
         long count = 0;
         if (!t.linked) {
             auto rs = db.openRecordset(t.name);
@@ -51,9 +51,9 @@ QJsonDocument describeDatabase(access::Database& db)
         tables.append(describeTable(t, count));
     }
     QJsonArray relations;
-    for (const access::Relation& r : db.relations()) {
+    for (const accessdb::Relation& r : db.relations()) {
         QJsonArray pairs;
-        for (const access::RelationField& f : r.fields)
+        for (const accessdb::RelationField& f : r.fields)
             pairs.append(QJsonObject{{"name", f.name}, {"foreignName", f.foreignName}});
         relations.append(QJsonObject{{"name", r.name},
                                      {"table", r.table},
@@ -62,19 +62,19 @@ QJsonDocument describeDatabase(access::Database& db)
                                      {"fields", pairs}});
     }
     QJsonArray queries;
-    for (const access::QueryDef& q : db.queryDefs())
+    for (const accessdb::QueryDef& q : db.queryDefs())
         queries.append(QJsonObject{{"name", q.name}, {"sql", q.sql}});
     return QJsonDocument(QJsonObject{{"tables", tables}, {"relations", relations}, {"queries", queries}});
 }
 
-QJsonDocument tableRows(access::Database& db, const QString& table)
+QJsonDocument tableRows(accessdb::Database& db, const QString& table)
 {
     auto rs = db.openRecordset(table);
     QJsonArray rows;
     for (; !rs->eof(); rs->moveNext()) {
         QJsonArray row;
         for (int i = 0; i < rs->fieldCount(); ++i) {
-            const access::Value& v = rs->value(i);
+            const accessdb::Value& v = rs->value(i);
             if (v.isNull)
                 row.append(QJsonValue());
             else if (!v.bytes.isEmpty() && v.text.isEmpty())
@@ -99,7 +99,7 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        auto db = access::openDatabase(args[0]);
+        auto db = accessdb::openDatabase(args[0]);
         const QJsonDocument doc = rows ? tableRows(*db, args[2]) : describeDatabase(*db);
         const QByteArray out = doc.toJson(QJsonDocument::Indented);
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 namespace {
 const QString kSource = QStringLiteral("DAO.Database");
@@ -264,4 +264,4 @@ QString AccessFile::decodeText(const char* data, int size) const
     return QString::fromUtf8(buf.data(), qMax(0, n));
 }
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 // The failures of the Access layer, with descriptions a user can act on.
 [[noreturn]] void throwFileNotFound(const QString& path);
@@ -65,4 +65,4 @@ private:
     quint32 pageCount_ = 0;
 };
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

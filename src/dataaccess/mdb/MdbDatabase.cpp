@@ -9,7 +9,7 @@
 #include <QMap>
 #include <algorithm>
 
-namespace access {
+namespace accessdb {
 
 namespace {
 
@@ -376,4 +376,4 @@ private:
 
 std::unique_ptr<Database> openDatabase(const QString& path) { return std::make_unique<MdbDatabase>(path); }
 
-}  // namespace access
+}  // namespace accessdb

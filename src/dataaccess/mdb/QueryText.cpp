@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 namespace {
 
@@ -293,4 +293,4 @@ QString queryText(QList<QueryRow> rows, quint32 objectFlags)
     return head + body + QLatin1Char(';');
 }
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

@@ -3,7 +3,7 @@
 #include <QString>
 
 // Rebuilding a query's SQL text from its rows in MSysQueries, as Access shows it in SQL view.
-namespace access::mdb {
+namespace accessdb::mdb {
 
 struct QueryRow {
     int attribute = 0;
@@ -30,4 +30,4 @@ QString queryText(QList<QueryRow> rows, quint32 objectFlags = 0);
 // A name as Access writes it: bracketed when it holds anything but letters, digits and "_".
 QString bracketName(const QString& name);
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

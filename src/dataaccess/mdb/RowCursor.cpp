@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 namespace {
 
@@ -374,4 +374,4 @@ void RowCursor::decode(int i, Value& out) const
     }
 }
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

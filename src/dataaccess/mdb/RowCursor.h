@@ -6,7 +6,7 @@
 #include <QList>
 #include <array>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 // A forward scan over the rows of one local table, in physical order. Each row is cracked by
 // libmdb into its fields' raw bytes, which decode() turns into values. Nothing but the current
@@ -56,4 +56,4 @@ private:
 // Required and DefaultValue from the column's properties.
 Field describeColumn(const AccessFile& file, MdbColumn* col);
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 namespace {
 
@@ -162,4 +162,4 @@ TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QStr
     return t;
 }
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 struct ColumnLayout {
     QString name;
@@ -38,4 +38,4 @@ struct TableLayout {
 // Raises 3049 (damaged) when the definition does not hold together.
 TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QString& tableName);
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

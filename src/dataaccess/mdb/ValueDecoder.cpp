@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace access::mdb {
+namespace accessdb::mdb {
 
 namespace {
 
@@ -177,4 +177,4 @@ QString jet4Text(const char* data, int size)
     return out;
 }
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

@@ -6,7 +6,7 @@
 
 // Turning the raw bytes of one field, as they stand in a row, into the value the record set
 // gives. Pure functions: the file layer hands over the bytes, these only interpret them.
-namespace access::mdb {
+namespace accessdb::mdb {
 
 // Text forms of numbers as the old run time printed them, with the system's decimal separator.
 QString singleText(float v);             // 7 significant digits
@@ -24,4 +24,4 @@ QString guidText(const QByteArray& raw16);
 // Jet 4 text: UTF-16LE, or the compressed form that starts with FF FE.
 QString jet4Text(const char* data, int size);
 
-}  // namespace access::mdb
+}  // namespace accessdb::mdb

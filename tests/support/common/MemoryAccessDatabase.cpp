@@ -5,9 +5,9 @@
 
 namespace testsupport {
 namespace {
-class MemoryRecordset : public access::Recordset {
+class MemoryRecordset : public accessdb::Recordset {
 public:
-    MemoryRecordset(const access::TableDef& def, const QList<MemoryAccessDatabase::Row>& rows)
+    MemoryRecordset(const accessdb::TableDef& def, const QList<MemoryAccessDatabase::Row>& rows)
         : def_(def), rows_(rows) {}
     long recordCount() const override { return rows_.isEmpty() ? 0 : (seenLast_ ? rows_.size() : 1); }
     void moveFirst() override { check(); pos_ = 0; }
@@ -21,13 +21,13 @@ public:
     }
     bool eof() const override { return pos_ >= rows_.size(); }
     int fieldCount() const override { return int(def_.fields.size()); }
-    const access::Field& field(int index) const override
+    const accessdb::Field& field(int index) const override
     {
         if (index < 0 || index >= def_.fields.size())
             throw rt::runtimeFailure(rt::err::SubscriptOutOfRange);
         return def_.fields[index];
     }
-    const access::Value& value(int index) const override
+    const accessdb::Value& value(int index) const override
     {
         if (eof() || pos_ < 0)
             throw rt::RuntimeError(rt::err::AccessNoCurrentRecord, QStringLiteral("DAO.Field"),
@@ -46,14 +46,14 @@ private:
             throw rt::RuntimeError(rt::err::AccessNoCurrentRecord, QStringLiteral("DAO.Recordset"),
                                    QStringLiteral("Kein aktueller Datensatz."));
     }
-    access::TableDef def_;
+    accessdb::TableDef def_;
     QList<MemoryAccessDatabase::Row> rows_;
     int pos_ = 0;
     bool seenLast_ = false;
 };
 }  // namespace
 
-QList<MemoryAccessDatabase::Row>& MemoryAccessDatabase::addTable(const access::TableDef& def)
+QList<MemoryAccessDatabase::Row>& MemoryAccessDatabase::addTable(const accessdb::TableDef& def)
 {
     tables_ << def;
     return rows_[def.name.toLower()];
@@ -61,18 +61,18 @@ QList<MemoryAccessDatabase::Row>& MemoryAccessDatabase::addTable(const access::T
 
 QList<MemoryAccessDatabase::Row>& MemoryAccessDatabase::rows(const QString& table) { return rows_[table.toLower()]; }
 
-const access::TableDef& MemoryAccessDatabase::tableDef(const QString& name) const
+const accessdb::TableDef& MemoryAccessDatabase::tableDef(const QString& name) const
 {
-    for (const access::TableDef& t : tables_)
+    for (const accessdb::TableDef& t : tables_)
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
     throw rt::RuntimeError(rt::err::AccessItemNotFound, QStringLiteral("DAO.TableDefs"),
                            QStringLiteral("Element in dieser Auflistung nicht gefunden."));
 }
 
-std::unique_ptr<access::Recordset> MemoryAccessDatabase::openRecordset(const QString& tableName)
+std::unique_ptr<accessdb::Recordset> MemoryAccessDatabase::openRecordset(const QString& tableName)
 {
-    for (const access::TableDef& t : tables_) {
+    for (const accessdb::TableDef& t : tables_) {
         if (t.name.compare(tableName, Qt::CaseInsensitive) == 0) {
             if (t.linked)
                 throw rt::RuntimeError(rt::err::AccessCannotOpenLinked, QStringLiteral("DAO.Database"),
@@ -86,9 +86,9 @@ std::unique_ptr<access::Recordset> MemoryAccessDatabase::openRecordset(const QSt
                            QStringLiteral("Das Objekt '%1' wurde nicht gefunden.").arg(tableName));
 }
 
-access::Field field(const QString& name, int type, int size, bool required, const QString& defaultValue)
+accessdb::Field field(const QString& name, int type, int size, bool required, const QString& defaultValue)
 {
-    access::Field f;
+    accessdb::Field f;
     f.name = name;
     f.type = type;
     f.size = size;
@@ -97,9 +97,9 @@ access::Field field(const QString& name, int type, int size, bool required, cons
     return f;
 }
 
-access::Index index(const QString& name, const QStringList& fields, bool primary, bool unique)
+accessdb::Index index(const QString& name, const QStringList& fields, bool primary, bool unique)
 {
-    access::Index i;
+    accessdb::Index i;
     i.name = name;
     i.fields = fields;
     i.primary = primary;
@@ -108,21 +108,21 @@ access::Index index(const QString& name, const QStringList& fields, bool primary
 }
 
 namespace val {
-access::Value null() { return access::Value(); }
+accessdb::Value null() { return accessdb::Value(); }
 
-access::Value text(const QString& s)
+accessdb::Value text(const QString& s)
 {
-    access::Value v;
+    accessdb::Value v;
     v.isNull = false;
     v.text = s;
     return v;
 }
 
-access::Value boolean(bool b) { return text(b ? QStringLiteral("TRUE") : QStringLiteral("FALSE")); }
+accessdb::Value boolean(bool b) { return text(b ? QStringLiteral("TRUE") : QStringLiteral("FALSE")); }
 
-access::Value date(int y, int m, int d, int h, int n, int s)
+accessdb::Value date(int y, int m, int d, int h, int n, int s)
 {
-    access::Value v;
+    accessdb::Value v;
     v.isNull = false;
     v.year = y, v.month = m, v.day = d, v.hour = h, v.minute = n, v.second = s;
     v.text = QDate(y, m, d).toString(QStringLiteral("dd.MM.yyyy"));
@@ -131,9 +131,9 @@ access::Value date(int y, int m, int d, int h, int n, int s)
     return v;
 }
 
-access::Value bytes(const QByteArray& b)
+accessdb::Value bytes(const QByteArray& b)
 {
-    access::Value v;
+    accessdb::Value v;
     v.isNull = false;
     v.bytes = b;
     return v;
