@@ -159,9 +159,9 @@ SelectParts selectParts(const QJsonObject& o, const QString& w) {
 
 }  // namespace
 
-QVariant patternValue(const QVariant& spec, int fieldType, qint64 n) {
-    if (spec.typeId() != QMetaType::QString) return spec;
-    const QString s = spec.toString();
+QVariant patternValue(const QVariant& pattern, int fieldType, qint64 n) {
+    if (pattern.typeId() != QMetaType::QString) return pattern;
+    const QString s = pattern.toString();
     if (!s.startsWith(QLatin1Char('#'))) {
         QString out = s;
         out.replace(QLatin1String("{n}"), QString::number(n + 1));
@@ -274,14 +274,14 @@ void loadDescription(const QByteArray& json, Database& db) {
             for (auto it = pattern.begin(); it != pattern.end(); ++it) {
                 const int fi = t.fieldIndex(it.key());
                 if (fi < 0) fail(gw, QStringLiteral("no field %1").arg(it.key()));
-                const QVariant spec = it.value().toVariant();
-                patternValue(spec, t.fields()[fi].type, 0);  // reject unknown patterns now
-                specs->append({fi, spec});
+                const QVariant pattern = it.value().toVariant();
+                patternValue(pattern, t.fields()[fi].type, 0);  // reject unknown patterns now
+                specs->append({fi, pattern});
             }
             QList<int> types;
             for (const Field& f : t.fields()) types.append(f.type);
             t.generateRows(count, [specs, types](qint64 n, Row& row) {
-                for (const auto& [fi, spec] : *specs) row[fi] = patternValue(spec, types[fi], n);
+                for (const auto& [fi, pattern] : *specs) row[fi] = patternValue(pattern, types[fi], n);
             });
         }
     }

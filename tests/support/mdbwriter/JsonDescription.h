@@ -12,6 +12,6 @@ void loadDescription(const QByteArray& json, Database& db);
 
 // The value of one generated cell for a "generate" pattern entry, for the 0-based row number.
 // Exposed so that callers (and tests) can see what a pattern produces.
-QVariant patternValue(const QVariant& spec, int fieldType, qint64 rowNumber);
+QVariant patternValue(const QVariant& pattern, int fieldType, qint64 rowNumber);
 
 }  // namespace mdbw
