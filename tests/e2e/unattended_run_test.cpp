@@ -184,7 +184,7 @@ TEST_F(UnattendedRun, ConvertsReconcilesHandsOverAndEndsOnSqlite)
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
     EXPECT_FALSE(r.standardError.contains(QStringLiteral("Fehler aufgetreten"))) << qPrintable(r.standardError);
 
-    for (const QString table : {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
+    for (const QString& table : {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
         EXPECT_EQ(countRows(db.dsn(), table), accessRows(table)) << qPrintable(table);
     // The document's field and view reached the server.
     EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM pragma_table_info('Kunden') WHERE name='Bemerkung_E2E'").toInt(), 1);
@@ -210,7 +210,7 @@ TEST_F(UnattendedRun, ConvertsAndCreatesViewsOnMariadb)
     const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB", dbUser(), dbPassword()));
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
     // Tables whose types and defaults MariaDB takes in this kind (Kunden's date default it refuses).
-    for (const QString table : {QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
+    for (const QString& table : {QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
         EXPECT_EQ(countRows(db.dsn(), table), accessRows(table)) << qPrintable(table);
     EXPECT_GT(countRows(db.dsn(), QStringLiteral("View_E2E_Orte")), 0);
     EXPECT_EQ(pluginStarts(), 1);

@@ -172,12 +172,14 @@ protected:
                     const bool special = (def.name == "Terminkalender" && f.name.startsWith("zeit")) ||
                                          (def.name == "Formularprotokoll" && f.name == "uhrzeit");
                     const QString d = digits(s.toString());
-                    if (special)  // the time with the record's date
+                    if (special) {  // the time with the record's date
                         EXPECT_EQ(d.mid(8, 6), QString::asprintf("%02d%02d%02d", a.hour, a.minute, a.second)) << ctx;
-                    else  // the date only
+                    } else {  // the date only
                         EXPECT_EQ(d.left(8), QString::asprintf("%04d%02d%02d", a.year, a.month, a.day)) << ctx;
-                    if (d.size() > 8 && !special)
+                    }
+                    if (d.size() > 8 && !special) {
                         EXPECT_EQ(d.mid(8).toLongLong(), 0) << ctx;
+                    }
                     break;
                 }
                 case accessdb::type::Text:

@@ -235,7 +235,9 @@ TEST(MdbWriterSample, XdbDocumentKeepsItsFixedColumns) {
             EXPECT_FALSE(l.mid(76).trimmed().isEmpty());
         }
         // A query text holding "[" must stand on an upper-case "SQL" line, or the reader resets.
-        if (l.contains('[') && !l.startsWith('[')) EXPECT_TRUE(l.contains("SQL")) << qPrintable(l);
+        if (l.contains('[') && !l.startsWith('[')) {
+            EXPECT_TRUE(l.contains("SQL")) << qPrintable(l);
+        }
     }
     EXPECT_TRUE(sawNew && sawOld && sawRename);
     for (const char* header : {"[felder]", "[renamefield]", "[renametable]", "[Indizes]", "[querys]"})
