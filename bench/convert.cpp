@@ -9,6 +9,7 @@
 //   eval "$(scripts/servers env)"; build/bench/bench_convert [ROWS [ROUNDS [SQLite|MariaDB]]]
 #include "odbc_insert_loop.h"
 
+#include "app/MDIForm_Main.h"
 #include "dataaccess/AccessDatabase.h"
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/DialogService.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <clocale>
@@ -57,43 +59,15 @@ long currentRssKb()
     return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
-// A main window with a real progress bar and time label, so their cost is in the figures.
-class BenchMainWindow : public MainWindowAccess {
-public:
-    BenchMainWindow()
-    {
-        bar.resize(300, 20);
-        label.resize(400, 20);
-        bar.show();
-        label.show();
-    }
-    ServerKind serverKind() const override { return kind; }
-    bool linuxChecked() const override { return false; }
-    QString odbcName() const override { return QStringLiteral("ZABBENCH"); }
-    void setWorkControlsEnabled(bool) override {}
-    float progressValue() const override { return value; }
-    float progressMaximum() const override { return maximum; }
-    void setProgressValue(float v) override
-    {
-        value = v;
-        bar.setValue(int(v));
-    }
-    void setProgressMaximum(float m) override
-    {
-        maximum = m;
-        bar.setMaximum(int(m));
-    }
-    void setRemainingTimeText(const QString& text) override { label.setText(text); }
-    void adoptChildWindow(QWidget*) override {}
-    void releaseChildWindow(QWidget*) override {}
-    void sendToBack(QWidget*) override {}
-    void bringToFront(QWidget*) override {}
-
-    ServerKind kind = ServerKind::MSSQL;
-    float value = 0, maximum = 100;
-    QProgressBar bar;
-    QLabel label;
-};
+// The program's own main window, shown, so that its progress bar and time label cost in the
+// figures what they cost the program.
+std::unique_ptr<MDIForm_Main> mainWindowFor(ServerKind kind)
+{
+    auto mw = std::make_unique<MDIForm_Main>();
+    mw->show();
+    (kind == ServerKind::MySQL ? mw->Option_MySQL : mw->Option_MSSQL)->setChecked(true);
+    return mw;
+}
 
 class QuietDialogs : public DialogService {
 public:
@@ -164,9 +138,7 @@ public:
 void measureProgramAlone(const QString& mdbPath, qint64 rows, ServerKind kind)
 {
     auto null = std::make_shared<NullConnection>();
-    BenchMainWindow mw;
-    mw.kind = kind;
-    session().mainWindow = &mw;
+    const auto mw = mainWindowFor(kind);
     session().Verbindung1 = null;
     Konvertierung window;
     window.Datenbank = accessdb::openDatabase(mdbPath);
@@ -180,7 +152,6 @@ void measureProgramAlone(const QString& mdbPath, qint64 rows, ServerKind kind)
                 "%.0f rows/s\n",
                 qPrintable(serverKindName(kind)), seconds, cpu, 1e6 * cpu / double(rows), double(rows) / seconds);
     session().Verbindung1.reset();
-    session().mainWindow = nullptr;
 }
 
 void writeAccessTable(const QString& path, qint64 rows)
@@ -227,9 +198,7 @@ ProgramRun runProgram(const Target& target, sql::Environment& env, const QString
                       const QString& statementsFile)
 {
     auto tapped = std::make_shared<TappedConnection>(env.openConnection(target.dsn), statementsFile);
-    BenchMainWindow mw;
-    mw.kind = target.kind;
-    session().mainWindow = &mw;
+    const auto mw = mainWindowFor(target.kind);
     session().Verbindung1 = tapped;
     ProgramRun run;
     run.rssBefore = currentRssKb();
@@ -250,7 +219,6 @@ ProgramRun runProgram(const Target& target, sql::Environment& env, const QString
     tapped->finish();
     run.creates = tapped->creates;
     session().Verbindung1.reset();
-    session().mainWindow = nullptr;
     return run;
 }
 
