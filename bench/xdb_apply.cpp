@@ -6,6 +6,7 @@
 //   eval "$(scripts/servers env)"; build/bench/bench_xdb_apply [LINES] [ODBC connection string]
 //   (default: a new SQLite file through the DORVEX_SQLITE3 driver of scripts/servers; "-" runs
 //   only the second part, without a server)
+#include "app/MDIForm_Main.h"
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/DialogService.h"
 #include "diag/Session.h"
@@ -24,24 +25,6 @@
 #include <cstdio>
 
 namespace {
-
-class BenchMainWindow : public MainWindowAccess {
-public:
-    ServerKind serverKind() const override { return ServerKind::MSSQL; }
-    bool linuxChecked() const override { return false; }
-    QString odbcName() const override { return QStringLiteral("ZABSQL"); }
-    void setWorkControlsEnabled(bool) override {}
-    float progressValue() const override { return value; }
-    float progressMaximum() const override { return maximum; }
-    void setProgressValue(float v) override { value = v; }
-    void setProgressMaximum(float m) override { maximum = m; }
-    void setRemainingTimeText(const QString&) override {}
-    void adoptChildWindow(QWidget*) override {}
-    void releaseChildWindow(QWidget*) override {}
-    void sendToBack(QWidget*) override {}
-    void bringToFront(QWidget*) override {}
-    float value = 0, maximum = 1;
-};
 
 class QuietDialogs : public DialogService {
 public:
@@ -207,10 +190,11 @@ int main(int argc, char** argv)
                                : QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1/bench.db;JournalMode=WAL;SyncPragma=NORMAL")
                                      .arg(dir.path());
 
-    BenchMainWindow mw;
+    // The program's own main window, so that its progress display costs what it costs.
+    MDIForm_Main mw;
+    mw.show();
     QuietDialogs dialogs;
     setDialogService(&dialogs);
-    session().mainWindow = &mw;
     session().AutoLauf = true;
 
     const QString path = dir.path() + QStringLiteral("/ZAB.XDB");
