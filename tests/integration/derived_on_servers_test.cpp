@@ -39,11 +39,7 @@ class DerivedOnServer : public ::testing::TestWithParam<Setup> {
 protected:
     void SetUp() override
     {
-        if (GetParam().db == ScratchDatabase::Kind::Sqlite) {
-            REQUIRE_SQLITE();
-        } else {
-            REQUIRE_MARIADB();
-        }
+        REQUIRE_SERVER_FOR(GetParam().db);
         db = std::make_unique<ScratchDatabase>(GetParam().db);
         engine = sql::createOdbcEngine();
         env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
@@ -68,13 +64,7 @@ protected:
     }
 
     void exec(const QString& statement) { session().Verbindung1->execute(statement, sql::kExecDirect); }
-    QVariant value(const QString& query)
-    {
-        auto rs = session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
-        const QVariant v = rs->value(0);
-        rs->close();
-        return v;
-    }
+    QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
 
     testsupport::FakeMainWindow mw;
     std::unique_ptr<ScratchDatabase> db;

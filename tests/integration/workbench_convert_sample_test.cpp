@@ -60,11 +60,7 @@ class ConvertSample : public ::testing::TestWithParam<Setup> {
 protected:
     void SetUp() override
     {
-        if (GetParam().db == ScratchDatabase::Kind::Sqlite) {
-            REQUIRE_SQLITE();
-        } else {
-            REQUIRE_MARIADB();
-        }
+        REQUIRE_SERVER_FOR(GetParam().db);
         samplePath = testsupport::sampleFile("ZABRIX.MDB");
         if (!QFile::exists(samplePath)) {
             if (testsupport::runningInCi())
@@ -102,13 +98,7 @@ protected:
         rt::setProgramFolder(QString());
     }
 
-    QVariant value(const QString& query)
-    {
-        auto rs = session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
-        const QVariant v = rs->value(0);
-        rs->close();
-        return v;
-    }
+    QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
     QString col(const QString& name) const
     {
         return GetParam().kind == ServerKind::MySQL ? "`" + name + "`" : "\"" + name + "\"";

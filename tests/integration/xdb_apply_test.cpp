@@ -41,13 +41,7 @@ protected:
     }
 
     void exec(const QString& statement) { session().Verbindung1->execute(statement, sql::kExecDirect); }
-    QVariant value(const QString& query)
-    {
-        auto rs = session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
-        const QVariant v = rs->value(0);
-        rs->close();
-        return v;
-    }
+    QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
     QStringList columns(const QString& table)
     {
         session().Verbindung1->refreshTables();

@@ -63,13 +63,7 @@ protected:
         t->refreshColumns();
         return t->columnNames();
     }
-    QVariant value(const QString& query)
-    {
-        auto rs = session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
-        const QVariant v = rs->value(0);
-        rs->close();
-        return v;
-    }
+    QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
     QStringList applyDocument()
     {
         reconciliation = std::make_unique<Abgleichen>();

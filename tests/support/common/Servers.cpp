@@ -110,13 +110,15 @@ void runSql(const QString& dsn, const QString& statement)
     connectOdbc(dsn)->execute(statement, sql::kExecDirect);
 }
 
-QVariant sqlValue(const QString& dsn, const QString& query)
+QVariant firstValue(sql::Connection& connection, const QString& query)
 {
-    auto rs = connectOdbc(dsn)->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+    auto rs = connection.openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
     QVariant v = rs->value(0);
     rs->close();
     return v;
 }
+
+QVariant sqlValue(const QString& dsn, const QString& query) { return firstValue(*connectOdbc(dsn), query); }
 
 int countRows(const QString& dsn, const QString& table)
 {

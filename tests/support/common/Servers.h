@@ -32,6 +32,8 @@ std::shared_ptr<sql::Connection> connectOdbc(const QString& dsn, const QString& 
 // On a fresh connection: run one statement / read the first value of a query / count a table's rows.
 void runSql(const QString& dsn, const QString& statement);
 QVariant sqlValue(const QString& dsn, const QString& query);
+// The first value of a query on a connection the test already holds.
+QVariant firstValue(sql::Connection& connection, const QString& query);
 int countRows(const QString& dsn, const QString& table);
 
 // A name no other test process uses at the same time: prefix + "_" + pid + "_" + counter.
@@ -70,4 +72,11 @@ private:
         if (testsupport::runningInCi())                                               \
             FAIL() << "MariaDB not available (run scripts/servers start)";            \
         GTEST_SKIP() << "MariaDB not available (run scripts/servers start)";          \
+    }
+// The one of the two above that a scratch database of this kind needs.
+#define REQUIRE_SERVER_FOR(scratchKind)                                               \
+    if ((scratchKind) == testsupport::ScratchDatabase::Kind::Sqlite) {                \
+        REQUIRE_SQLITE();                                                             \
+    } else {                                                                          \
+        REQUIRE_MARIADB();                                                            \
     }
