@@ -8,7 +8,7 @@
 
 namespace {
 // Seconds since midnight, whole seconds: the unit of the progress times.
-qint64 secondsOfDay() { return rt::now().time().msecsSinceStartOfDay() / 1000; }
+qint64 secondsOfDay() { return rt::msecsOfDay() / 1000; }
 
 struct OuterRun {
     float maximum;

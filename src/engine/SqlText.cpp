@@ -5,6 +5,9 @@
 #include <QDate>
 #include <QTime>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace engine {
 namespace {
 const QString kDq = QStringLiteral("\"");
@@ -15,9 +18,6 @@ bool isOracleCheck(const QString& fieldName, ServerKind kind)
 {
     return kind == ServerKind::Oracle && fieldName.toUpper() == QLatin1String("CHECK");
 }
-
-QString twoDigits(int n) { return rt::right(QStringLiteral("0") + QString::number(n), 2); }
-QString yearText(int year) { return rt::right(QStringLiteral("19") + QString::number(year), 4); }
 
 // Binary values as literals the server reads as bytes.
 QString binaryLiteral(const QByteArray& bytes, ServerKind kind)
@@ -371,68 +371,156 @@ bool isThisMachinesRecord(qint64 counter, int textMax, int textMod)
     return counter % textMax == textMax - textMod;
 }
 
-QString dateValueText(int year, int month, int day, ServerKind kind)
-{
-    const QString y = yearText(year), m = twoDigits(month), d = twoDigits(day);
-    switch (kind) {
-    case ServerKind::Oracle:
-        return QStringLiteral("TIMESTAMP'") + y + u'-' + m + u'-' + d + QStringLiteral(" 00:00:00'");
-    case ServerKind::DB2: return u'\'' + y + u'-' + m + u'-' + d + QStringLiteral("-00.00.00'");
-    case ServerKind::MSSQL:
-    case ServerKind::Sybase:
-    case ServerKind::MySQL: return u'\'' + y + m + d + u'\'';
+namespace {
+// A short piece of an INSERT, written into a stack buffer and appended in one go: the data copy
+// makes several per row, so no temporary strings.
+class Piece {
+public:
+    void put(char16_t c) { buf_[n_++] = c; }
+    void put(const char* ascii)
+    {
+        while (*ascii)
+            buf_[n_++] = char16_t(static_cast<unsigned char>(*ascii++));
     }
-    return QString();
+    // Right("0" & n, 2)
+    void twoDigits(int v)
+    {
+        if (v >= 0 && v <= 99) {
+            put(char16_t(u'0' + v / 10));
+            put(char16_t(u'0' + v % 10));
+        } else {
+            lastOf("0", v, 2);
+        }
+    }
+    // Right("19" & year, 4): the year itself from 1000 on; "19" makes two-digit years 19xx.
+    void year(int v)
+    {
+        if (v >= 1000 && v <= 9999) {
+            twoDigits(v / 100);
+            twoDigits(v % 100);
+        } else {
+            lastOf("19", v, 4);
+        }
+    }
+    void appendTo(QString& out) const { out.append(reinterpret_cast<const QChar*>(buf_), n_); }
+
+private:
+    void lastOf(const char* prefix, int v, int count)
+    {
+        char tmp[24];
+        const int len = std::snprintf(tmp, sizeof tmp, "%s%d", prefix, v);
+        put(tmp + std::max(0, len - count));
+    }
+    char16_t buf_[48];
+    int n_ = 0;
+};
+
+void appendDateValue(QString& out, int year, int month, int day, ServerKind kind)
+{
+    Piece p;
+    const bool separated = kind == ServerKind::Oracle || kind == ServerKind::DB2;
+    p.put(kind == ServerKind::Oracle ? "TIMESTAMP'" : "'");
+    p.year(year);
+    if (separated)
+        p.put(u'-');
+    p.twoDigits(month);
+    if (separated)
+        p.put(u'-');
+    p.twoDigits(day);
+    if (kind == ServerKind::Oracle)
+        p.put(" 00:00:00");
+    else if (kind == ServerKind::DB2)
+        p.put("-00.00.00");
+    p.put(u'\'');
+    p.appendTo(out);
 }
 
-QString dateTimeValueText(int year, int month, int day, int hour, int minute, int second, ServerKind kind)
+void appendDateTimeValue(QString& out, int year, int month, int day, int hour, int minute, int second,
+                         ServerKind kind)
 {
-    const QString y = yearText(year), m = twoDigits(month), d = twoDigits(day);
-    const QString hh = twoDigits(hour), nn = twoDigits(minute), ss = twoDigits(second);
-    switch (kind) {
-    case ServerKind::Oracle:
-        return QStringLiteral("TIMESTAMP'") + y + u'-' + m + u'-' + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
-    case ServerKind::DB2: return u'\'' + y + u'-' + m + u'-' + d + u'-' + hh + u'.' + nn + u'.' + ss + u'\'';
-    case ServerKind::MSSQL: return u'\'' + y + m + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
-    case ServerKind::Sybase:
-    case ServerKind::MySQL:
-        return u'\'' + y + u'-' + m + u'-' + d + u' ' + hh + u':' + nn + u':' + ss + u'\'';
-    }
-    return QString();
+    Piece p;
+    const bool dashes = kind != ServerKind::MSSQL;
+    p.put(kind == ServerKind::Oracle ? "TIMESTAMP'" : "'");
+    p.year(year);
+    if (dashes)
+        p.put(u'-');
+    p.twoDigits(month);
+    if (dashes)
+        p.put(u'-');
+    p.twoDigits(day);
+    const char16_t timeSep = kind == ServerKind::DB2 ? u'.' : u':';
+    p.put(kind == ServerKind::DB2 ? u'-' : u' ');
+    p.twoDigits(hour);
+    p.put(timeSep);
+    p.twoDigits(minute);
+    p.put(timeSep);
+    p.twoDigits(second);
+    p.put(u'\'');
+    p.appendTo(out);
 }
 
-InsertValue insertValue(const accessdb::Field& field, const accessdb::Value& value, const TextOptions& o,
-                        const accessdb::Value* dateOfRecord)
+// A value's text with quotes doubled and NUL characters as blanks; numbers take the decimal
+// point; Sybase drops the right single quotation mark from texts.
+struct Escaping {
+    bool decimalPoint = false;
+    bool dropRightQuote = false;
+};
+
+void appendEscaped(QString& out, QStringView s, Escaping e)
+{
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c != u'\'' && c != 0 && !(e.decimalPoint && c == u',') && !(e.dropRightQuote && c == 0x2019))
+            continue;
+        out.append(s.sliced(runStart, i - runStart));
+        switch (c) {
+        case u'\'': out.append(QLatin1String("''")); break;
+        case 0: out.append(u' '); break;
+        case u',': out.append(u'.'); break;
+        default: break;   // the dropped quotation mark
+        }
+        runStart = i + 1;
+    }
+    out.append(s.sliced(runStart));
+}
+}  // namespace
+
+bool appendInsertValue(QString& out, const accessdb::Field& field, const accessdb::Value& value,
+                       const TextOptions& o, const accessdb::Value* dateOfRecord)
 {
     using namespace accessdb::type;
     // The stand-in is only needed for a missing value; most values are there.
     const QString fallback = value.isNull ? SQLDefault(field, false, o) : QString();
     if (value.isNull && fallback.isEmpty())
-        return {};
-    QString text = value.isNull ? fallback : value.text;
-    text.replace(u'\'', QStringLiteral("''"));
-    text.replace(QChar(0), u' ');
+        return false;
+    const QString& text = value.isNull ? fallback : value.text;
 
     switch (field.type) {
-    case Boolean: return {true, text == QLatin1String("TRUE") ? QStringLiteral("1") : QStringLiteral("0")};
+    case Boolean: out.append(text == QLatin1String("TRUE") ? u'1' : u'0'); return true;
     case Byte:
     case Integer:
     case Long:
     case Currency:
     case Single:
     case Double:
-        text.replace(u',', u'.');
-        return {true, text.isEmpty() ? QStringLiteral("NULL") : text};
-    case DateTime: {
         if (text.isEmpty())
-            return {true, QStringLiteral("NULL")};
+            out.append(QLatin1String("NULL"));
+        else
+            appendEscaped(out, text, {true, false});
+        return true;
+    case DateTime: {
+        if (text.isEmpty()) {
+            out.append(QLatin1String("NULL"));
+            return true;
+        }
         int y = value.year, mo = value.month, d = value.day, h = value.hour, mi = value.minute, s = value.second;
         if (value.isNull) {
             // A missing date whose stand-in is no date (the blank default): the column's own
             // default applies instead.
             QDateTime dt;
             if (!parseDefaultDate(fallback, dt))
-                return {};
+                return false;
             y = dt.date().year(), mo = dt.date().month(), d = dt.date().day();
             h = dt.time().hour(), mi = dt.time().minute(), s = dt.time().second();
         }
@@ -441,34 +529,47 @@ InsertValue insertValue(const accessdb::Field& field, const accessdb::Value& val
             int dy = 1899, dm = 12, dd = 30;
             if (!dateOfRecord->isNull)
                 dy = dateOfRecord->year, dm = dateOfRecord->month, dd = dateOfRecord->day;
-            return {true, dateTimeValueText(dy, dm, dd, h, mi, s, o.kind)};
+            appendDateTimeValue(out, dy, dm, dd, h, mi, s, o.kind);
+        } else {
+            appendDateValue(out, y, mo, d, o.kind);
         }
-        return {true, dateValueText(y, mo, d, o.kind)};
+        return true;
     }
     case Text:
     case Memo:
         if (!text.isEmpty()) {
-            if (o.kind == ServerKind::Sybase)
-                text.remove(QChar(0x2019));
-            return {true, u'\'' + text + u'\''};
+            out.append(u'\'');
+            appendEscaped(out, text, {false, o.kind == ServerKind::Sybase});
+            out.append(u'\'');
+        } else if (!value.isNull || o.defaultBlank || o.kind == ServerKind::DB2) {
+            out.append(QLatin1String("''"));
+        } else {
+            out.append(QLatin1String("NULL"));
         }
-        if (!value.isNull || o.defaultBlank || o.kind == ServerKind::DB2)
-            return {true, QStringLiteral("''")};
-        return {true, QStringLiteral("NULL")};
+        return true;
     case Binary:
     case LongBinary:
     case Guid:
         // Bytes as the server's binary literal; their text form would not be valid SQL.
         if (!value.isNull && (!value.bytes.isEmpty() || value.text.isEmpty()))
-            return {true, binaryLiteral(value.bytes, o.kind)};
-        return {true, text};
-    default: return {true, text};
+            out.append(binaryLiteral(value.bytes, o.kind));
+        else
+            appendEscaped(out, text, {});
+        return true;
+    default: appendEscaped(out, text, {}); return true;
     }
 }
 
-QString insertStatement(const QString& table, const QString& columnList, const QString& valueList)
+void appendInsertStatement(QString& out, const QString& table, const QString& columnList, const QString& valueList)
 {
-    return QStringLiteral("INSERT INTO ") + table + u' ' + columnList + QStringLiteral(") VALUES ") + valueList + u')';
+    out.reserve(out.size() + table.size() + columnList.size() + valueList.size() + 24);
+    out.append(QLatin1String("INSERT INTO "));
+    out.append(table);
+    out.append(u' ');
+    out.append(columnList);
+    out.append(QLatin1String(") VALUES "));
+    out.append(valueList);
+    out.append(u')');
 }
 
 }  // namespace engine

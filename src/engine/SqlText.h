@@ -77,19 +77,15 @@ QStringList indexStatementLines(const QString& table, const accessdb::Index& ind
 // Whether record number counter (from 1) belongs to this machine.
 bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);
 
-// Date texts of the data copy.
-QString dateValueText(int year, int month, int day, ServerKind kind);
-QString dateTimeValueText(int year, int month, int day, int hour, int minute, int second, ServerKind kind);
+// Appends one field's part of an INSERT to out; false: the field is left out of the statement
+// (out unchanged). dateOfRecord: the record's "datum" value when field is a special time
+// column, else null.
+bool appendInsertValue(QString& out, const accessdb::Field& field, const accessdb::Value& value,
+                       const TextOptions& o, const accessdb::Value* dateOfRecord = nullptr);
 
-// One field's part of an INSERT. include false: the field is left out of the statement.
-struct InsertValue {
-    bool include = false;
-    QString text;
-};
-// dateOfRecord: the record's "datum" value when field is a special time column, else null.
-InsertValue insertValue(const accessdb::Field& field, const accessdb::Value& value, const TextOptions& o,
-                        const accessdb::Value* dateOfRecord = nullptr);
-
-QString insertStatement(const QString& table, const QString& columnList, const QString& valueList);
+// Appends "INSERT INTO table (columns) VALUES (values)"; the lists come with their opening
+// bracket and without the closing one.
+void appendInsertStatement(QString& out, const QString& table, const QString& columnList,
+                           const QString& valueList);
 
 }  // namespace engine

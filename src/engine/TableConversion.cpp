@@ -22,6 +22,21 @@ int wholeNumber(const QString& text)
             return -1;
     return t.toInt();
 }
+
+// Decimal digits appended without a temporary string: the status line is written every row.
+void appendNumber(QString& out, qint64 n)
+{
+    char16_t buf[24];
+    int at = 24;
+    quint64 m = n < 0 ? quint64(0) - quint64(n) : quint64(n);
+    do {
+        buf[--at] = char16_t(u'0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    if (n < 0)
+        buf[--at] = u'-';
+    out.append(reinterpret_cast<const QChar*>(buf + at), 24 - at);
+}
 }  // namespace
 
 QString GetPrim(const QString& prim)
@@ -53,7 +68,8 @@ QString GetPrim(const QString& prim)
     }
 }
 
-bool TableConversion::step(const std::function<void()>& statement)
+template <class Statement>
+bool TableConversion::step(Statement&& statement)
 {
     try {
         statement();
@@ -312,7 +328,8 @@ void TableConversion::dataPhase(const QString& T)
     // Column names per server kind, made again only when the kind changes during the copy.
     QStringList columnNames;
     ServerKind namesKind = ServerKind::MSSQL;
-    qsizetype columnsSize = 0, valuesSize = 0;
+    // Buffers kept across rows: their capacity is reused, so a row costs no allocation here.
+    QString status, columns, values;
     for (;;) {
         bool atEnd = true;
         step([&] { atEnd = rs->eof(); });
@@ -321,9 +338,16 @@ void TableConversion::dataPhase(const QString& T)
         ++counter;
         step([&] {
             Fortschritt_Setzen(qint32(counter));
-            host_.setStatus(QString::number(counter) + u'/' + QString::number(total) + QStringLiteral(" (") +
-                            QString::number(emptyRecords_) + QStringLiteral(")  :  ") +
-                            QString::number(counter * 100 / total) + u'%');
+            status.truncate(0);
+            appendNumber(status, counter);
+            status.append(u'/');
+            appendNumber(status, total);
+            status.append(QLatin1String(" ("));
+            appendNumber(status, emptyRecords_);
+            status.append(QLatin1String(")  :  "));
+            appendNumber(status, counter * 100 / total);
+            status.append(u'%');
+            host_.setStatus(status);
             const Shares sh = shares_;
             if (!isThisMachinesRecord(counter, sh.max, sh.mod))
                 return;
@@ -334,30 +358,29 @@ void TableConversion::dataPhase(const QString& T)
                     columnNames << insertColumnName(f.name, o.kind);
                 namesKind = o.kind;
             }
-            QString columns, values;
-            columns.reserve(columnsSize);
-            values.reserve(valuesSize);
-            QChar sep = u'(';
+            columns.truncate(0);
+            values.truncate(0);
+            char16_t sep = u'(';
             for (int i = 0; i < fields.size(); ++i) {
                 const accessdb::Field& f = fields[i];
                 const accessdb::Value* date = nullptr;
                 if (timeColumns_.contains(i))
                     date = dateColumn_ >= 0 ? &rs->value(dateColumn_) : &noDate;
-                const InsertValue v = insertValue(f, rs->value(i), o, date);
-                if (!v.include)
+                values.append(sep);
+                if (!appendInsertValue(values, f, rs->value(i), o, date)) {
+                    values.chop(1);
                     continue;
-                columns += sep;
-                columns += columnNames[i];
-                values += sep;
-                values += v.text;
+                }
+                columns.append(sep).append(columnNames[i]);
                 sep = u',';
             }
-            columnsSize = qMax(columnsSize, columns.size());
-            valuesSize = qMax(valuesSize, values.size() + 64);
-            if (columns.isEmpty())
+            if (columns.isEmpty()) {
                 ++emptyRecords_;
-            else
-                run(insertStatement(T, columns, values));
+                return;
+            }
+            QString statement;
+            appendInsertStatement(statement, T, columns, values);
+            run(std::move(statement));
         });
         // A record set that cannot move on would repeat the same record for ever.
         bool moved = false;

@@ -62,7 +62,9 @@ private:
         int max = 1, mod = 1;
     };
     // Runs one statement of the run; a failure goes to the failure handling. True: go on.
-    bool step(const std::function<void()>& statement);
+    // A template, so the per-row steps of the copy cost no allocation.
+    template <class Statement>
+    bool step(Statement&& statement);
     bool handleFailure(const rt::RuntimeError& e);
     void ignoringErrors(const std::function<void()>& statement);
     Shares readShares() const;

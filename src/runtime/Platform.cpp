@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <ctime>
+
 namespace rt {
 namespace {
 std::function<QDateTime()>& clockFunction()
@@ -27,6 +29,25 @@ void cacheLocalTimeZone()
 }
 
 void setClock(std::function<QDateTime()> clock) { clockFunction() = std::move(clock); }
+
+qint64 msecsOfDay()
+{
+    if (clockFunction())
+        return clockFunction()().time().msecsSinceStartOfDay();
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    // The local second of the day changes with the UTC second (and with the zone's rules only at
+    // a whole second), so one conversion per second gives the same figures as now().
+    thread_local time_t cachedSecond = -1;
+    thread_local qint64 cachedLocalSecond = 0;
+    if (ts.tv_sec != cachedSecond) {
+        tm local{};
+        localtime_r(&ts.tv_sec, &local);
+        cachedLocalSecond = qint64(local.tm_hour) * 3600 + local.tm_min * 60 + local.tm_sec;
+        cachedSecond = ts.tv_sec;
+    }
+    return cachedLocalSecond * 1000 + ts.tv_nsec / 1000000;
+}
 
 QString programFolder()
 {

@@ -12,6 +12,9 @@ QDateTime now();                                          // local date and time
 // Call before the first clock reading.
 void cacheLocalTimeZone();
 void setClock(std::function<QDateTime()> clock);          // empty function restores the real clock
+// Milliseconds since local midnight, as now() gives them, but cheap enough to read for every
+// row of a copy: the local time is worked out once per second, not at every reading.
+qint64 msecsOfDay();
 
 QString programFolder();                                  // folder of the executable, no trailing separator
 void setProgramFolder(const QString& folder);             // empty restores the default

@@ -66,7 +66,7 @@ void setBackColor(QPushButton* b, const QColor& c)
 }
 
 // Time of day in whole seconds, rounded: the unit of the status-line rule.
-qint32 secondsOfDay() { return qint32(std::lround(rt::now().time().msecsSinceStartOfDay() / 1000.0)); }
+qint32 secondsOfDay() { return qint32(std::lround(double(rt::msecsOfDay()) / 1000.0)); }
 }  // namespace
 
 StopImage::StopImage(QWidget* parent) : QLabel(parent) { setPixmap(stopPixmap()); }
@@ -93,6 +93,7 @@ Konvertierung::Konvertierung() : engine_(*this)
     List1->setObjectName(QStringLiteral("List1"));
     Label1 = new QLabel(QStringLiteral("Bereit."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);   // written every row: no rich-text guess each time
     ZABPfad = new QLineEdit(this);
     ZABPfad->setObjectName(QStringLiteral("ZABPfad"));
     Label4 = new QLabel(QStringLiteral("Access :"), this);
@@ -244,13 +245,12 @@ void Konvertierung::setStatus(const QString& text)
     if (Label1->text() == text)
         return;
     Label1->setText(text);
-    // Yield at most once a second; in between the label is only marked for repainting.
+    // Yield at most once a second; in between the label is only marked for repainting (which
+    // setText does).
     const qint32 now = secondsOfDay();
     if (now != LetzterTakt) {
         LetzterTakt = now;
         QCoreApplication::processEvents();
-    } else {
-        Label1->update();
     }
 }
 

@@ -20,6 +20,22 @@ TextOptions opts(ServerKind k, bool default0 = false, bool blank = false)
 }
 const ServerKind MSSQL = ServerKind::MSSQL, MySQL = ServerKind::MySQL, Oracle = ServerKind::Oracle,
                  Sybase = ServerKind::Sybase, DB2 = ServerKind::DB2;
+
+// One value's part alone; the copy appends it behind what the row holds so far.
+struct InsertValue {
+    bool include = false;
+    QString text;
+};
+InsertValue insertValue(const accessdb::Field& f, const accessdb::Value& v, const TextOptions& o,
+                        const accessdb::Value* dateOfRecord = nullptr)
+{
+    QString out = QStringLiteral("(1,");
+    const bool include = appendInsertValue(out, f, v, o, dateOfRecord);
+    if (!include) {
+        EXPECT_EQ(out, "(1,") << "a value left out must not leave text behind";
+    }
+    return {include, out.mid(3)};
+}
 }  // namespace
 
 TEST(EngineSqlText, TypesPerServerKind)
@@ -234,6 +250,12 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     EXPECT_EQ(insertValue(date, d, opts(Sybase)).text, "'20040307'");
     EXPECT_EQ(insertValue(date, d, opts(Oracle)).text, "TIMESTAMP'2004-03-07 00:00:00'");
     EXPECT_EQ(insertValue(date, d, opts(DB2)).text, "'2004-03-07-00.00.00'");
+    // Years are Right("19" & year, 4): below 1000 they lose digits as they always did.
+    EXPECT_EQ(insertValue(date, val::date(999, 1, 2), opts(MSSQL)).text, "'99990102'");
+    EXPECT_EQ(insertValue(date, val::date(100, 12, 31), opts(MySQL)).text, "'91001231'");
+    // Quotes, NUL characters and commas together, in the middle and at both ends.
+    EXPECT_EQ(insertValue(text, val::text(QString("'a") + QChar(0) + "'',b'"), opts(MSSQL)).text, "'''a '''',b'''");
+    EXPECT_EQ(insertValue(dbl, val::text("-1,25E+07"), opts(MSSQL)).text, "-1.25E+07");
     // A missing date whose stand-in is the blank default is left to the column's default.
     EXPECT_FALSE(insertValue(date, val::null(), opts(MSSQL, false, true)).include);
     const accessdb::Field dated = field("Datum", ty::DateTime, 8, false, "#12/24/2003#");
@@ -249,5 +271,7 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
 
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MSSQL)).text, "0x01AB");
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MySQL)).text, "X'01AB'");
-    EXPECT_EQ(insertStatement("T", "(\"a\",\"b\"", "(1,'x'"), "INSERT INTO T (\"a\",\"b\") VALUES (1,'x')");
+    QString statement;
+    appendInsertStatement(statement, "T", "(\"a\",\"b\"", "(1,'x'");
+    EXPECT_EQ(statement, "INSERT INTO T (\"a\",\"b\") VALUES (1,'x')");
 }
