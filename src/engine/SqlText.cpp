@@ -402,7 +402,7 @@ public:
             lastOf("19", v, 4);
         }
     }
-    void appendTo(QString& out) const { out.append(reinterpret_cast<const QChar*>(buf_), n_); }
+    void appendTo(TextBuffer& out) const { out.append(buf_, size_t(n_)); }
 
 private:
     void lastOf(const char* prefix, int v, int count)
@@ -415,7 +415,7 @@ private:
     int n_ = 0;
 };
 
-void appendDateValue(QString& out, int year, int month, int day, ServerKind kind)
+void appendDateValue(TextBuffer& out, int year, int month, int day, ServerKind kind)
 {
     Piece p;
     const bool separated = kind == ServerKind::Oracle || kind == ServerKind::DB2;
@@ -435,7 +435,7 @@ void appendDateValue(QString& out, int year, int month, int day, ServerKind kind
     p.appendTo(out);
 }
 
-void appendDateTimeValue(QString& out, int year, int month, int day, int hour, int minute, int second,
+void appendDateTimeValue(TextBuffer& out, int year, int month, int day, int hour, int minute, int second,
                          ServerKind kind)
 {
     Piece p;
@@ -466,27 +466,29 @@ struct Escaping {
     bool dropRightQuote = false;
 };
 
-void appendEscaped(QString& out, QStringView s, Escaping e)
+void appendEscaped(TextBuffer& out, QStringView s, Escaping e)
 {
+    const char16_t* p = s.utf16();
+    const qsizetype n = s.size();
     qsizetype runStart = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
         if (c != u'\'' && c != 0 && !(e.decimalPoint && c == u',') && !(e.dropRightQuote && c == 0x2019))
             continue;
-        out.append(s.sliced(runStart, i - runStart));
+        out.append(p + runStart, size_t(i - runStart));
         switch (c) {
-        case u'\'': out.append(QLatin1String("''")); break;
-        case 0: out.append(u' '); break;
-        case u',': out.append(u'.'); break;
+        case u'\'': out.append(u"''"); break;
+        case 0: out.push_back(u' '); break;
+        case u',': out.push_back(u'.'); break;
         default: break;   // the dropped quotation mark
         }
         runStart = i + 1;
     }
-    out.append(s.sliced(runStart));
+    out.append(p + runStart, size_t(n - runStart));
 }
 }  // namespace
 
-bool appendInsertValue(QString& out, const accessdb::Field& field, const accessdb::Value& value,
+bool appendInsertValue(TextBuffer& out, const accessdb::Field& field, const accessdb::Value& value,
                        const TextOptions& o, const accessdb::Value* dateOfRecord)
 {
     using namespace accessdb::type;
@@ -497,7 +499,7 @@ bool appendInsertValue(QString& out, const accessdb::Field& field, const accessd
     const QString& text = value.isNull ? fallback : value.text;
 
     switch (field.type) {
-    case Boolean: out.append(text == QLatin1String("TRUE") ? u'1' : u'0'); return true;
+    case Boolean: out.push_back(text == QLatin1String("TRUE") ? u'1' : u'0'); return true;
     case Byte:
     case Integer:
     case Long:
@@ -505,13 +507,13 @@ bool appendInsertValue(QString& out, const accessdb::Field& field, const accessd
     case Single:
     case Double:
         if (text.isEmpty())
-            out.append(QLatin1String("NULL"));
+            append(out, "NULL");
         else
             appendEscaped(out, text, {true, false});
         return true;
     case DateTime: {
         if (text.isEmpty()) {
-            out.append(QLatin1String("NULL"));
+            append(out, "NULL");
             return true;
         }
         int y = value.year, mo = value.month, d = value.day, h = value.hour, mi = value.minute, s = value.second;
@@ -538,13 +540,13 @@ bool appendInsertValue(QString& out, const accessdb::Field& field, const accessd
     case Text:
     case Memo:
         if (!text.isEmpty()) {
-            out.append(u'\'');
+            out.push_back(u'\'');
             appendEscaped(out, text, {false, o.kind == ServerKind::Sybase});
-            out.append(u'\'');
+            out.push_back(u'\'');
         } else if (!value.isNull || o.defaultBlank || o.kind == ServerKind::DB2) {
-            out.append(QLatin1String("''"));
+            append(out, "''");
         } else {
-            out.append(QLatin1String("NULL"));
+            append(out, "NULL");
         }
         return true;
     case Binary:
@@ -552,7 +554,7 @@ bool appendInsertValue(QString& out, const accessdb::Field& field, const accessd
     case Guid:
         // Bytes as the server's binary literal; their text form would not be valid SQL.
         if (!value.isNull && (!value.bytes.isEmpty() || value.text.isEmpty()))
-            out.append(binaryLiteral(value.bytes, o.kind));
+            append(out, binaryLiteral(value.bytes, o.kind));
         else
             appendEscaped(out, text, {});
         return true;
@@ -560,16 +562,17 @@ bool appendInsertValue(QString& out, const accessdb::Field& field, const accessd
     }
 }
 
-void appendInsertStatement(QString& out, const QString& table, const QString& columnList, const QString& valueList)
+void appendInsertStatement(TextBuffer& out, const QString& table, const TextBuffer& columnList,
+                           const TextBuffer& valueList)
 {
-    out.reserve(out.size() + table.size() + columnList.size() + valueList.size() + 24);
-    out.append(QLatin1String("INSERT INTO "));
-    out.append(table);
-    out.append(u' ');
+    out.reserve(out.size() + size_t(table.size()) + columnList.size() + valueList.size() + 24);
+    append(out, "INSERT INTO ");
+    append(out, table);
+    out.push_back(u' ');
     out.append(columnList);
-    out.append(QLatin1String(") VALUES "));
+    append(out, ") VALUES ");
     out.append(valueList);
-    out.append(u')');
+    out.push_back(u')');
 }
 
 }  // namespace engine

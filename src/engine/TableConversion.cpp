@@ -24,7 +24,7 @@ int wholeNumber(const QString& text)
 }
 
 // Decimal digits appended without a temporary string: the status line is written every row.
-void appendNumber(QString& out, qint64 n)
+void appendNumber(TextBuffer& out, qint64 n)
 {
     char16_t buf[24];
     int at = 24;
@@ -35,7 +35,7 @@ void appendNumber(QString& out, qint64 n)
     } while (m != 0);
     if (n < 0)
         buf[--at] = u'-';
-    out.append(reinterpret_cast<const QChar*>(buf + at), 24 - at);
+    out.append(buf + at, size_t(24 - at));
 }
 }  // namespace
 
@@ -329,7 +329,7 @@ void TableConversion::dataPhase(const QString& T)
     QStringList columnNames;
     ServerKind namesKind = ServerKind::MSSQL;
     // Buffers kept across rows: their capacity is reused, so a row costs no allocation here.
-    QString status, columns, values;
+    TextBuffer status, columns, values, statement;
     for (;;) {
         bool atEnd = true;
         step([&] { atEnd = rs->eof(); });
@@ -338,16 +338,16 @@ void TableConversion::dataPhase(const QString& T)
         ++counter;
         step([&] {
             Fortschritt_Setzen(qint32(counter));
-            status.truncate(0);
+            status.clear();
             appendNumber(status, counter);
-            status.append(u'/');
+            status.push_back(u'/');
             appendNumber(status, total);
-            status.append(QLatin1String(" ("));
+            append(status, " (");
             appendNumber(status, emptyRecords_);
-            status.append(QLatin1String(")  :  "));
+            append(status, ")  :  ");
             appendNumber(status, counter * 100 / total);
-            status.append(u'%');
-            host_.setStatus(status);
+            status.push_back(u'%');
+            host_.setStatus(toQString(status));
             const Shares sh = shares_;
             if (!isThisMachinesRecord(counter, sh.max, sh.mod))
                 return;
@@ -358,29 +358,30 @@ void TableConversion::dataPhase(const QString& T)
                     columnNames << insertColumnName(f.name, o.kind);
                 namesKind = o.kind;
             }
-            columns.truncate(0);
-            values.truncate(0);
+            columns.clear();
+            values.clear();
             char16_t sep = u'(';
             for (int i = 0; i < fields.size(); ++i) {
                 const accessdb::Field& f = fields[i];
                 const accessdb::Value* date = nullptr;
                 if (timeColumns_.contains(i))
                     date = dateColumn_ >= 0 ? &rs->value(dateColumn_) : &noDate;
-                values.append(sep);
+                values.push_back(sep);
                 if (!appendInsertValue(values, f, rs->value(i), o, date)) {
-                    values.chop(1);
+                    values.pop_back();
                     continue;
                 }
-                columns.append(sep).append(columnNames[i]);
+                columns.push_back(sep);
+                append(columns, columnNames[i]);
                 sep = u',';
             }
-            if (columns.isEmpty()) {
+            if (columns.empty()) {
                 ++emptyRecords_;
                 return;
             }
-            QString statement;
+            statement.clear();
             appendInsertStatement(statement, T, columns, values);
-            run(std::move(statement));
+            run(toQString(statement));
         });
         // A record set that cannot move on would repeat the same record for ever.
         bool moved = false;

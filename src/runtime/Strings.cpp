@@ -177,8 +177,12 @@ QChar decimalSeparator()
 {
     if (separatorOverride())
         return *separatorOverride();
-    const QString p = QLocale::system().decimalPoint();
-    return p.isEmpty() ? QChar(u'.') : p.at(0);
+    // The system's locale does not change while the program runs; numbers are written per row.
+    static const QChar system = [] {
+        const QString p = QLocale::system().decimalPoint();
+        return p.isEmpty() ? QChar(u'.') : p.at(0);
+    }();
+    return system;
 }
 
 void setDecimalSeparator(QChar c) { separatorOverride() = c; }

@@ -93,7 +93,10 @@ Konvertierung::Konvertierung() : engine_(*this)
     List1->setObjectName(QStringLiteral("List1"));
     Label1 = new QLabel(QStringLiteral("Bereit."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);   // written every row: no rich-text guess each time
+    // Written for every row: plain text spares a rich-text guess, and a fixed accessible name
+    // spares announcing each new text as a name change.
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAccessibleName(QStringLiteral("Statuszeile"));
     ZABPfad = new QLineEdit(this);
     ZABPfad->setObjectName(QStringLiteral("ZABPfad"));
     Label4 = new QLabel(QStringLiteral("Access :"), this);
@@ -549,7 +552,12 @@ engine::TextOptions Konvertierung::textOptions() const
     engine::TextOptions o;
     o.kind = mw.serverKind();
     o.linuxBox = mw.linuxChecked();
-    o.fremdDsn = Fremd_DSN(mw.odbcName());
+    const QString name = mw.odbcName();
+    if (name != fremdDsnName_) {   // no name is no sibling's, as fremdDsn_ starts
+        fremdDsnName_ = name;
+        fremdDsn_ = Fremd_DSN(name);
+    }
+    o.fremdDsn = fremdDsn_;
     o.default0 = Check_Default0->isChecked();
     o.defaultBlank = Check_DefaultBlank->isChecked();
     return o;

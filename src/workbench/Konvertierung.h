@@ -136,4 +136,8 @@ protected:
 private:
     QString lastActionText(const QTime& start) const;
     engine::TableConversion engine_;
+    // Whether the main window's data source is a sibling's, for the name it was worked out for:
+    // the options are read for every row, the name changes only with a login.
+    mutable QString fremdDsnName_;
+    mutable bool fremdDsn_ = false;
 };

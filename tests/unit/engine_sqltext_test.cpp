@@ -29,12 +29,12 @@ struct InsertValue {
 InsertValue insertValue(const accessdb::Field& f, const accessdb::Value& v, const TextOptions& o,
                         const accessdb::Value* dateOfRecord = nullptr)
 {
-    QString out = QStringLiteral("(1,");
+    TextBuffer out = u"(1,";
     const bool include = appendInsertValue(out, f, v, o, dateOfRecord);
     if (!include) {
-        EXPECT_EQ(out, "(1,") << "a value left out must not leave text behind";
+        EXPECT_EQ(toQString(out), "(1,") << "a value left out must not leave text behind";
     }
-    return {include, out.mid(3)};
+    return {include, toQString(out).mid(3)};
 }
 }  // namespace
 
@@ -271,7 +271,7 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
 
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MSSQL)).text, "0x01AB");
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MySQL)).text, "X'01AB'");
-    QString statement;
-    appendInsertStatement(statement, "T", "(\"a\",\"b\"", "(1,'x'");
-    EXPECT_EQ(statement, "INSERT INTO T (\"a\",\"b\") VALUES (1,'x')");
+    TextBuffer statement;
+    appendInsertStatement(statement, "T", u"(\"a\",\"b\"", u"(1,'x'");
+    EXPECT_EQ(toQString(statement), "INSERT INTO T (\"a\",\"b\") VALUES (1,'x')");
 }

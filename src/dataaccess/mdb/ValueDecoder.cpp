@@ -21,12 +21,12 @@ QString generalNumber(double v, int digits)
     // to_chars writes what printf's %.*g writes, several times faster: this runs for every
     // number of every row.
     const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits).ptr;
-    QString s = QString::fromLatin1(buf, end - buf);
-    s.replace(u'e', u'E');
-    const QChar sep = rt::decimalSeparator();
-    if (sep != u'.')
-        s.replace(u'.', sep);
-    return s;
+    const char16_t sep = rt::decimalSeparator().unicode();
+    char16_t text[64];
+    qsizetype n = 0;
+    for (const char* c = buf; c != end; ++c)
+        text[n++] = *c == 'e' ? u'E' : *c == '.' ? sep : char16_t(*c);
+    return QString::fromUtf16(text, n);
 }
 
 struct CivilDate {
