@@ -31,9 +31,9 @@
 
 namespace {
 // QProgressBar counts in ints; the bar keeps the float value and maximum and shows their ratio.
-// A thousand steps are finer than the bar's pixels; each new step costs the bar a size check
-// (and a repaint when it moves a pixel), so finer steps would only cost time on every row.
-constexpr int kBarScale = 1000;
+// A hundred steps: the bar repaints itself at once at each step (a millisecond of painting, with
+// helper threads), which at one step per pixel would cost a long copy hundreds of repaints.
+constexpr int kBarScale = 100;
 
 template <class T>
 T& required(const std::shared_ptr<T>& p)

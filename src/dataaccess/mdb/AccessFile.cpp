@@ -251,17 +251,30 @@ QByteArray AccessFile::readLongValue(const char* field, int size) const
 
 QString AccessFile::decodeText(const char* data, int size) const
 {
-    if (size <= 0)
-        return QString();
-    if (!jet3_)
-        return jet4Text(data, size);
+    QString s;
+    decodeText(data, size, s);
+    return s;
+}
+
+void AccessFile::decodeText(const char* data, int size, QString& out) const
+{
+    if (size <= 0) {
+        out.resize(0);
+        return;
+    }
+    if (!jet3_) {
+        jet4Text(data, size, out);
+        return;
+    }
     const guint16 cp = mdb_->f->code_page;
-    if (cp == 0 || cp == 1252)
-        return rt::fromCp1252(QByteArray::fromRawData(data, size));
+    if (cp == 0 || cp == 1252) {
+        out = rt::fromCp1252(QByteArray::fromRawData(data, size));
+        return;
+    }
     // Other code pages: libmdb's converter knows the file's code page.
     std::vector<char> buf(size_t(size) * 4 + 1);
     const int n = mdb_unicode2ascii(mdb_, data, size_t(size), buf.data(), buf.size());
-    return QString::fromUtf8(buf.data(), qMax(0, n));
+    out = QString::fromUtf8(buf.data(), qMax(0, n));
 }
 
 }  // namespace accessdb::mdb

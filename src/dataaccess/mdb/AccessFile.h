@@ -46,6 +46,7 @@ public:
     QByteArray readLongValue(const char* field, int size) const;
     // Text stored in the file's own encoding (Jet 3: the code page; Jet 4/ACE: UTF-16, maybe compressed).
     QString decodeText(const char* data, int size) const;
+    void decodeText(const char* data, int size, QString& out) const;   // into out's buffer
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 

@@ -320,7 +320,7 @@ QString RowCursor::text(int i) const
 void RowCursor::decode(int i, Value& out) const
 {
     out.isNull = true;
-    out.text.clear();
+    out.text.resize(0);   // keeps the buffer for the next row's value
     out.bytes.clear();
     out.year = out.month = out.day = out.hour = out.minute = out.second = 0;
     if (currentSlot_ < 0)
@@ -341,17 +341,17 @@ void RowCursor::decode(int i, Value& out) const
         return;   // a field added after the row was written: not stored, so null
     out.isNull = false;
     switch (t) {
-    case MDB_BYTE: out.text = QString::number(quint8(v[0])); break;
-    case MDB_INT: out.text = QString::number(load<qint16>(v)); break;
-    case MDB_LONGINT: out.text = QString::number(load<qint32>(v)); break;
-    case MDB_COMPLEX: out.text = QString::number(load<qint32>(v)); break;
+    case MDB_BYTE: integerText(quint8(v[0]), out.text); break;
+    case MDB_INT: integerText(load<qint16>(v), out.text); break;
+    case MDB_LONGINT: integerText(load<qint32>(v), out.text); break;
+    case MDB_COMPLEX: integerText(load<qint32>(v), out.text); break;
     case MDB_MONEY: out.text = currencyText(load<qint64>(v)); break;
-    case MDB_FLOAT: out.text = singleText(load<float>(v)); break;
-    case MDB_DOUBLE: out.text = doubleText(load<double>(v)); break;
+    case MDB_FLOAT: singleText(load<float>(v), out.text); break;
+    case MDB_DOUBLE: doubleText(load<double>(v), out.text); break;
     case MDB_DATETIME: {
         const double d = load<double>(v);
         if (!decodeDate(d, out))
-            out.text = doubleText(d);   // outside the calendar Access knows: the stored number
+            doubleText(d, out.text);   // outside the calendar Access knows: the stored number
         break;
     }
     case MDB_REPID:
@@ -362,7 +362,7 @@ void RowCursor::decode(int i, Value& out) const
         // libmdb's names for precision and scale are swapped.
         out.text = decimalText(QByteArray(v, 17), columns_[i]->col_prec);
         break;
-    case MDB_TEXT: out.text = file_.decodeText(v, fld.siz); break;
+    case MDB_TEXT: file_.decodeText(v, fld.siz, out.text); break;
     case MDB_MEMO: {
         const QByteArray b = file_.readLongValue(v, fld.siz);
         out.text = file_.decodeText(b.constData(), b.size());

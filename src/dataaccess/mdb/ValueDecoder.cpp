@@ -11,12 +11,21 @@ namespace accessdb::mdb {
 
 namespace {
 
+// Replaces out's text, reusing its buffer when it has its own of sufficient size.
+void assign(QString& out, const char16_t* text, qsizetype n)
+{
+    out.resize(n);
+    std::memcpy(static_cast<void*>(out.data()), text, size_t(n) * sizeof(char16_t));
+}
+
 // printf's %g gives the shortest form with the requested significant digits; the old run time
 // wrote the exponent as "E+07"/"E-05" and used the system's decimal separator.
-QString generalNumber(double v, int digits)
+void generalNumber(double v, int digits, QString& out)
 {
-    if (v == 0)
-        return QStringLiteral("0");
+    if (v == 0) {
+        assign(out, u"0", 1);
+        return;
+    }
     char buf[64];
     // to_chars writes what printf's %.*g writes, several times faster: this runs for every
     // number of every row.
@@ -26,7 +35,7 @@ QString generalNumber(double v, int digits)
     qsizetype n = 0;
     for (const char* c = buf; c != end; ++c)
         text[n++] = *c == 'e' ? u'E' : *c == '.' ? sep : char16_t(*c);
-    return QString::fromUtf16(text, n);
+    assign(out, text, n);
 }
 
 struct CivilDate {
@@ -51,9 +60,23 @@ CivilDate civilDate(qint64 daysFrom18991230)
 
 }  // namespace
 
-QString singleText(float v) { return generalNumber(double(v), 7); }
+void singleText(float v, QString& out) { generalNumber(double(v), 7, out); }
 
-QString doubleText(double v) { return generalNumber(v, 15); }
+void doubleText(double v, QString& out) { generalNumber(v, 15, out); }
+
+void integerText(qint64 v, QString& out)
+{
+    char16_t buf[24];
+    int at = 24;
+    quint64 m = v < 0 ? quint64(0) - quint64(v) : quint64(v);
+    do {
+        buf[--at] = char16_t(u'0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    if (v < 0)
+        buf[--at] = u'-';
+    assign(out, buf + at, 24 - at);
+}
 
 QString currencyText(qint64 scaled)
 {
@@ -149,7 +172,7 @@ bool decodeDate(double days, Value& out)
         two(17, out.second);
         len = 19;
     }
-    out.text = QString::fromUtf16(buf, len);
+    assign(out.text, buf, len);
     return true;
 }
 
@@ -165,13 +188,13 @@ QString guidText(const QByteArray& raw)
     return QString::fromLatin1(buf);
 }
 
-QString jet4Text(const char* data, int size)
+void jet4Text(const char* data, int size, QString& out)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(data);
     if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
         // Compressed: one byte per character (U+0000..U+00FF); a zero byte switches between the
         // one-byte and the two-byte form. Never more characters than bytes.
-        QString out(size, Qt::Uninitialized);
+        out.resize(size);
         char16_t* to = reinterpret_cast<char16_t*>(out.data());
         qsizetype n = 0;
         bool compressed = true;
@@ -191,12 +214,11 @@ QString jet4Text(const char* data, int size)
             }
         }
         out.truncate(n);
-        return out;
+        return;
     }
     // Copied rather than cast: the bytes need not be aligned for char16_t.
-    QString out(size / 2, Qt::Uninitialized);
-    std::memcpy(out.data(), data, size_t(size / 2) * 2);
-    return out;
+    out.resize(qMax(0, size / 2));
+    std::memcpy(out.data(), data, size_t(out.size()) * 2);
 }
 
 }  // namespace accessdb::mdb

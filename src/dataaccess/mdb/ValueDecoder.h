@@ -8,9 +8,25 @@
 // gives. Pure functions: the file layer hands over the bytes, these only interpret them.
 namespace accessdb::mdb {
 
+// The decoders that run for every value of every row write into the caller's string, so a record
+// set reuses its values' buffers from row to row instead of allocating new ones.
+
 // Text forms of numbers as the old run time printed them, with the system's decimal separator.
-QString singleText(float v);             // 7 significant digits
-QString doubleText(double v);            // 15 significant digits
+void singleText(float v, QString& out);    // 7 significant digits
+void doubleText(double v, QString& out);   // 15 significant digits
+void integerText(qint64 v, QString& out);
+inline QString singleText(float v)
+{
+    QString s;
+    singleText(v, s);
+    return s;
+}
+inline QString doubleText(double v)
+{
+    QString s;
+    doubleText(v, s);
+    return s;
+}
 QString currencyText(qint64 scaled);     // exact, value = scaled / 10000, no trailing zeros
 QString decimalText(const QByteArray& raw17, int scale);  // ACE decimal: sign byte + 128-bit integer
 
@@ -22,6 +38,12 @@ bool decodeDate(double days, Value& out);
 QString guidText(const QByteArray& raw16);
 
 // Jet 4 text: UTF-16LE, or the compressed form that starts with FF FE.
-QString jet4Text(const char* data, int size);
+void jet4Text(const char* data, int size, QString& out);
+inline QString jet4Text(const char* data, int size)
+{
+    QString s;
+    jet4Text(data, size, s);
+    return s;
+}
 
 }  // namespace accessdb::mdb
