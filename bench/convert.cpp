@@ -30,10 +30,12 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -281,6 +283,7 @@ bool runTarget(const Target& target, const QString& mdbPath, qint64 rows, int ro
     const QStringList& inserts = expected.inserts;
     ProgramRun best;
     bench::LoopFigures bestBare;
+    std::vector<double> roundRatios;
     for (int round = 0; round < rounds; ++round) {
         const bool bareFirst = round % 2 == 1;
         auto bareLoop = [&] {
@@ -329,6 +332,7 @@ bool runTarget(const Target& target, const QString& mdbPath, qint64 rows, int ro
                     "%.2f s (%.2f s CPU), SQL connection layer alone %.2f s (%.2f s CPU), %lld INSERTs each\n",
                     round + 1, bareFirst ? "bare loop" : "program", run.seconds, run.cpu, run.inside,
                     bare.first.seconds, bare.second, layerSeconds, layerCpu, bare.first.statements);
+        roundRatios.push_back(bare.first.seconds / run.seconds);
         if (round == 0 || run.seconds < best.seconds)
             best = run;
         if (round == 0 || bare.first.seconds < bestBare.seconds)
@@ -338,7 +342,13 @@ bool runTarget(const Target& target, const QString& mdbPath, qint64 rows, int ro
     std::printf("program (table, index and %lld rows): %.0f rows/s, %.2f s of %.2f s on this process's CPU\n",
                 static_cast<long long>(rows), programRate, best.cpu, best.seconds);
     std::printf("bare ODBC loop, the same INSERTs: %.0f rows/s\n", bestBare.perSecond());
-    std::printf("ratio program / bare loop: %.1f %%\n", 100.0 * programRate / bestBare.perSecond());
+    std::printf("ratio program / bare loop, best against best: %.1f %%\n", 100.0 * programRate / bestBare.perSecond());
+    std::sort(roundRatios.begin(), roundRatios.end());
+    std::printf("ratio within each round:");
+    for (double r : roundRatios)
+        std::printf(" %.1f %%", 100.0 * r);
+    std::printf("; median %.1f %%\n", 100.0 * (roundRatios[(roundRatios.size() - 1) / 2] +
+                                                 roundRatios[roundRatios.size() / 2]) / 2);
     std::printf("peak memory of the process (it holds the statements for the replay): %ld kB\n", peakRssKb());
     return true;
 }
@@ -354,7 +364,7 @@ int main(int argc, char** argv)
     std::setlocale(LC_CTYPE, "C.UTF-8");
     std::setlocale(LC_NUMERIC, "C");
     const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 100000;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4;
     QuietDialogs dialogs;
     setDialogService(&dialogs);
     session().AbfrageTimeout = 120;
