@@ -415,18 +415,24 @@ private:
     int n_ = 0;
 };
 
+// The opening quote (Oracle: TIMESTAMP') and the calendar date, with dashes between the parts
+// or without.
+void putDate(Piece& p, int year, int month, int day, ServerKind kind, bool dashes)
+{
+    p.put(kind == ServerKind::Oracle ? "TIMESTAMP'" : "'");
+    p.year(year);
+    if (dashes)
+        p.put(u'-');
+    p.twoDigits(month);
+    if (dashes)
+        p.put(u'-');
+    p.twoDigits(day);
+}
+
 void appendDateValue(TextBuffer& out, int year, int month, int day, ServerKind kind)
 {
     Piece p;
-    const bool separated = kind == ServerKind::Oracle || kind == ServerKind::DB2;
-    p.put(kind == ServerKind::Oracle ? "TIMESTAMP'" : "'");
-    p.year(year);
-    if (separated)
-        p.put(u'-');
-    p.twoDigits(month);
-    if (separated)
-        p.put(u'-');
-    p.twoDigits(day);
+    putDate(p, year, month, day, kind, kind == ServerKind::Oracle || kind == ServerKind::DB2);
     if (kind == ServerKind::Oracle)
         p.put(" 00:00:00");
     else if (kind == ServerKind::DB2)
@@ -439,15 +445,7 @@ void appendDateTimeValue(TextBuffer& out, int year, int month, int day, int hour
                          ServerKind kind)
 {
     Piece p;
-    const bool dashes = kind != ServerKind::MSSQL;
-    p.put(kind == ServerKind::Oracle ? "TIMESTAMP'" : "'");
-    p.year(year);
-    if (dashes)
-        p.put(u'-');
-    p.twoDigits(month);
-    if (dashes)
-        p.put(u'-');
-    p.twoDigits(day);
+    putDate(p, year, month, day, kind, kind != ServerKind::MSSQL);
     const char16_t timeSep = kind == ServerKind::DB2 ? u'.' : u':';
     p.put(kind == ServerKind::DB2 ? u'-' : u' ');
     p.twoDigits(hour);

@@ -26,16 +26,8 @@ int wholeNumber(const QString& text)
 // Decimal digits appended without a temporary string: the status line is written every row.
 void appendNumber(TextBuffer& out, qint64 n)
 {
-    char16_t buf[24];
-    int at = 24;
-    quint64 m = n < 0 ? quint64(0) - quint64(n) : quint64(n);
-    do {
-        buf[--at] = char16_t(u'0' + m % 10);
-        m /= 10;
-    } while (m != 0);
-    if (n < 0)
-        buf[--at] = u'-';
-    out.append(buf + at, size_t(24 - at));
+    const rt::DecimalDigits digits(n);
+    out.append(digits.data(), size_t(digits.size()));
 }
 }  // namespace
 

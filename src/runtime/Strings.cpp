@@ -173,6 +173,18 @@ static std::optional<QChar>& separatorOverride()
     return value;
 }
 
+DecimalDigits::DecimalDigits(qint64 v) : at_(int(sizeof buf_ / sizeof buf_[0]))
+{
+    // Unsigned, so that the most negative number does not overflow.
+    quint64 m = v < 0 ? quint64(0) - quint64(v) : quint64(v);
+    do {
+        buf_[--at_] = char16_t(u'0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    if (v < 0)
+        buf_[--at_] = u'-';
+}
+
 QChar decimalSeparator()
 {
     if (separatorOverride())

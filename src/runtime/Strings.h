@@ -29,6 +29,19 @@ double val(const QString& s);
 qint16 toInt16(double v);
 qint32 toInt32(double v);
 
+// The decimal digits of a whole number in a buffer of its own, for texts written per row
+// without a temporary string.
+class DecimalDigits {
+public:
+    explicit DecimalDigits(qint64 v);
+    const char16_t* data() const { return buf_ + at_; }
+    qsizetype size() const { return qsizetype(sizeof buf_ / sizeof buf_[0]) - at_; }
+
+private:
+    char16_t buf_[20];   // 19 digits and the sign of the most negative number
+    int at_;
+};
+
 QString format000(qint64 n);   // at least three digits: 1 -> "001", 1000 -> "1000"
 
 // "HH:MM:SS" time of day.

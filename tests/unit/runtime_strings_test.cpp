@@ -3,6 +3,7 @@
 #include "runtime/Strings.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace rt;
 
@@ -70,6 +71,11 @@ TEST(RuntimeNumbers, FormatAndTimeTexts)
     EXPECT_EQ(format000(1), QStringLiteral("001"));
     EXPECT_EQ(format000(999), QStringLiteral("999"));
     EXPECT_EQ(format000(1000), QStringLiteral("1000"));
+    for (qint64 v : {qint64(0), qint64(-7), qint64(1234567890123), std::numeric_limits<qint64>::min(),
+                     std::numeric_limits<qint64>::max()}) {
+        const DecimalDigits d(v);
+        EXPECT_EQ(QString::fromUtf16(d.data(), d.size()), QString::number(v));
+    }
     EXPECT_EQ(durationText(90), QStringLiteral("00:01:30"));
     EXPECT_EQ(durationText(86400 + 3600), QStringLiteral("31.12.1899 01:00:00"));
 }

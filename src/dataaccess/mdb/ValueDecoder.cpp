@@ -66,16 +66,8 @@ void doubleText(double v, QString& out) { generalNumber(v, 15, out); }
 
 void integerText(qint64 v, QString& out)
 {
-    char16_t buf[24];
-    int at = 24;
-    quint64 m = v < 0 ? quint64(0) - quint64(v) : quint64(v);
-    do {
-        buf[--at] = char16_t(u'0' + m % 10);
-        m /= 10;
-    } while (m != 0);
-    if (v < 0)
-        buf[--at] = u'-';
-    assign(out, buf + at, 24 - at);
+    const rt::DecimalDigits digits(v);
+    assign(out, digits.data(), digits.size());
 }
 
 QString currencyText(qint64 scaled)
