@@ -320,7 +320,8 @@ void TableConversion::dataPhase(const QString& T)
     // Column names per server kind, made again only when the kind changes during the copy.
     QStringList columnNames;
     ServerKind namesKind = ServerKind::MSSQL;
-    // Buffers kept across rows: their capacity is reused, so a row costs no allocation here.
+    // Buffers kept across rows and their capacity reused: a row allocates only the two strings it
+    // hands on, the status text and the statement.
     TextBuffer status, columns, values, statement;
     for (;;) {
         bool atEnd = true;
