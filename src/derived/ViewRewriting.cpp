@@ -46,33 +46,33 @@ QString accessDialectRounds(QString text)
 
 // LEFT(x,n) -> SUBSTR(x,1,n); RIGHT(x,n) -> SUBSTR(x,LENGTH(x) + 1 - n). Returns the cause when the
 // text cannot be rewritten.
-QString rewriteLeftRight(QString& text)
+// Rewrites every fn(x,... as SUBSTR(x, then what `rest` makes of x and the text from the comma.
+template <class Rest>
+QString rewriteFunction(QString& text, const QString& fn, Rest rest)
 {
-    const QString leftFn = QStringLiteral("LEFT(");
-    for (qsizetype p = text.indexOf(leftFn, 0, Qt::CaseInsensitive); p >= 0;
-         p = text.indexOf(leftFn, p, Qt::CaseInsensitive)) {
+    for (qsizetype p = text.indexOf(fn, 0, Qt::CaseInsensitive); p >= 0; p = text.indexOf(fn, p, Qt::CaseInsensitive)) {
         const qsizetype c = text.indexOf(QLatin1Char(','), p);
         if (c < 0)
-            return QStringLiteral("LEFT( ohne folgendes Komma");
-        const QString x = text.mid(p + leftFn.size(), c - p - leftFn.size());
+            return fn + QStringLiteral(" ohne folgendes Komma");
+        const QString x = text.mid(p + fn.size(), c - p - fn.size());
         if (!completeArgument(x))
-            return QStringLiteral("LEFT(: das erste Komma steht in einer Klammer oder einem Text");
-        text = text.left(p) + QStringLiteral("SUBSTR(") + x + QStringLiteral(",1") + text.mid(c);
-    }
-    const QString rightFn = QStringLiteral("RIGHT(");
-    for (qsizetype p = text.indexOf(rightFn, 0, Qt::CaseInsensitive); p >= 0;
-         p = text.indexOf(rightFn, p, Qt::CaseInsensitive)) {
-        const qsizetype c = text.indexOf(QLatin1Char(','), p);
-        if (c < 0)
-            return QStringLiteral("RIGHT( ohne folgendes Komma");
-        const QString x = text.mid(p + rightFn.size(), c - p - rightFn.size());
-        if (!completeArgument(x))
-            return QStringLiteral("RIGHT(: das erste Komma steht in einer Klammer oder einem Text");
-        // The start position is LENGTH(x) + 1 - n: the last n characters, not n + 1.
-        text = text.left(p) + QStringLiteral("SUBSTR(") + x + QStringLiteral(",LENGTH(") + x +
-               QStringLiteral(") + 1 - ") + text.mid(c + 1);
+            return fn + QStringLiteral(": das erste Komma steht in einer Klammer oder einem Text");
+        text = text.left(p) + QStringLiteral("SUBSTR(") + x + rest(x, text, c);
     }
     return QString();
+}
+
+QString rewriteLeftRight(QString& text)
+{
+    const QString left = rewriteFunction(text, QStringLiteral("LEFT("), [](const QString&, const QString& t, qsizetype c) {
+        return QStringLiteral(",1") + t.mid(c);
+    });
+    if (!left.isEmpty())
+        return left;
+    // The start position is LENGTH(x) + 1 - n: the last n characters, not n + 1.
+    return rewriteFunction(text, QStringLiteral("RIGHT("), [](const QString& x, const QString& t, qsizetype c) {
+        return QStringLiteral(",LENGTH(") + x + QStringLiteral(") + 1 - ") + t.mid(c + 1);
+    });
 }
 
 // AS 'Alias' -> AS Alias.

@@ -99,17 +99,11 @@ QString indexFieldName(const QString& fieldName, ServerKind kind)
 
 QString insertColumnName(const QString& fieldName, ServerKind kind)
 {
-    switch (kind) {
-    case ServerKind::Oracle:
-        // The column was created as "CHECK"; written bare the word is a keyword and every row fails.
-        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK"))
-                                              : renameColumnForKind(fieldName, kind);
-    case ServerKind::DB2: return renameColumnForKind(fieldName, kind);
-    case ServerKind::MSSQL: return quoted(fieldName);
-    case ServerKind::Sybase: return fieldName;
-    case ServerKind::MySQL: return QStringLiteral("`") + fieldName + QStringLiteral("`");
-    }
-    return fieldName;
+    // As in an index (on Oracle the column was created as "CHECK": written bare the word is a
+    // keyword and every row fails), but MySQL quotes the names of the row.
+    if (kind == ServerKind::MySQL)
+        return QStringLiteral("`") + fieldName + QStringLiteral("`");
+    return indexFieldName(fieldName, kind);
 }
 
 QString sqlType(const accessdb::Field& field, const TextOptions& o)

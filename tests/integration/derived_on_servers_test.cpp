@@ -43,11 +43,9 @@ protected:
         db = std::make_unique<ScratchDatabase>(GetParam().db);
         engine = sql::createOdbcEngine();
         env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-        session().reset();
-        session().mainWindow = &mw;
+        testsupport::beginSession(mw);
         mw.kind = GetParam().kind;
         session().Verbindung1 = env->openConnection(db->dsn());
-        rt::setProgramFolder(testsupport::tempFolder());
         window.db = &access;
 
         exec("CREATE TABLE Artikel (Nr INT, Name VARCHAR(40), Preis FLOAT)");
@@ -57,11 +55,7 @@ protected:
         exec("INSERT INTO Artikel (Nr, Name, Preis) VALUES (3, 'Scheibe', 20)");
         exec("INSERT INTO Auftrag (Nr, ArtikelNr, Menge) VALUES (10, 2, 5)");
     }
-    void TearDown() override
-    {
-        session().reset();
-        rt::setProgramFolder(QString());
-    }
+    void TearDown() override { testsupport::endSession(); }
 
     void exec(const QString& statement) { session().Verbindung1->execute(statement, sql::kExecDirect); }
     QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
@@ -126,18 +120,16 @@ TEST(DerivedOnSqlite, AFunctionTheServerLacksLeavesAWarning)
     ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
     auto engine = sql::createOdbcEngine();
     auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-    session().reset();
     testsupport::FakeMainWindow mw;
+    testsupport::beginSession(mw);
     mw.kind = ServerKind::MSSQL;
     session().Verbindung1 = env->openConnection(db.dsn());
-    rt::setProgramFolder(testsupport::tempFolder());
     QString query = "SELECT LEFT(Name,2) AS Kurz FROM Artikel;";
     QString message;
     Create_View("View_Kurz", query, message);
     EXPECT_TRUE(message.startsWith("Warnung: 40002S1000:")) << message.toStdString();
     EXPECT_TRUE(session().FehlerAufgetreten);
-    session().reset();
-    rt::setProgramFolder(QString());
+    testsupport::endSession();
 }
 
 }  // namespace

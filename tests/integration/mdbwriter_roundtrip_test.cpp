@@ -17,15 +17,7 @@ namespace {
 std::string str(const QString& s) { return s.toStdString(); }
 std::string str(const QStringList& l) { return l.join(QLatin1Char('|')).toStdString(); }
 
-mdbw::Field field(const QString& name, int type, int size = 0, bool required = false, const QString& def = {}) {
-    mdbw::Field f;
-    f.name = name;
-    f.type = type;
-    f.size = size;
-    f.required = required;
-    f.defaultValue = def;
-    return f;
-}
+using mdbw::field;
 
 const accessdb::TableDef* findTable(const accessdb::Database& db, const QString& name) {
     for (const auto& t : db.tableDefs())

@@ -26,18 +26,14 @@ protected:
         db = std::make_unique<ScratchDatabase>(kind);
         engine = sql::createOdbcEngine();
         env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-        session().reset();
-        session().mainWindow = &mw;
+        folder = testsupport::beginSession(mw);
         mw.kind = serverKind;
         session().Verbindung1 = env->openConnection(db->dsn());
-        folder = testsupport::tempFolder();
-        rt::setProgramFolder(folder);
     }
     void TearDown() override
     {
         window.reset();
-        session().reset();
-        rt::setProgramFolder(QString());
+        testsupport::endSession();
     }
 
     void exec(const QString& statement) { session().Verbindung1->execute(statement, sql::kExecDirect); }

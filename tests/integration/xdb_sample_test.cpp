@@ -38,13 +38,11 @@ protected:
         engine = sql::createOdbcEngine();
         env1 = engine->createEnvironment("0Dorvex", QString(), QString());
         env2 = engine->createEnvironment("1Dorvex", QString(), QString());
-        session().reset();
-        session().mainWindow = &mw;
+        testsupport::beginSession(mw);
         session().AbfrageTimeout = 120;
         mw.kind = ServerKind::MSSQL;
         session().Verbindung1 = env1->openConnection(scratch->dsn());
         session().Verbindung2 = env2->openConnection(scratch->dsn());
-        rt::setProgramFolder(testsupport::tempFolder());
     }
     void TearDown() override
     {
@@ -52,8 +50,7 @@ protected:
         reconciliation.reset();
         SingleInstance<Form_Auto>::unload();
         SingleInstance<FehlerProtokoll>::unload();
-        session().reset();
-        rt::setProgramFolder(QString());
+        testsupport::endSession();
     }
 
     QStringList columns(const QString& table)

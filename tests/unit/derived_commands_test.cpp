@@ -37,18 +37,12 @@ class DerivedCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        session().reset();
+        testsupport::beginSession(mw);
         conn = std::make_shared<RecordingConnection>();
         session().Verbindung1 = conn;
-        session().mainWindow = &mw;
-        rt::setProgramFolder(testsupport::tempFolder());
         window.db = &db;
     }
-    void TearDown() override
-    {
-        rt::setProgramFolder(QString());
-        session().reset();
-    }
+    void TearDown() override { testsupport::endSession(); }
 
     FakeMainWindow mw;
     std::shared_ptr<RecordingConnection> conn;

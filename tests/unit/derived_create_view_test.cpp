@@ -19,18 +19,11 @@ class CreateViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        session().reset();
+        folder = testsupport::beginSession(mw);
         conn = std::make_shared<RecordingConnection>();
         session().Verbindung1 = conn;
-        session().mainWindow = &mw;
-        folder = testsupport::tempFolder();
-        rt::setProgramFolder(folder);
     }
-    void TearDown() override
-    {
-        rt::setProgramFolder(QString());
-        session().reset();
-    }
+    void TearDown() override { testsupport::endSession(); }
 
     QString logText() const
     {

@@ -43,12 +43,9 @@ class XdbWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        session().reset();
-        session().mainWindow = &mw;
+        folder = testsupport::beginSession(mw);
         conn = std::make_shared<CatalogueConnection>();
         session().Verbindung1 = conn;
-        folder = testsupport::tempFolder();
-        rt::setProgramFolder(folder);
         conn->tables["Artikel"] = QStringList{"Nr", "Name"};
         conn->tables["ARTIKEL"] = QStringList{"NR", "NAME"};
         conn->tables["Kunde"] = QStringList{"Nr", "PLZ"};
@@ -56,8 +53,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        rt::setProgramFolder(QString());
-        session().reset();
+        testsupport::endSession();
     }
 
     // Writes the document and runs it through the window.

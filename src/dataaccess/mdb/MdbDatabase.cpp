@@ -210,15 +210,14 @@ private:
         QList<Object> objects;
         {
             RowCursor rows(*file_, catalog, QStringLiteral("MSysObjects"));
-            const int cId = rows.columnIndex(QStringLiteral("Id")), cName = rows.columnIndex(QStringLiteral("Name")),
-                      cType = rows.columnIndex(QStringLiteral("Type")),
-                      cFlags = rows.columnIndex(QStringLiteral("Flags")),
+            const int cId = rows.requiredColumn(QStringLiteral("Id")),
+                      cName = rows.requiredColumn(QStringLiteral("Name")),
+                      cType = rows.requiredColumn(QStringLiteral("Type")),
+                      cFlags = rows.requiredColumn(QStringLiteral("Flags")),
                       cProp = rows.columnIndex(QStringLiteral("LvProp")),
                       cDatabase = rows.columnIndex(QStringLiteral("Database")),
                       cConnect = rows.columnIndex(QStringLiteral("Connect")),
                       cForeign = rows.columnIndex(QStringLiteral("ForeignName"));
-            if (cId < 0 || cName < 0 || cType < 0 || cFlags < 0)
-                file_->damaged(QStringLiteral("Systemtabelle MSysObjects unvollständig"));
             while (rows.next()) {
                 Object o;
                 o.type = int(qint16(rows.integer(cType)));
@@ -296,15 +295,13 @@ private:
         if (!e)
             return;   // a database without relationships may lack the table
         RowCursor rows(*file_, e, QStringLiteral("MSysRelationships"));
-        const int cName = rows.columnIndex(QStringLiteral("szRelationship")),
-                  cGrbit = rows.columnIndex(QStringLiteral("grbit")),
-                  cIcol = rows.columnIndex(QStringLiteral("icolumn")),
-                  cObject = rows.columnIndex(QStringLiteral("szObject")),
-                  cColumn = rows.columnIndex(QStringLiteral("szColumn")),
-                  cRefObject = rows.columnIndex(QStringLiteral("szReferencedObject")),
-                  cRefColumn = rows.columnIndex(QStringLiteral("szReferencedColumn"));
-        if (cName < 0 || cGrbit < 0 || cIcol < 0 || cObject < 0 || cColumn < 0 || cRefObject < 0 || cRefColumn < 0)
-            file_->damaged(QStringLiteral("Systemtabelle MSysRelationships unvollständig"));
+        const int cName = rows.requiredColumn(QStringLiteral("szRelationship")),
+                  cGrbit = rows.requiredColumn(QStringLiteral("grbit")),
+                  cIcol = rows.requiredColumn(QStringLiteral("icolumn")),
+                  cObject = rows.requiredColumn(QStringLiteral("szObject")),
+                  cColumn = rows.requiredColumn(QStringLiteral("szColumn")),
+                  cRefObject = rows.requiredColumn(QStringLiteral("szReferencedObject")),
+                  cRefColumn = rows.requiredColumn(QStringLiteral("szReferencedColumn"));
         QMap<QString, QMap<qint64, RelationField>> fields;
         QHash<QString, int> index;
         while (rows.next()) {
@@ -330,15 +327,13 @@ private:
         QHash<quint32, QList<mdb::QueryRow>> rowsById;
         if (MdbCatalogEntry* e = systemTable(QStringLiteral("MSysQueries"))) {
             RowCursor rows(*file_, e, QStringLiteral("MSysQueries"));
-            const int cId = rows.columnIndex(QStringLiteral("ObjectId")),
-                      cAttr = rows.columnIndex(QStringLiteral("Attribute")),
-                      cOrder = rows.columnIndex(QStringLiteral("Order")),
-                      cName1 = rows.columnIndex(QStringLiteral("Name1")),
-                      cName2 = rows.columnIndex(QStringLiteral("Name2")),
-                      cExpr = rows.columnIndex(QStringLiteral("Expression")),
-                      cFlag = rows.columnIndex(QStringLiteral("Flag"));
-            if (cId < 0 || cAttr < 0 || cOrder < 0 || cName1 < 0 || cName2 < 0 || cExpr < 0 || cFlag < 0)
-                file_->damaged(QStringLiteral("Systemtabelle MSysQueries unvollständig"));
+            const int cId = rows.requiredColumn(QStringLiteral("ObjectId")),
+                      cAttr = rows.requiredColumn(QStringLiteral("Attribute")),
+                      cOrder = rows.requiredColumn(QStringLiteral("Order")),
+                      cName1 = rows.requiredColumn(QStringLiteral("Name1")),
+                      cName2 = rows.requiredColumn(QStringLiteral("Name2")),
+                      cExpr = rows.requiredColumn(QStringLiteral("Expression")),
+                      cFlag = rows.requiredColumn(QStringLiteral("Flag"));
             while (rows.next()) {
                 mdb::QueryRow q;
                 q.attribute = int(rows.integer(cAttr));

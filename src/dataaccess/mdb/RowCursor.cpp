@@ -113,6 +113,14 @@ int RowCursor::columnIndex(const QString& name) const
     return -1;
 }
 
+int RowCursor::requiredColumn(const QString& name) const
+{
+    const int i = columnIndex(name);
+    if (i < 0)
+        file_.damaged(QStringLiteral("Systemtabelle %1 unvollständig").arg(name_));
+    return i;
+}
+
 void RowCursor::rewind()
 {
     mdb_rewind_table(table_);

@@ -21,6 +21,9 @@ public:
     const QList<Field>& fields() const { return fields_; }
     const TableLayout& layout() const { return layout_; }
     int columnIndex(const QString& name) const;   // -1 when absent
+    // A column a system table must have; without it the file is damaged (3049, "Systemtabelle
+    // <table> unvollständig").
+    int requiredColumn(const QString& name) const;
 
     void rewind();
     bool next();                 // false at the end

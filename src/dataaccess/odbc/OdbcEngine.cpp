@@ -174,6 +174,15 @@ QVariant integerValue(qlonglong v)
     return QVariant(v);
 }
 
+// A fixed-size value of the column as C type `cType`; false for SQL NULL.
+template <class T>
+bool readFixed(const Handle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& v)
+{
+    SQLLEN indicator = 0;
+    check(SQLGetData(stmt.get(), column, cType, &v, sizeof(v), &indicator), stmt, "SQLGetData");
+    return indicator != SQL_NULL_DATA;
+}
+
 // Column `column` (1-based) of the current row as a QVariant: numbers as numbers, SQL NULL as
 // a null QVariant, binary as bytes, everything else as text.
 QVariant readValue(const Handle& stmt, SQLUSMALLINT column)
@@ -191,17 +200,13 @@ QVariant readValue(const Handle& stmt, SQLUSMALLINT column)
     case SQL_INTEGER:
     case SQL_BIGINT: {
         SQLBIGINT v = 0;
-        SQLLEN indicator = 0;
-        check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &v, sizeof(v), &indicator), stmt, "SQLGetData");
-        return indicator == SQL_NULL_DATA ? QVariant() : integerValue(v);
+        return readFixed(stmt, column, SQL_C_SBIGINT, v) ? integerValue(v) : QVariant();
     }
     case SQL_REAL:
     case SQL_FLOAT:
     case SQL_DOUBLE: {
         double v = 0;
-        SQLLEN indicator = 0;
-        check(SQLGetData(stmt.get(), column, SQL_C_DOUBLE, &v, sizeof(v), &indicator), stmt, "SQLGetData");
-        return indicator == SQL_NULL_DATA ? QVariant() : QVariant(v);
+        return readFixed(stmt, column, SQL_C_DOUBLE, v) ? QVariant(v) : QVariant();
     }
     case SQL_DECIMAL:
     case SQL_NUMERIC: {

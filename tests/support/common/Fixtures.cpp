@@ -1,5 +1,8 @@
 #include "Fixtures.h"
 
+#include "diag/Session.h"
+#include "runtime/Platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -27,6 +30,21 @@ QString tempFolder()
     static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
     dirs.push_back(std::make_unique<QTemporaryDir>());
     return dirs.back()->path();
+}
+
+QString beginSession(MainWindowAccess& mainWindow)
+{
+    session().reset();
+    session().mainWindow = &mainWindow;
+    const QString folder = tempFolder();
+    rt::setProgramFolder(folder);
+    return folder;
+}
+
+void endSession()
+{
+    session().reset();
+    rt::setProgramFolder(QString());
 }
 
 QString sampleFile(const QString& fileName)

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class MainWindowAccess;
+
 namespace testsupport {
 
 // Path of a public sample file (nwind.mdb, ...) from the shared fixtures folder, or empty when
@@ -10,6 +12,12 @@ QString sharedFixture(const QString& fileName);
 
 // A fresh temporary folder for one test, removed with the process.
 QString tempFolder();
+
+// A fresh session for one test: reset, with the given main window and the program folder in a
+// new temporary folder, which it returns. endSession() resets the session again and restores the
+// program folder.
+QString beginSession(MainWindowAccess& mainWindow);
+void endSession();
 
 // The sample generated during the build (build/sample/...).
 QString sampleFile(const QString& fileName);

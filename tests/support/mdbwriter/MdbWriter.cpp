@@ -1035,14 +1035,6 @@ void writeEmptyLeaf(PageFile& file, uint32_t page, uint32_t owner) {
 
 // ----- system tables -----------------------------------------------------------------------
 
-Field column(const QString& name, int fieldType, int size = 0) {
-    Field f;
-    f.name = name;
-    f.type = fieldType;
-    f.size = size;
-    return f;
-}
-
 Table systemObjectsTable() {
     Table t(QStringLiteral("MSysObjects"));
     const QList<QPair<QString, int>> cols{
@@ -1051,42 +1043,42 @@ Table systemObjectsTable() {
         {"Database", type::Memo}, {"Connect", type::Memo}, {"ForeignName", type::Text}, {"RmtInfoShort", type::Binary},
         {"RmtInfoLong", type::LongBinary}, {"Lv", type::LongBinary}, {"LvProp", type::LongBinary},
         {"LvModule", type::LongBinary}, {"LvExtra", type::LongBinary}};
-    for (const auto& [n, ty] : cols) t.addField(column(n, ty, ty == type::Text || ty == type::Binary ? 255 : 0));
+    for (const auto& [n, ty] : cols) t.addField(field(n, ty, ty == type::Text || ty == type::Binary ? 255 : 0));
     return t;
 }
 
 Table systemAcesTable() {
     Table t(QStringLiteral("MSysACEs"));
-    t.addField(column("ACM", type::Long));
-    t.addField(column("FInheritable", type::Boolean));
-    t.addField(column("ObjectId", type::Long));
-    t.addField(column("SID", type::Binary, 255));
+    t.addField(field("ACM", type::Long));
+    t.addField(field("FInheritable", type::Boolean));
+    t.addField(field("ObjectId", type::Long));
+    t.addField(field("SID", type::Binary, 255));
     return t;
 }
 
 Table systemQueriesTable() {
     Table t(QStringLiteral("MSysQueries"));
-    t.addField(column("Attribute", type::Byte));
-    t.addField(column("Expression", type::Memo));
-    t.addField(column("Flag", type::Integer));
-    t.addField(column("LvExtra", type::LongBinary));
-    t.addField(column("Name1", type::Text, 255));
-    t.addField(column("Name2", type::Text, 255));
-    t.addField(column("ObjectId", type::Long));
-    t.addField(column("Order", type::Binary, 255));
+    t.addField(field("Attribute", type::Byte));
+    t.addField(field("Expression", type::Memo));
+    t.addField(field("Flag", type::Integer));
+    t.addField(field("LvExtra", type::LongBinary));
+    t.addField(field("Name1", type::Text, 255));
+    t.addField(field("Name2", type::Text, 255));
+    t.addField(field("ObjectId", type::Long));
+    t.addField(field("Order", type::Binary, 255));
     return t;
 }
 
 Table systemRelationshipsTable() {
     Table t(QStringLiteral("MSysRelationships"));
-    t.addField(column("ccolumn", type::Long));
-    t.addField(column("grbit", type::Long));
-    t.addField(column("icolumn", type::Long));
-    t.addField(column("szColumn", type::Text, 255));
-    t.addField(column("szObject", type::Text, 255));
-    t.addField(column("szReferencedColumn", type::Text, 255));
-    t.addField(column("szReferencedObject", type::Text, 255));
-    t.addField(column("szRelationship", type::Text, 255));
+    t.addField(field("ccolumn", type::Long));
+    t.addField(field("grbit", type::Long));
+    t.addField(field("icolumn", type::Long));
+    t.addField(field("szColumn", type::Text, 255));
+    t.addField(field("szObject", type::Text, 255));
+    t.addField(field("szReferencedColumn", type::Text, 255));
+    t.addField(field("szReferencedObject", type::Text, 255));
+    t.addField(field("szRelationship", type::Text, 255));
     return t;
 }
 

@@ -37,6 +37,19 @@ struct Field {
     bool autoNumber = false;   // Long only
 };
 
+// A field description in one expression; descriptions list many.
+inline Field field(const QString& name, int fieldType, int size = 0, bool required = false,
+                   const QString& defaultValue = {})
+{
+    Field f;
+    f.name = name;
+    f.type = fieldType;
+    f.size = size;
+    f.required = required;
+    f.defaultValue = defaultValue;
+    return f;
+}
+
 struct Index {
     QString name;
     QStringList fields;        // in index order

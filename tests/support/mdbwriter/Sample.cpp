@@ -22,16 +22,6 @@ private:
     quint64 state_ = 20040307;
 };
 
-Field field(const QString& name, int t, int size = 0, bool required = false, const QString& def = {}) {
-    Field f;
-    f.name = name;
-    f.type = t;
-    f.size = size;
-    f.required = required;
-    f.defaultValue = def;
-    return f;
-}
-
 Index index(const QString& name, const QStringList& fields, bool primary = false, bool unique = false) {
     Index i;
     i.name = name;
