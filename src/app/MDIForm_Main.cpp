@@ -350,13 +350,18 @@ void MDIForm_Main::Command3_Click()
             ok = false;
         }
     };
-    attempt([&] { required(s.Umgebung1).setUserName(Text_UID->text()); });
-    attempt([&] { required(s.Umgebung1).setPassword(Text_PW->text()); });
-    attempt([&] {
-        // A connection to an earlier data source is not kept beside a failed new login.
-        s.Verbindung1.reset();
-        s.Verbindung1 = required(s.Umgebung1).openConnection(ODBC_Name->text());
-    });
+    // User, password and connection, in each of the two environments.
+    auto connect = [&](const std::shared_ptr<sql::Environment>& environment,
+                       std::shared_ptr<sql::Connection>& connection) {
+        attempt([&] { required(environment).setUserName(Text_UID->text()); });
+        attempt([&] { required(environment).setPassword(Text_PW->text()); });
+        attempt([&] {
+            // A connection to an earlier data source is not kept beside a failed new login.
+            connection.reset();
+            connection = required(environment).openConnection(ODBC_Name->text());
+        });
+    };
+    connect(s.Umgebung1, s.Verbindung1);
     if (ok)
         attempt([&] { required(s.Verbindung1).setQueryTimeout(s.AbfrageTimeout); });
     if (ok)
@@ -367,12 +372,7 @@ void MDIForm_Main::Command3_Click()
             ODBC_Name->setText(reported);
             m_settingReportedName = false;
         });
-    attempt([&] { required(s.Umgebung2).setUserName(Text_UID->text()); });
-    attempt([&] { required(s.Umgebung2).setPassword(Text_PW->text()); });
-    attempt([&] {
-        s.Verbindung2.reset();
-        s.Verbindung2 = required(s.Umgebung2).openConnection(ODBC_Name->text());
-    });
+    connect(s.Umgebung2, s.Verbindung2);
     attempt([&] { required(s.Verbindung2).setQueryTimeout(s.AbfrageTimeout); });
     if (ok) {
         Command1->setEnabled(true);

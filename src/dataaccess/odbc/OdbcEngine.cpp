@@ -174,6 +174,19 @@ QVariant integerValue(qlonglong v)
     return QVariant(v);
 }
 
+// Calls `row` with the statement on each row of its result.
+template <class Row>
+void forEachRow(const Handle& stmt, Row row)
+{
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(stmt.get());
+        if (rc == SQL_NO_DATA)
+            return;
+        check(rc, stmt, "SQLFetch");
+        row();
+    }
+}
+
 // A fixed-size value of the column as C type `cType`; false for SQL NULL.
 template <class T>
 bool readFixed(const Handle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& v)
@@ -306,17 +319,11 @@ void OdbcTable::refreshColumns()
           stmt, "SQLColumns");
     // The table name is a search pattern ("_" matches any character): keep only rows of this table.
     QStringList columns;
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(stmt.get());
-        if (rc == SQL_NO_DATA)
-            break;
-        check(rc, stmt, "SQLFetch");
+    forEachRow(stmt, [&] {
         bool null = false;
-        const QString table = readText(stmt, 3, null);
-        if (table != name_)
-            continue;
-        columns << readText(stmt, 4, null);
-    }
+        if (readText(stmt, 3, null) == name_)
+            columns << readText(stmt, 4, null);
+    });
     columns_ = columns;
 }
 
@@ -396,17 +403,13 @@ public:
                          SQL_NTS),
               stmt, "SQLTables");
         std::vector<std::shared_ptr<OdbcTable>> tables;
-        for (;;) {
-            const SQLRETURN rc = SQLFetch(stmt.get());
-            if (rc == SQL_NO_DATA)
-                break;
-            check(rc, stmt, "SQLFetch");
+        forEachRow(stmt, [&] {
             bool null = false;
             const QString catalog = readText(stmt, 1, null);
             const QString schema = readText(stmt, 2, null);
             const QString name = readText(stmt, 3, null);
             tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, catalog, schema, name));
-        }
+        });
         tables_ = std::move(tables);
         tablesLoaded_ = true;
     }
