@@ -13,6 +13,26 @@
 using namespace accessdb::mdb;
 
 namespace {
+// The decoders write into a string of the caller's; as values here.
+QString singleText(float v)
+{
+    QString s;
+    accessdb::mdb::singleText(v, s);
+    return s;
+}
+QString doubleText(double v)
+{
+    QString s;
+    accessdb::mdb::doubleText(v, s);
+    return s;
+}
+QString jet4Text(const char* data, int size)
+{
+    QString s;
+    accessdb::mdb::jet4Text(data, size, s);
+    return s;
+}
+
 struct Separator {
     explicit Separator(QChar c) { rt::setDecimalSeparator(c); }
     ~Separator() { rt::setDecimalSeparator(u'.'); }

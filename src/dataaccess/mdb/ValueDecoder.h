@@ -15,18 +15,7 @@ namespace accessdb::mdb {
 void singleText(float v, QString& out);    // 7 significant digits
 void doubleText(double v, QString& out);   // 15 significant digits
 void integerText(qint64 v, QString& out);
-inline QString singleText(float v)
-{
-    QString s;
-    singleText(v, s);
-    return s;
-}
-inline QString doubleText(double v)
-{
-    QString s;
-    doubleText(v, s);
-    return s;
-}
+
 QString currencyText(qint64 scaled);     // exact, value = scaled / 10000, no trailing zeros
 QString decimalText(const QByteArray& raw17, int scale);  // ACE decimal: sign byte + 128-bit integer
 
@@ -39,11 +28,5 @@ QString guidText(const QByteArray& raw16);
 
 // Jet 4 text: UTF-16LE, or the compressed form that starts with FF FE.
 void jet4Text(const char* data, int size, QString& out);
-inline QString jet4Text(const char* data, int size)
-{
-    QString s;
-    jet4Text(data, size, s);
-    return s;
-}
 
 }  // namespace accessdb::mdb
