@@ -80,6 +80,16 @@ protected:
         host.Text1 = table;
         engine.Command1_SIK();
     }
+    // A table of one Long field N holding 1..rows.
+    void addNumberTable(const QString& name, int rows)
+    {
+        accessdb::TableDef t;
+        t.name = name;
+        t.fields = {field("N", ty::Long)};
+        auto& records = db.addTable(t);
+        for (int i = 1; i <= rows; ++i)
+            records << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+    }
     QStringList statementsStarting(const QString& prefix) const
     {
         QStringList r;
@@ -308,12 +318,7 @@ TEST_F(EngineRun, SpecialTimeColumnsAlsoWithoutTheStructurePhase)
 
 TEST_F(EngineRun, TwoPcsShareTheRowsWithoutTouchingTheStructure)
 {
-    accessdb::TableDef t;
-    t.name = "Zahlen";
-    t.fields = {field("N", ty::Long)};
-    auto& rows = db.addTable(t);
-    for (int i = 1; i <= 5; ++i)
-        rows << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+    addNumberTable("Zahlen", 5);
     host.Text_Max = "2";
     host.Text_Mod = "1";
     convert("Zahlen");
@@ -438,12 +443,7 @@ TEST_F(EngineRun, MissingAccessTableEndsTheRun)
 
 TEST_F(EngineRun, StopRequestEndsTheRowLoop)
 {
-    accessdb::TableDef t;
-    t.name = "Viele";
-    t.fields = {field("N", ty::Long)};
-    auto& rows = db.addTable(t);
-    for (int i = 1; i <= 10; ++i)
-        rows << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+    addNumberTable("Viele", 10);
     conn->failWhen("VALUES (3)", "S1000: busy");  // the row where the user clicks the stop image
     host.noData = false;
     // The third row fails; the user's stop request arrives with it.
