@@ -2,6 +2,7 @@
 #include "app/ConsoleDialogService.h"
 #include "app/MDIForm_Main.h"
 #include "app/QtDialogService.h"
+#include "app/QtTranslations.h"
 #include "runtime/Platform.h"
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "Version.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    installGermanQtTranslations(app);
     // The SQLite ODBC driver has no wide functions; unixODBC converts through the character locale.
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
         std::setlocale(LC_CTYPE, "C.UTF-8");

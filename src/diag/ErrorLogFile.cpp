@@ -7,6 +7,7 @@
 #include "Version.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -89,7 +90,13 @@ void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& 
                      Beschreibung;
         if (!Query.isEmpty())
             lines << QStringLiteral("Query: ") + Base64_Kodieren(Query);
-        rt::appendCp1252Lines(folder + sep + name + QStringLiteral(".LOG"), lines);
+        const QString path = folder + sep + name + QStringLiteral(".LOG");
+        const bool isNew = !QFileInfo::exists(path);
+        rt::appendCp1252Lines(path, lines);
+        // A log folder shared by a group of administrators: a new month's file stays writable for
+        // the others, whatever the creator's umask, so their entries are not lost.
+        if (isNew && (QFile::permissions(folder) & QFileDevice::WriteGroup))
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteGroup);
     } catch (const std::exception&) {
         // the entry is lost; nothing is shown
     }

@@ -53,8 +53,12 @@ QString programFolder()
 {
     if (!folderOverride().isEmpty())
         return folderOverride();
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
+    // The folder of the real file: when installed, /usr/bin/dorvex is only a link into the
+    // program folder that holds the plug-in, zab.ini and the Log folder.
+    if (QCoreApplication::instance()) {
+        const QString real = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        return real.isEmpty() ? QCoreApplication::applicationDirPath() : QFileInfo(real).absolutePath();
+    }
     return QDir::currentPath();
 }
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -90,6 +91,25 @@ TEST_F(ErrorLogFile, NewMonthStartsANewFileAndDateiNamesTheFile)
     // Midnight shows the date alone, as the general date format does.
     EXPECT_TRUE(june.contains(" am 01.06.2024\r\n"));
     EXPECT_TRUE(readAll(logPath(QStringLiteral("SONDER.LOG"))).contains("\teigen\r\n"));
+}
+
+TEST_F(ErrorLogFile, NewFileInAGroupWritableFolderStaysWritableForTheGroup)
+{
+    // Administrators sharing the installed log folder each have a umask that denies the group.
+    const mode_t oldMask = umask(022);
+    for (bool shared : {true, false}) {
+        const QString logFolder = folder + QStringLiteral("/Log/Dorvex");
+        QDir(logFolder).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(logFolder));
+        QFile::setPermissions(logFolder, QFile::permissions(logFolder) |
+                                             (shared ? QFileDevice::WriteGroup : QFileDevice::Permissions()));
+        Fehler_Protokollieren(QStringLiteral("Q"), 1, QStringLiteral("x"), QStringLiteral("M"), QStringLiteral("C"),
+                              QString(), QString());
+        const QString file = logPath(QStringLiteral("ERROR_2024_5.LOG"));
+        ASSERT_TRUE(QFileInfo::exists(file));
+        EXPECT_EQ(bool(QFile::permissions(file) & QFileDevice::WriteGroup), shared) << shared;
+    }
+    umask(oldMask);
 }
 
 TEST_F(ErrorLogFile, UnwritableFolderLosesTheEntrySilently)

@@ -1,7 +1,12 @@
 #include "app/QtDialogService.h"
+#include "app/QtTranslations.h"
+#include "common/Fixtures.h"
+#include "runtime/Platform.h"
+#include "workbench/Konvertierung.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -74,6 +79,32 @@ TEST(QtDialogs, FileDialogOffersTheTranslatedFilterAndKeepsThePathWhenCancelled)
     EXPECT_EQ(qt.openFile(QStringLiteral("/tmp/ZAB.MDB"), QStringLiteral("Access|*.MDB")),
               QStringLiteral("/tmp/ZAB.MDB"));
     EXPECT_EQ(filters, QStringList({QStringLiteral("Access (*.MDB *.mdb)")}));
+}
+
+// Qt's own dialogs speak German too: the "..." button of the conversion window opens Qt's file
+// dialog with German labels and buttons.
+TEST(QtDialogs, FileDialogOfTheConversionWindowSpeaksGerman)
+{
+    ASSERT_TRUE(installGermanQtTranslations(*QCoreApplication::instance()));
+    rt::setProgramFolder(testsupport::tempFolder());
+    QtDialogService qt;
+    setDialogService(&qt);
+    Konvertierung window;
+    window.show();
+    QStringList texts;
+    whenModalOpens([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        for (const QLabel* l : dialog->findChildren<QLabel*>())
+            texts << l->text();
+        for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            texts << b->text();
+        dialog->reject();
+    });
+    window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    setDialogService(nullptr);
+    for (const char* german : {"Abbrechen", "Datei&name:", "Suchen in:", "Dateien des Typs:"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(german))) << german << " not in " << texts.join(u'|').toStdString();
 }
 
 }  // namespace
