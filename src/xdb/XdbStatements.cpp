@@ -187,7 +187,8 @@ Built createIndexStatement(ServerKind kind, const QString& table, const QString&
     }
     case ServerKind::Sybase: {
         // Trailing blanks of the document's columns are harmless where the name stands bare.
-        for (const QString& name : QStringList(fields) << table)
+        const QStringList bare = QStringList(fields) << table;
+        for (const QString& name : bare)
             if (!sqlnames::isPlainIdentifier(name.trimmed()))
                 return {QString(), QStringLiteral("ungültiger Name")};
         return {QStringLiteral("CREATE INDEX ") + sqlnames::bracketed(index) + QStringLiteral(" ON ") + table +
