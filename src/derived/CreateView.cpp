@@ -1,6 +1,7 @@
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
 #include "diag/Module1.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
 
@@ -21,9 +22,15 @@ void warn(const rt::RuntimeError& e, const QString& name, const QString& stateme
     Fehler_Protokollieren(e.source(), e.number(), e.description(), kModule, codeFor(name), statement, QString());
 }
 
+bool notCreated()
+{
+    ++runReport().viewsNotCreated;
+    return false;
+}
+
 }  // namespace
 
-void Create_View(const QString& name, QString& query, QString& message)
+bool Create_View(const QString& name, QString& query, QString& message)
 {
     message.clear();
     ServerKind kind = ServerKind::MSSQL;
@@ -35,10 +42,20 @@ void Create_View(const QString& name, QString& query, QString& message)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
     } catch (const rt::RuntimeError& e) {
         warn(e, name, QString(), message);
-        return;
+        return notCreated();
     }
 
     const ViewStatements view = rewriteView(name, query, kind);
+
+    // Checked before anything is dropped: a view that cannot be made again is kept as it is.
+    if (!view.convertible()) {
+        // Nothing is sent: a cut at the wrong place would create a view that means something else.
+        message = QStringLiteral("Warnung: Die Abfrage ") + name + QStringLiteral(" ist nicht konvertierbar: ") +
+                  view.notConvertible;
+        session().FehlerAufgetreten = true;
+        Fehler_Protokollieren(QStringLiteral("Create_View"), 0, message, kModule, codeFor(view.name), query, QString());
+        return notCreated();
+    }
 
     // On DB2 the preliminary drop runs with every failure ignored; from then on a failure of this
     // call belongs to the caller.
@@ -50,23 +67,26 @@ void Create_View(const QString& name, QString& query, QString& message)
         }
     }
 
-    if (!view.convertible()) {
-        // Nothing is sent: a cut at the wrong place would create a view that means something else.
-        message = QStringLiteral("Warnung: Die Abfrage ") + name + QStringLiteral(" ist nicht konvertierbar: ") +
-                  view.notConvertible;
-        session().FehlerAufgetreten = true;
-        Fehler_Protokollieren(QStringLiteral("Create_View"), 0, message, kModule, codeFor(view.name), query, QString());
-        return;
-    }
-
     query = view.create;
-    for (const QString& statement : {view.drop, view.create}) {
-        try {
-            connection->execute(statement, 0);
-        } catch (const rt::RuntimeError& e) {
-            if (!ownHandler)
-                throw;
-            warn(e, view.name, statement, message);
+    try {
+        connection->execute(view.drop, 0);
+    } catch (const rt::RuntimeError& e) {
+        if (!ownHandler) {
+            notCreated();  // the create is never sent
+            throw;
         }
+        // A new view has nothing to drop: that is no failure of the run.
+        if (!dropFoundNoView(e.description()))
+            warn(e, view.name, view.drop, message);
     }
+    try {
+        connection->execute(view.create, 0);
+    } catch (const rt::RuntimeError& e) {
+        notCreated();
+        if (!ownHandler)
+            throw;
+        warn(e, view.name, view.create, message);
+        return false;
+    }
+    return true;
 }

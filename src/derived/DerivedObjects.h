@@ -11,4 +11,5 @@ void Beziehungen_nach_Trigger(ConversionWindowContext& window);
 
 // Rewrites an Access query for the server kind, drops an older view and creates the new one.
 // query returns the statement sent; message is empty on success, else "Warnung: " + number + text.
-void Create_View(const QString& name, QString& query, QString& message);
+// True when the view was created; a view that is not is counted in the run's report.
+bool Create_View(const QString& name, QString& query, QString& message);

@@ -1,4 +1,5 @@
 #include "derived/ViewRewriting.h"
+#include "derived/SqlNames.h"
 #include "runtime/Strings.h"
 
 #include <QStringList>
@@ -44,9 +45,30 @@ QString accessDialectRounds(QString text)
     return text;
 }
 
-// LEFT(x,n) -> SUBSTR(x,1,n); RIGHT(x,n) -> SUBSTR(x,LENGTH(x) + 1 - n). Returns the cause when the
-// text cannot be rewritten.
-// Rewrites every fn(x,... as SUBSTR(x, then what `rest` makes of x and the text from the comma.
+// The position of the ")" that closes a call whose arguments start at `from`, outside literals and
+// inner parentheses; -1 when there is none.
+qsizetype closingParenthesis(const QString& text, qsizetype from)
+{
+    int depth = 0;
+    bool inLiteral = false;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch == u'\'') {
+            inLiteral = !inLiteral;
+        } else if (!inLiteral) {
+            if (ch == u'(')
+                ++depth;
+            else if (ch == u')' && depth-- == 0)
+                return i;
+        }
+    }
+    return -1;
+}
+
+// LEFT(x,n) -> SUBSTR(x,1,n); RIGHT(x,n) -> SUBSTR(x,LENGTH(x) + 1 - (n)). Returns the cause when
+// the text cannot be rewritten.
+// Rewrites every fn(x,... as SUBSTR(x, then what `rest` makes of x and the text from the comma;
+// rest returns an empty text when it cannot.
 template <class Rest>
 QString rewriteFunction(QString& text, const QString& fn, Rest rest)
 {
@@ -57,7 +79,10 @@ QString rewriteFunction(QString& text, const QString& fn, Rest rest)
         const QString x = text.mid(p + fn.size(), c - p - fn.size());
         if (!completeArgument(x))
             return fn + QStringLiteral(": das erste Komma steht in einer Klammer oder einem Text");
-        text = text.left(p) + QStringLiteral("SUBSTR(") + x + rest(x, text, c);
+        const QString tail = rest(x, text, c);
+        if (tail.isEmpty())
+            return fn + QStringLiteral(" ohne schließende Klammer");
+        text = text.left(p) + QStringLiteral("SUBSTR(") + x + tail;
     }
     return QString();
 }
@@ -69,9 +94,14 @@ QString rewriteLeftRight(QString& text)
     });
     if (!left.isEmpty())
         return left;
-    // The start position is LENGTH(x) + 1 - n: the last n characters, not n + 1.
+    // The start position is LENGTH(x) + 1 - (n): the last n characters, not n + 1, and n bracketed
+    // so that an expression such as Len(x)-1 is subtracted whole.
     return rewriteFunction(text, QStringLiteral("RIGHT("), [](const QString& x, const QString& t, qsizetype c) {
-        return QStringLiteral(",LENGTH(") + x + QStringLiteral(") + 1 - ") + t.mid(c + 1);
+        const qsizetype close = closingParenthesis(t, c + 1);
+        if (close < 0)
+            return QString();
+        return QStringLiteral(",LENGTH(") + x + QStringLiteral(") + 1 - (") + t.mid(c + 1, close - c - 1) +
+               QLatin1Char(')') + t.mid(close);
     });
 }
 
@@ -150,8 +180,13 @@ ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, 
     }
 
     out.name = name;
-    if (!out.notConvertible.isEmpty())
+    // The name stands bare in the drop and the create: one that could end it is not sent at all.
+    if (out.notConvertible.isEmpty() && !sqlnames::isPlainIdentifier(viewName))
+        out.notConvertible = QStringLiteral("ungültiger Name");
+    if (!out.notConvertible.isEmpty()) {
+        out.preliminaryDrop.clear();
         return out;
+    }
 
     out.create = QStringLiteral("CREATE VIEW ") + name + QStringLiteral(" AS ") + text;
     if (kind != ServerKind::DB2 && name == QLatin1String("View_ABV_LB"))
@@ -165,10 +200,21 @@ ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, 
         break;
     case ServerKind::MSSQL:
     case ServerKind::DB2:
-        out.drop = QStringLiteral("DROP VIEW IF EXISTS \"") + name + QLatin1Char('"');
+        out.drop = QStringLiteral("DROP VIEW IF EXISTS ") + sqlnames::doubleQuoted(name);
         break;
     }
     return out;
+}
+
+bool dropFoundNoView(const QString& description)
+{
+    if (description.startsWith(QLatin1String("S0002")) || description.startsWith(QLatin1String("42S02")))
+        return true;
+    // Drivers that report it under a general state: MariaDB 1051/4092, SQLite, Oracle.
+    for (const char* text : {"Unknown VIEW", "Unknown table", "no such view", "ORA-00942"})
+        if (description.contains(QLatin1String(text), Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 QStringList reportPieces(const QString& text, int width)

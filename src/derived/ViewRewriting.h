@@ -19,6 +19,9 @@ struct ViewStatements {
 // Rewrites the Access text for the server kind, in the fixed order of the rewriting steps.
 ViewStatements rewriteView(const QString& name, const QString& accessQuery, ServerKind kind);
 
+// True when a failed DROP VIEW only says that there was no such view yet (a new view).
+bool dropFoundNoView(const QString& description);
+
 // Pieces of a report text: pieces 0 to length / width, each the next width characters, so a text
 // whose length is a multiple of width ends with an empty piece, as the lists always showed.
 QStringList reportPieces(const QString& text, int width);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace rt {
 
@@ -19,12 +20,32 @@ static RuntimeError openFailure(const QString& path)
     return runtimeFailure(err::PermissionDenied);
 }
 
-Cp1252LineReader::Cp1252LineReader(const QString& path)
+static bool isUtf8BeyondAscii(const QByteArray& data)
+{
+    bool beyondAscii = false;
+    for (char c : data)
+        beyondAscii = beyondAscii || (static_cast<unsigned char>(c) & 0x80);
+    if (!beyondAscii)
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder(data);
+    return !decoder.hasError();
+}
+
+Cp1252LineReader::Cp1252LineReader(const QString& path, bool acceptUtf8)
 {
     QFile f(path);
     if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly))
         throw openFailure(path);
     data_ = f.readAll();
+    if (!acceptUtf8)
+        return;
+    if (data_.startsWith("\xEF\xBB\xBF")) {
+        utf8_ = true;
+        pos_ = 3;  // the byte-order mark is no text
+    } else {
+        utf8_ = isUtf8BeyondAscii(data_);
+    }
 }
 
 bool Cp1252LineReader::atEnd() const { return pos_ >= data_.size(); }
@@ -36,7 +57,8 @@ QString Cp1252LineReader::readLine()
     qint64 end = pos_;
     while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
         ++end;
-    const QString line = fromCp1252(data_.mid(pos_, end - pos_));
+    const QByteArray bytes = data_.mid(pos_, end - pos_);
+    const QString line = utf8_ ? QString::fromUtf8(bytes) : fromCp1252(bytes);
     pos_ = end;
     if (pos_ < data_.size() && data_[pos_] == '\r')
         ++pos_;

@@ -2,6 +2,7 @@
 #include "derived/DerivedObjects.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "derived/ViewRewriting.h"
 #include "runtime/RuntimeError.h"
@@ -92,6 +93,9 @@ void Abgleichen::XDB_Verarbeiten()
     Steuerelemente_Freigeben(false);
     const QString path = Text_XDB->text();
     if (!path.isEmpty()) {
+        runReport().xdb = XdbReport();
+        runReport().xdb.started = true;
+        runReport().xdb.path = path;
         running_ = true;
         try {
             runDocument(path);
@@ -133,9 +137,22 @@ void Abgleichen::runDocument(const QString& path)
 
     // The document is held only for this run and released however the run ends.
     std::unique_ptr<rt::Cp1252LineReader> document;
-    step([&] { document = std::make_unique<rt::Cp1252LineReader>(path); });
+    step([&] {
+        try {
+            document = std::make_unique<rt::Cp1252LineReader>(path, true);
+        } catch (const rt::RuntimeError& e) {
+            // The report and the log say which document could not be read.
+            throw rt::RuntimeError(e.number(), e.source(), e.description() + QStringLiteral(": '") + path + QLatin1Char('\''));
+        }
+    });
     if (!document)
         return;
+    const qint64 size = document->size();
+    if (size > 0 && document->holdsNul()) {
+        // Not a text file: nothing of it is applied.
+        unreadableDocument(path);
+        return;
+    }
     step([&] {
         qint32 units = qint32(document->size() / 128) + 1;
         Fortschritt_Start(units);
@@ -146,9 +163,15 @@ void Abgleichen::runDocument(const QString& path)
             const QString line = document->readLine();
             step([&] { Fortschritt_Setzen(qint32(document->position() / 128)); });
             processEvents();
+            ++summary().linesRead;
             reader_.processLine(*this, line);
         }
         document.reset();
+        if (size > 0 && !reader_.sawSection()) {
+            unreadableDocument(path);
+            step([] { Fortschritt_Setzen(0); });
+            return;
+        }
         reader_.finishRun(*this);
     } catch (const xdb::RunEnded&) {
         throw EndOfRun{};
@@ -165,21 +188,32 @@ bool Abgleichen::failed(const rt::RuntimeError& e)
     for (const QString& piece : reportPieces(e.description(), 130))
         List1->addItem(piece);
     Fehler_Protokollieren(e.source(), e.number(), e.description(), kModul, kCode, QString(), QString());
+    xdb::noteNotApplied(summary(), QStringLiteral("Fehler ") + QString::number(e.number()) + QStringLiteral(": ") +
+                                       e.description().left(200));
     // Up to 1000 the run time itself failed (file, number, array): the run ends. Database
     // failures leave the rest of the document to be processed.
     return e.number() > 1000;
 }
 
-void Abgleichen::fieldWithoutType(const QString& field, qint16 type)
+void Abgleichen::lineNotApplied(const QString& text)
 {
-    const QString text = QStringLiteral("Feld ") + field + QStringLiteral(" in ") + currentTableName() +
-                         QStringLiteral(" nicht angelegt: für den Typcode ") + QString::number(type) +
-                         QStringLiteral(" gibt es keinen SQL-Typ");
     report(QLatin1Char('\t') + text);
     // The database is not what the release expects, so the unattended run must not go on as if it were.
     session().FehlerAufgetreten = true;
     Fehler_Protokollieren(kModul, 0, text, kModul, kCode, QString(), QString());
+    xdb::noteNotApplied(summary(), text);
 }
+
+// Reported once; the run counts it as not applied but it is no failed step: nothing was changed.
+void Abgleichen::unreadableDocument(const QString& path)
+{
+    const QString text = QStringLiteral("XDB-Dokument '") + path + QStringLiteral("' enthält keine lesbaren Abschnitte");
+    report(text);
+    Fehler_Protokollieren(kModul, 0, text, kModul, kCode, QString(), QString());
+    xdb::noteNotApplied(summary(), text);
+}
+
+XdbReport& Abgleichen::summary() { return runReport().xdb; }
 
 // ---- the operations on the database ----
 
@@ -202,9 +236,9 @@ void Abgleichen::refreshColumns() { currentTable().refreshColumns(); }
 
 void Abgleichen::SQL_Ausfuehren(QString statement) { ::SQL_Ausfuehren(statement); }
 
-void Abgleichen::Create_View(const QString& name, QString query, QString& message)
+bool Abgleichen::Create_View(const QString& name, QString query, QString& message)
 {
-    ::Create_View(name, query, message);
+    return ::Create_View(name, query, message);
 }
 
 bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
@@ -253,13 +287,14 @@ bool Abgleichen::Feld_Existiert(const QString& name)
     return false;
 }
 
-QString Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, qint16 size, QString& defaultValue)
+xdb::Built Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, double size, QString& defaultValue)
 {
-    defaultValue = xdb::documentDefault(defaultValue);
-    const std::optional<QString> sqlType = xdb::columnType(type, size, serverKind(), linuxChecked(), Fremd_DSN());
-    if (!sqlType)
-        return QString();
-    return xdb::addFieldStatement(currentTableName(), field, *sqlType, defaultValue);
+    const QString table = currentTableName();
+    xdb::Built built = xdb::addField(table, field, type, size, defaultValue, serverKind(), linuxChecked(), Fremd_DSN());
+    if (!built.refusal.isEmpty())
+        built.refusal = QStringLiteral("Feld ") + field + QStringLiteral(" in ") + table +
+                        QStringLiteral(" nicht angelegt: ") + built.refusal;
+    return built;
 }
 
 bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
@@ -279,9 +314,14 @@ bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
 
 bool Abgleichen::Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields)
 {
-    const std::optional<QString> statement = xdb::createIndexStatement(serverKind(), table, index, attribute, fields);
-    if (!statement)
+    const xdb::Built built = xdb::createIndexStatement(serverKind(), table, index, attribute, fields);
+    if (!built.refusal.isEmpty()) {
+        lineNotApplied(QStringLiteral("Index ") + index + QStringLiteral(" in ") + table +
+                       QStringLiteral(" nicht angelegt: ") + built.refusal);
         return false;
-    SQL_Ausfuehren(*statement);
+    }
+    if (built.statement.isEmpty())
+        return false;
+    SQL_Ausfuehren(built.statement);
     return true;
 }

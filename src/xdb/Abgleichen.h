@@ -32,7 +32,7 @@ public:
     // The operations on the database (each writes its report lines to List1).
     bool Tabelle_Pruefen(const QString& name) override;
     bool Feld_Existiert(const QString& name) override;
-    QString Feld_Hinzufuegen_SQL(const QString& field, qint16 type, qint16 size, QString& defaultValue) override;
+    xdb::Built Feld_Hinzufuegen_SQL(const QString& field, qint16 type, double size, QString& defaultValue) override;
     bool Index_Existiert(const QString& table, const QString& index) override;
     bool Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields) override;
 
@@ -52,9 +52,11 @@ private:
     QString currentTableName() const override;
     void refreshColumns() override;
     void SQL_Ausfuehren(QString statement) override;
-    void Create_View(const QString& name, QString query, QString& message) override;
-    void fieldWithoutType(const QString& field, qint16 type) override;
+    bool Create_View(const QString& name, QString query, QString& message) override;
+    void lineNotApplied(const QString& text) override;
+    XdbReport& summary() override;
     bool failed(const rt::RuntimeError& e) override;
+    void unreadableDocument(const QString& path);
 
     sql::Table& currentTable() const;
     void runDocument(const QString& path);

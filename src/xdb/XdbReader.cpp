@@ -1,5 +1,5 @@
 #include "xdb/XdbReader.h"
-#include "xdb/XdbStatements.h"
+#include "diag/RunReport.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
@@ -16,6 +16,13 @@ bool keyIn(const QString& z, int columns, const char* key)
 qint16 number16(const QString& s) { return rt::toInt16(rt::val(s)); }
 qint32 number32(const QString& s) { return rt::toInt32(rt::val(s)); }
 }  // namespace
+
+void noteNotApplied(XdbReport& summary, const QString& problem)
+{
+    ++summary.linesNotApplied;
+    if (!problem.isEmpty() && !summary.problems.contains(problem))
+        summary.problems << problem;
+}
 
 // Runs one statement; a failure goes to the run's handler, which answers next or end.
 template <class F>
@@ -44,22 +51,24 @@ void Reader::startRun()
     indexFieldCount_ = -1;
     indexFields_.clear();
     indexCounter_ = 0;
+    sawSection_ = false;
 }
 
-void Reader::addFieldIfMissing(Target& t, const QString& name, qint16 type, qint16 size, QString defaultValue)
+void Reader::addFieldIfMissing(Target& t, const QString& name, qint16 type, double size, QString defaultValue)
 {
     bool exists = true;
     if (!step(t, [&] { exists = t.Feld_Existiert(name); }) || exists)
         return;
-    QString statement;
-    if (!step(t, [&] { statement = t.Feld_Hinzufuegen_SQL(name, type, size, defaultValue); }))
+    Built built;
+    if (!step(t, [&] { built = t.Feld_Hinzufuegen_SQL(name, type, size, defaultValue); }))
         return;
-    if (statement.isEmpty()) {
-        t.fieldWithoutType(name, type);
+    if (!built.refusal.isEmpty()) {
+        t.lineNotApplied(built.refusal);
         return;
     }
-    t.report(QLatin1Char('\t') + statement);
-    step(t, [&] { t.SQL_Ausfuehren(statement); });
+    t.report(QLatin1Char('\t') + built.statement);
+    if (step(t, [&] { t.SQL_Ausfuehren(built.statement); }))
+        ++t.summary().fieldsAdded;
     // So a later line for the same field finds it.
     step(t, [&] { t.refreshColumns(); });
 }
@@ -67,11 +76,12 @@ void Reader::addFieldIfMissing(Target& t, const QString& name, qint16 type, qint
 void Reader::oldFormatLine(Target& t, const QString& z)
 {
     QString name, defaultValue;
-    qint16 type = 0, size = 0;
+    qint16 type = 0;
+    double size = 0;
     if (!step(t, [&] {
             name = rt::trim(rt::mid(z, 1, 50));
             type = number16(rt::mid(z, 51, 3));
-            size = number16(rt::mid(z, 54, 3));
+            size = rt::val(rt::mid(z, 54, 3));
             defaultValue = rt::trim(rt::mid(z, 57));
         }))
         return;
@@ -85,11 +95,12 @@ void Reader::fieldsLine(Target& t, const QString& z)
     // Tested even when the line also held "tabelle".
     if (keyIn(z, 22, "feld ")) {
         QString name;
-        qint16 type = 0, size = 0;
+        qint16 type = 0;
+        double size = 0;
         if (!step(t, [&] {
                 name = rt::trim(rt::mid(z, 24, 48));
                 type = number16(rt::mid(z, 76, 3));
-                size = number16(rt::mid(z, 80, 3));
+                size = rt::val(rt::mid(z, 80, 3));
             }))
             return;
         addFieldIfMissing(t, name, type, size, QString());
@@ -110,7 +121,8 @@ void Reader::renameFieldLine(Target& t, const QString& z)
         QString statement;
         if (!step(t, [&] { statement = renameFieldStatement(t.currentTableName(), oldName, newName); }))
             return;
-        step(t, [&] { t.SQL_Ausfuehren(statement); });
+        if (step(t, [&] { t.SQL_Ausfuehren(statement); }))
+            ++t.summary().fieldsRenamed;
         step(t, [&] { t.refreshColumns(); });
     }
 }
@@ -131,10 +143,7 @@ void Reader::querysLine(Target& t, const QString& z)
         if (t.serverKind() == ServerKind::Sybase && t.linuxChecked() && pendingView_ == kDeferredOnSybaseLinux) {
             deferredView_ = query;  // it depends on other views: created after the whole document
         } else {
-            QString message;
-            step(t, [&] { t.Create_View(pendingView_, query, message); });
-            if (!message.isEmpty())
-                t.report(message);
+            createView(t, pendingView_, query);
         }
         t.scrollReportToEnd();
         t.processEvents();
@@ -181,8 +190,10 @@ void Reader::indexLine(Target& t, const QString& z)
                 fields << QString();
             bool created = false;
             step(t, [&] { created = t.Index_Anlegen(indexTable_, indexName_, indexAttribute_, fields); });
-            if (created)
+            if (created) {
                 t.report(QStringLiteral("Neuen Index anlegen: ") + indexTable_ + QLatin1Char('/') + indexName_);
+                ++t.summary().indexesCreated;
+            }
             bIndizes = false;
         }
     }
@@ -190,6 +201,9 @@ void Reader::indexLine(Target& t, const QString& z)
 
 void Reader::headers(Target& t, const QString& z)
 {
+    for (const char* header : {"[felder]", "[renamefield]", "[renametable]", "[Indizes]", "[querys]"})
+        sawSection_ = sawSection_ || z.contains(QLatin1String(header), Qt::CaseInsensitive);
+    sawSection_ = sawSection_ || z.contains(QLatin1String("#####"));
     if (z.contains(QLatin1String("[felder]"), Qt::CaseInsensitive)) {
         bFelder = true;
         bIndizes = false;
@@ -236,15 +250,24 @@ void Reader::processLine(Target& t, const QString& z)
     headers(t, z);
 }
 
+void Reader::createView(Target& t, const QString& name, const QString& query)
+{
+    QString message;
+    bool created = false;
+    const bool ran = step(t, [&] { created = t.Create_View(name, query, message); });
+    if (!message.isEmpty())
+        t.report(message);
+    if (created)
+        ++t.summary().viewsCreated;
+    else if (ran)  // a failure that reached the run's handler is counted there
+        noteNotApplied(t.summary(), message);
+}
+
 void Reader::finishRun(Target& t)
 {
-    if (t.serverKind() == ServerKind::Sybase && t.linuxChecked()) {
-        // Also when the document held no such view: the text is then empty.
-        QString message;
-        step(t, [&] { t.Create_View(kDeferredOnSybaseLinux, deferredView_, message); });
-        if (!message.isEmpty())
-            t.report(message);
-    }
+    // Without a text there is nothing to create, and dropping the existing view would only lose it.
+    if (t.serverKind() == ServerKind::Sybase && t.linuxChecked() && !deferredView_.isEmpty())
+        createView(t, kDeferredOnSybaseLinux, deferredView_);
 }
 
 }  // namespace xdb

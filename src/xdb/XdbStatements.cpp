@@ -1,4 +1,8 @@
 #include "xdb/XdbStatements.h"
+#include "derived/SqlNames.h"
+
+#include <QRegularExpression>
+#include <cmath>
 
 namespace xdb {
 
@@ -48,13 +52,30 @@ std::optional<QString> columnType(int typeCode, int size, ServerKind kind, bool 
         case K::DB2: return QStringLiteral("CLOB(4194304)");
         }
         break;
-    case 15: return QStringLiteral("VARBINARY");
+    case 15: return QStringLiteral("VARBINARY(16)");  // without a length it holds one byte, or is refused
     default: break;
     }
     return std::nullopt;
 }
 
-QString documentDefault(const QString& value)
+bool validTextSize(double size) { return size >= 1 && size <= 8000 && std::floor(size) == size; }
+
+namespace {
+bool isNumber(const QString& s)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?$"));
+    return number.match(s).hasMatch();
+}
+
+// A text that is a complete SQL literal already ('abc', 'O''Brien') is taken as it is.
+bool isLiteral(const QString& s)
+{
+    static const QRegularExpression literal(QStringLiteral("^'([^']|'')*'$"));
+    return literal.match(s).hasMatch();
+}
+}  // namespace
+
+std::optional<QString> documentDefault(const QString& value, int typeCode)
 {
     if (value.isEmpty())
         return value;
@@ -63,13 +84,46 @@ QString documentDefault(const QString& value)
         d.remove(0, 1);
     if (d.endsWith(QLatin1Char('"')))
         d.chop(1);
-    return d.isEmpty() ? QStringLiteral("' '") : d;
+    switch (typeCode) {
+    case 8:
+    case 10:
+    case 12:  // Date/Time, Text, Memo
+        if (d.isEmpty())
+            return QStringLiteral("' '");
+        return isLiteral(d) ? d : sqlnames::literal(d);
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+        if (isNumber(d))
+            return d;
+        return std::nullopt;
+    default: return std::nullopt;  // binary columns take no default from a document
+    }
+}
+
+Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
+               ServerKind kind, bool linuxChecked, bool sibling)
+{
+    const std::optional<QString> type = columnType(typeCode, int(size), kind, linuxChecked, sibling);
+    if (!type)
+        return {QString(), QStringLiteral("für den Typcode ") + QString::number(typeCode) +
+                               QStringLiteral(" gibt es keinen SQL-Typ")};
+    if (typeCode == 10 && !validTextSize(size))
+        return {QString(), QStringLiteral("ungültige Länge ") + QString::number(size)};
+    const std::optional<QString> sqlDefault = documentDefault(defaultValue, typeCode);
+    if (!sqlDefault)
+        return {QString(), QStringLiteral("ungültiger Standardwert ") + defaultValue};
+    return {addFieldStatement(table, field, *type, *sqlDefault), QString()};
 }
 
 QString addFieldStatement(const QString& table, const QString& field, const QString& type, const QString& defaultValue)
 {
-    QString s = QStringLiteral("ALTER TABLE [") + table + QStringLiteral("] ") + QStringLiteral(" ADD [") + field +
-                QStringLiteral("] ") + type;
+    QString s = QStringLiteral("ALTER TABLE ") + sqlnames::bracketed(table) + QStringLiteral("  ADD ") +
+                sqlnames::bracketed(field) + QLatin1Char(' ') + type;
     if (!defaultValue.isEmpty())
         s += QStringLiteral(" DEFAULT ") + defaultValue + QStringLiteral(" NULL");
     return s;
@@ -77,8 +131,9 @@ QString addFieldStatement(const QString& table, const QString& field, const QStr
 
 QString renameFieldStatement(const QString& table, const QString& oldName, const QString& newName)
 {
-    return QStringLiteral("sp_rename '") + table + QLatin1Char('.') + oldName + QStringLiteral("' , '") + newName +
-           QStringLiteral("' , 'column'");
+    using sqlnames::inLiteral;
+    return QStringLiteral("sp_rename '") + inLiteral(table) + QLatin1Char('.') + inLiteral(oldName) +
+           QStringLiteral("' , '") + inLiteral(newName) + QStringLiteral("' , 'column'");
 }
 
 QString renameTableLine(const QString& oldName, const QString& newName)
@@ -92,8 +147,10 @@ bool indexTakenAsPresent(ServerKind kind)
     return kind == ServerKind::Oracle || kind == ServerKind::DB2 || kind == ServerKind::MySQL;
 }
 
-QString indexExistsQuery(ServerKind kind, const QString& table, const QString& index)
+QString indexExistsQuery(ServerKind kind, const QString& tableName, const QString& indexName)
 {
+    const QString table = sqlnames::inLiteral(tableName);
+    const QString index = sqlnames::inLiteral(indexName);
     switch (kind) {
     case ServerKind::MSSQL:
         // "___" also finds the index when its name carries a three-character prefix.
@@ -114,27 +171,35 @@ QString indexExistsQuery(ServerKind kind, const QString& table, const QString& i
     return QString();
 }
 
-std::optional<QString> createIndexStatement(ServerKind kind, const QString& table, const QString& index,
-                                            qint32 attribute, const QStringList& fields)
+Built createIndexStatement(ServerKind kind, const QString& table, const QString& index, qint32 attribute,
+                           const QStringList& fields)
 {
     switch (kind) {
     case ServerKind::MSSQL: {
         if (attribute & 2)
-            return std::nullopt;
+            return {};
         QStringList bracketed;
         for (const QString& f : fields)
-            bracketed << QLatin1Char('[') + f + QLatin1Char(']');
-        return QStringLiteral("CREATE INDEX [") + index + QStringLiteral("] ") + QStringLiteral("ON [") + table +
-               QStringLiteral("](") + bracketed.join(QStringLiteral(", ")) + QLatin1Char(')');
+            bracketed << sqlnames::bracketed(f);
+        return {QStringLiteral("CREATE INDEX ") + sqlnames::bracketed(index) + QStringLiteral(" ON ") +
+                    sqlnames::bracketed(table) + QLatin1Char('(') + bracketed.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                QString()};
     }
-    case ServerKind::Sybase:
-        return QStringLiteral("CREATE INDEX [") + index + QStringLiteral("] ") + QStringLiteral("ON ") + table +
-               QLatin1Char('(') + fields.join(QStringLiteral(", ")) + QLatin1Char(')');
+    case ServerKind::Sybase: {
+        // Trailing blanks of the document's columns are harmless where the name stands bare.
+        const QStringList bare = QStringList(fields) << table;
+        for (const QString& name : bare)
+            if (!sqlnames::isPlainIdentifier(name.trimmed()))
+                return {QString(), QStringLiteral("ungültiger Name")};
+        return {QStringLiteral("CREATE INDEX ") + sqlnames::bracketed(index) + QStringLiteral(" ON ") + table +
+                    QLatin1Char('(') + fields.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                QString()};
+    }
     case ServerKind::MySQL:
     case ServerKind::Oracle:
-    case ServerKind::DB2: return std::nullopt;
+    case ServerKind::DB2: return {};
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace xdb

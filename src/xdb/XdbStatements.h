@@ -8,15 +8,31 @@
 // The SQL texts of the XDB reconciliation, built without a server.
 namespace xdb {
 
+// A statement to send, or why the document's line is not applied (then nothing is sent). Both
+// empty: nothing to do on this server kind.
+struct Built {
+    QString statement;
+    QString refusal;
+};
+
 // The SQL type for a field type code of the document; nullopt when the code has none
 // (Binary 9, the codes 13 and 14, anything unknown).
 std::optional<QString> columnType(int typeCode, int size, ServerKind kind, bool linuxChecked, bool sibling);
 
-// A document default: one leading and one trailing double quote go; a default that is left empty
-// becomes a quoted blank. An empty default stays empty.
-QString documentDefault(const QString& value);
+// A Text size the servers take: a whole number from 1 to 8000.
+bool validTextSize(double size);
 
-// "ALTER TABLE [t]  ADD [f] type[ DEFAULT d NULL]"; the same bracketed form for every kind.
+// A document default as SQL text: one leading and one trailing double quote go; Text, Memo and
+// Date/Time defaults become quoted literals (a default left empty a quoted blank), number and
+// Yes/No defaults must read as numbers. An empty default stays empty. nullopt: not usable.
+std::optional<QString> documentDefault(const QString& value, int typeCode);
+
+// The ALTER TABLE for a document field, or why it is not added.
+Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
+               ServerKind kind, bool linuxChecked, bool sibling);
+
+// "ALTER TABLE [t]  ADD [f] type[ DEFAULT d NULL]"; the same bracketed form for every kind. The
+// default is SQL text already (documentDefault).
 QString addFieldStatement(const QString& table, const QString& field, const QString& type, const QString& defaultValue);
 
 QString renameFieldStatement(const QString& table, const QString& oldName, const QString& newName);
@@ -29,9 +45,10 @@ QString indexExistsQuery(ServerKind kind, const QString& table, const QString& i
 // True on the kinds whose document indexes are taken as present without asking the server.
 bool indexTakenAsPresent(ServerKind kind);
 
-// The CREATE INDEX statement, or nullopt when nothing is sent (other kinds; MS SQL with bit 2).
-std::optional<QString> createIndexStatement(ServerKind kind, const QString& table, const QString& index,
-                                            qint32 attribute, const QStringList& fields);
+// The CREATE INDEX statement; nothing on the other kinds and on MS SQL with bit 2; refused on Sybase
+// when the table or a field, which stand bare there, is not a plain name.
+Built createIndexStatement(ServerKind kind, const QString& table, const QString& index, qint32 attribute,
+                           const QStringList& fields);
 
 // The field that is never added on Oracle and DB2.
 inline const QString kNeverAddedOnOracleDb2 = QStringLiteral("Auftragsbestätigung_Französisch");

@@ -107,7 +107,9 @@ TEST_F(XdbSample, TheReleaseDocumentBringsTheConvertedSampleUpToDate)
         for (const QString& f : a.fields)
             EXPECT_TRUE(columns(a.table).contains(f)) << a.table << "." << f.toStdString() << "\n" << all.toStdString();
     EXPECT_TRUE(report.contains("\tALTER TABLE [Artikel]  ADD [Lieferant] VARCHAR(50) DEFAULT ' ' NULL")) << all.toStdString();
-    EXPECT_TRUE(report.contains("\tALTER TABLE [Artikel]  ADD [Herkunftsland] VARCHAR(30) DEFAULT Deutschland NULL"));
+    EXPECT_TRUE(report.contains("\tALTER TABLE [Artikel]  ADD [Herkunftsland] VARCHAR(30) DEFAULT 'Deutschland' NULL"));
+    EXPECT_EQ(value("SELECT dflt_value FROM pragma_table_info('Artikel') WHERE name = 'Herkunftsland'").toString(),
+              "'Deutschland'");
     EXPECT_TRUE(report.contains("Artikel\t\t(Felder hinzufügen) [altes XDB-Format]"));
     // The sample has no table Lieferanten: its section is skipped.
     const int missing = report.indexOf("Lieferanten\t\t(Felder hinzufügen)");

@@ -2,6 +2,7 @@
 #include "common/Fixtures.h"
 #include "common/RecordingConnection.h"
 #include "derived/DerivedObjects.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
@@ -20,6 +21,7 @@ protected:
     void SetUp() override
     {
         folder = testsupport::beginSession(mw);
+        runReport().reset();
         conn = std::make_shared<RecordingConnection>();
         session().Verbindung1 = conn;
     }
@@ -65,20 +67,38 @@ TEST_F(CreateViewTest, BackslashesAreSentAsWrittenEvenOnMySql)
     EXPECT_EQ(conn->executed[1], "CREATE VIEW V AS SELECT 'C:\\x' AS Pfad FROM t");
 }
 
-TEST_F(CreateViewTest, FailingDropOfANewViewLeavesAWarningAndTheViewIsStillCreated)
+TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
 {
     mw.kind = ServerKind::Oracle;
-    conn->failWhen("DROP VIEW", "S0002: ORA-00942: table or view does not exist");
+    conn->failWhen("DROP VIEW", "S1000: ORA-01031: insufficient privileges");
     QString query = "SELECT a FROM t";
     QString message;
-    Create_View("View_Neu", query, message);
+    EXPECT_TRUE(Create_View("View_Neu", query, message));
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW View_Neu", "CREATE VIEW View_Neu AS SELECT a FROM t"}));
-    EXPECT_EQ(message, "Warnung: 40002S0002: ORA-00942: table or view does not exist");
+    EXPECT_EQ(message, "Warnung: 40002S1000: ORA-01031: insufficient privileges");
     EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_EQ(runReport().viewsNotCreated, 0);
     const QString log = logText();
     EXPECT_TRUE(log.contains("Modul: Module1\tCode: Create_View (View_Neu)")) << log.toStdString();
     // The statement being sent is logged, Base64-encoded.
     EXPECT_TRUE(log.contains("Query: " + QString::fromLatin1(QByteArray("DROP VIEW View_Neu").toBase64())));
+}
+
+TEST_F(CreateViewTest, ANewViewOnTheKindsWithoutIfExistsIsNoFailure)
+{
+    for (ServerKind kind : {ServerKind::Oracle, ServerKind::MySQL, ServerKind::Sybase}) {
+        mw.kind = kind;
+        conn = std::make_shared<RecordingConnection>();
+        session().Verbindung1 = conn;
+        conn->failWhen("DROP VIEW", "S0002: Unknown VIEW: 'db.View_Neu'");
+        QString query = "SELECT a FROM t";
+        QString message;
+        EXPECT_TRUE(Create_View("View_Neu", query, message));
+        EXPECT_EQ(conn->executed.size(), 2);
+        EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+    }
+    EXPECT_FALSE(session().FehlerAufgetreten);
+    EXPECT_TRUE(logText().isEmpty());
 }
 
 TEST_F(CreateViewTest, S0021IsPassedOverSilently)
@@ -97,12 +117,13 @@ TEST_F(CreateViewTest, S0021IsPassedOverSilently)
 TEST_F(CreateViewTest, AFailingCreateReplacesTheDropWarning)
 {
     mw.kind = ServerKind::MySQL;
-    conn->failWhen("DROP VIEW", "42S02: Unknown table 'V'");
+    conn->failWhen("DROP VIEW", "42000: DROP command denied");
     conn->failWhen("CREATE VIEW", "37000: You have an error in your SQL syntax");
     QString query = "SELECT a FROM t";
     QString message;
-    Create_View("V", query, message);
+    EXPECT_FALSE(Create_View("V", query, message));
     EXPECT_EQ(message, "Warnung: 40002" "37000: You have an error in your SQL syntax");
+    EXPECT_EQ(runReport().viewsNotCreated, 1);
 }
 
 TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
@@ -120,6 +141,7 @@ TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
     }
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW V2", "DROP VIEW IF EXISTS \"V2\"", "CREATE VIEW V2 AS SELECT a FROM t"}));
     EXPECT_FALSE(session().FehlerAufgetreten);  // the caller's handler decides
+    EXPECT_EQ(runReport().viewsNotCreated, 1);
 }
 
 TEST_F(CreateViewTest, Db2ProductionViewsKeepTheRoutinesOwnHandling)
@@ -147,12 +169,13 @@ TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_TRUE(logText().contains("Create_View (View_Kunde)"));
 
-    // On DB2 the preliminary drop has run already; the rest is the same and nothing is raised.
+    // On DB2 nothing is dropped either: the existing view stays.
     session().FehlerAufgetreten = false;
     mw.kind = ServerKind::DB2;
     EXPECT_NO_THROW(Create_View("View_Kunde", query, message));
-    EXPECT_EQ(conn->executed, QStringList{"DROP VIEW View_Kunde"});
+    EXPECT_TRUE(conn->executed.isEmpty()) << conn->executed.join("\n").toStdString();
     EXPECT_TRUE(message.startsWith("Warnung: "));
+    EXPECT_EQ(runReport().viewsNotCreated, 2);
 }
 
 TEST_F(CreateViewTest, WithoutAConnectionTheWarningSaysSo)

@@ -45,7 +45,11 @@ const Case kCases[] = {
     {"SUBSTRING and LEN( on DB2", DB2, "V", "SELECT Substring(a,1,2), len(b), LENGTH(c) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(a,1,2), LENGTH(b), LENGTH(c) FROM t"},
     {"LEFT and RIGHT on Oracle", Oracle, "V", "SELECT LEFT(Name,3), right(Nr,2) FROM t",
-     "CREATE VIEW V AS SELECT SUBSTR(Name,1,3), SUBSTR(Nr,LENGTH(Nr) + 1 - 2) FROM t"},
+     "CREATE VIEW V AS SELECT SUBSTR(Name,1,3), SUBSTR(Nr,LENGTH(Nr) + 1 - (2)) FROM t"},
+    {"RIGHT with an expression subtracts it whole", DB2, "V", "SELECT Right([PLZ],Len([PLZ])-1) AS Rest FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(PLZ,LENGTH(PLZ) + 1 - (LENGTH(PLZ)-1)) AS Rest FROM t"},
+    {"a RIGHT inside the length of another", Oracle, "V", "SELECT RIGHT(a,RIGHT(b,1)) FROM t",
+     "CREATE VIEW V AS SELECT SUBSTR(a,LENGTH(a) + 1 - (SUBSTR(b,LENGTH(b) + 1 - (1)))) FROM t"},
     {"several LEFTs on DB2", DB2, "V", "SELECT LEFT(a,1) & LEFT(b,2) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(a,1,1) & SUBSTR(b,1,2) FROM t"},
     {"LEFT and RIGHT stay on MS SQL", MSSQL, "V", "SELECT LEFT(Name,3), RIGHT(Nr,2) FROM t",
@@ -133,6 +137,7 @@ TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
         {Oracle, "SELECT YEAR(Date()) FROM t", "YEAR("},
         // Nested RIGHTs would otherwise copy their argument again and again.
         {Oracle, "SELECT RIGHT(RIGHT(RIGHT(RIGHT(a,1),1),1),1) FROM t", "RIGHT("},
+        {Oracle, "SELECT RIGHT(a,2 FROM t", "RIGHT("},
     };
     for (const Bad& b : bad) {
         const ViewStatements v = rewriteView("V", QString::fromUtf8(b.access), b.kind);
@@ -140,9 +145,28 @@ TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
         EXPECT_TRUE(v.notConvertible.contains(QLatin1String(b.causeMentions))) << v.notConvertible.toStdString();
         EXPECT_TRUE(v.create.isEmpty() && v.drop.isEmpty()) << b.access;
     }
+    // Names stand bare in the drop and the create: one that could end them is not sent.
+    for (const char* name : {"V AS SELECT 1; --", "V\"", "Order Details", ""})
+        for (ServerKind k : kAllServerKinds) {
+            const ViewStatements v = rewriteView(name, "SELECT 1", k);
+            EXPECT_EQ(v.notConvertible, "ungültiger Name") << name;
+            EXPECT_TRUE(v.preliminaryDrop.isEmpty() && v.drop.isEmpty() && v.create.isEmpty()) << name;
+        }
+    EXPECT_TRUE(rewriteView("Sicht_Größe$1#", "SELECT 1", MSSQL).convertible());
     // The same texts are left alone where nothing rewrites them.
     EXPECT_TRUE(rewriteView("V", "SELECT LEFT(a) FROM t", MSSQL).convertible());
     EXPECT_TRUE(rewriteView("V", "SELECT YEAR(Datum FROM t", DB2).convertible());
+}
+
+TEST(ViewRewriting, OnlyADropThatFoundNoViewIsPassedOver)
+{
+    for (const char* d : {"S0002: ORA-00942: table or view does not exist", "42S02: Unknown table 'v'",
+                          "S0002: [ma-3.1.15]Unknown VIEW: 'db.v'", "S1000: [ma-3.1.15]Unknown table 'db.v'",
+                          "S1000: [SQLite]no such view: v"})
+        EXPECT_TRUE(dropFoundNoView(d)) << d;
+    for (const char* d : {"37000: You have an error in your SQL syntax", "S1000: database is locked",
+                          "42000: DROP command denied to user", "08S01: Communication link failure"})
+        EXPECT_FALSE(dropFoundNoView(d)) << d;
 }
 
 }  // namespace

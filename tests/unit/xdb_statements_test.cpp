@@ -31,7 +31,7 @@ const Row kTypes[] = {
     {10, "VARCHAR(35)", "VARCHAR(35)", "VARCHAR(35)", "VARCHAR(35)", "VARCHAR(35)"},
     {11, "IMAGE", "IMAGE", "IMAGE", "IMAGE", "IMAGE"},
     {12, "TEXT", "TEXT", "CLOB", "TEXT", "CLOB(4194304)"},
-    {15, "VARBINARY", "VARBINARY", "VARBINARY", "VARBINARY", "VARBINARY"},
+    {15, "VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)"},
 };
 
 TEST(XdbTypes, EveryCodeOnEveryKind)
@@ -57,7 +57,6 @@ TEST(XdbTypes, SiblingProductsAndTheLinuxBox)
     EXPECT_EQ(columnType(4, 0, MSSQL, false, true), "INT");
     EXPECT_EQ(columnType(7, 0, Sybase, true, false), "DECIMAL");
     EXPECT_EQ(columnType(7, 0, MSSQL, true, false), "FLOAT");
-    EXPECT_EQ(columnType(10, 0, MySQL, false, false), "VARCHAR(0)");
 }
 
 TEST(XdbTypes, CodesWithoutAnSqlTypeGiveNone)
@@ -65,16 +64,6 @@ TEST(XdbTypes, CodesWithoutAnSqlTypeGiveNone)
     for (int code : {0, 9, 13, 14, 16, -1, 255})
         for (ServerKind k : kAllServerKinds)
             EXPECT_FALSE(columnType(code, 10, k, false, false).has_value()) << code;
-}
-
-TEST(XdbStatements, DefaultsLoseOneQuoteEachSide)
-{
-    EXPECT_EQ(xdb::documentDefault(""), "");
-    EXPECT_EQ(xdb::documentDefault("\"\""), "' '");
-    EXPECT_EQ(xdb::documentDefault("\""), "' '");
-    EXPECT_EQ(xdb::documentDefault("\"abc\""), "abc");
-    EXPECT_EQ(xdb::documentDefault("\"\"abc\"\""), "\"abc\"");
-    EXPECT_EQ(xdb::documentDefault("0"), "0");
 }
 
 TEST(XdbStatements, IndexQueriesPerKind)
@@ -92,16 +81,102 @@ TEST(XdbStatements, IndexQueriesPerKind)
     EXPECT_FALSE(xdb::indexTakenAsPresent(Sybase));
 }
 
+TEST(XdbStatements, DefaultsBecomeLiteralsOrMustBeNumbers)
+{
+    const struct {
+        const char* value;
+        int type;
+        const char* sql;  // nullptr: refused
+    } cases[] = {
+        {"", 4, ""},
+        {"", 10, ""},
+        {"\"\"", 10, "' '"},
+        {"\"", 12, "' '"},
+        {"\"abc\"", 10, "'abc'"},
+        {"Deutschland", 10, "'Deutschland'"},
+        {"\"O'Brien\"", 10, "'O''Brien'"},
+        {"'schon'", 10, "'schon'"},
+        {"x'); DROP TABLE Laender; --", 12, "'x''); DROP TABLE Laender; --'"},
+        {"20040307", 8, "'20040307'"},
+        {"0", 6, "0"},
+        {"\"0\"", 4, "0"},
+        {"-1", 1, "-1"},
+        {"1.5e3", 7, "1.5e3"},
+        {"0 NULL; DROP TABLE Laender; --", 4, nullptr},
+        {"ja", 1, nullptr},
+        {"0,5", 7, nullptr},
+        {"\"\"", 3, nullptr},
+        {"0", 11, nullptr},
+        {"0", 15, nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto d = xdb::documentDefault(QString::fromUtf8(c.value), c.type);
+        if (!c.sql)
+            EXPECT_FALSE(d.has_value()) << c.value;
+        else
+            EXPECT_EQ(d.value_or("<refused>").toStdString(), c.sql) << c.value;
+    }
+}
+
+TEST(XdbStatements, FieldsAreBuiltOrRefusedWithTheReason)
+{
+    const struct {
+        const char* field;
+        int type;
+        double size;
+        const char* defaultValue;
+        const char* statement;
+        const char* refusal;
+    } cases[] = {
+        {"Ort", 10, 40, "", "ALTER TABLE [T]  ADD [Ort] VARCHAR(40)", ""},
+        {"Land", 10, 8000, "\"Deutschland\"", "ALTER TABLE [T]  ADD [Land] VARCHAR(8000) DEFAULT 'Deutschland' NULL", ""},
+        {"y] INT; DROP TABLE Laender; --", 4, 0, "", "ALTER TABLE [T]  ADD [y]] INT; DROP TABLE Laender; --] INT", ""},
+        {"Ort", 10, 0, "", "", "ungültige Länge 0"},
+        {"Ort", 10, -1, "", "", "ungültige Länge -1"},
+        {"Ort", 10, 8001, "", "", "ungültige Länge 8001"},
+        {"Ort", 10, 2.5, "", "", "ungültige Länge 2.5"},
+        {"Menge", 4, 0, "viel", "", "ungültiger Standardwert viel"},
+        {"Daten", 9, 0, "", "", "für den Typcode 9 gibt es keinen SQL-Typ"},
+    };
+    for (const auto& c : cases) {
+        const xdb::Built b = xdb::addField("T", QString::fromUtf8(c.field), c.type, c.size, QString::fromUtf8(c.defaultValue),
+                                           MSSQL, false, false);
+        EXPECT_EQ(b.statement.toStdString(), c.statement) << c.field;
+        EXPECT_EQ(b.refusal.toStdString(), c.refusal) << c.field;
+    }
+    // The table name comes from the catalogue but is escaped all the same.
+    EXPECT_EQ(xdb::addFieldStatement("a]b", "f", "INT", ""), "ALTER TABLE [a]]b]  ADD [f] INT");
+}
+
+TEST(XdbStatements, NamesInsideQuotesHaveTheirQuotesDoubled)
+{
+    EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"), "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
+    EXPECT_EQ(xdb::renameFieldStatement("K'x", "a'", "b'; DROP TABLE Laender; --"),
+              "sp_rename 'K''x.a''' , 'b''; DROP TABLE Laender; --' , 'column'");
+    EXPECT_TRUE(xdb::indexExistsQuery(MSSQL, "K'", "I'").contains("sysobjects.name = 'K''' AND (sysindexes.name = 'I''' "
+                                                                   "OR sysindexes.name LIKE '___I''')"));
+    EXPECT_TRUE(xdb::indexExistsQuery(Sybase, "K'", "I'").contains("table_name = 'K''' AND SYSINDEX.index_name = 'I'''"));
+}
+
 TEST(XdbStatements, CreateIndexPerKindAndAttribute)
 {
-    const QStringList fields{"Name", "Ort"};
-    EXPECT_EQ(xdb::createIndexStatement(MSSQL, "Kunde", "IX", 0, fields), "CREATE INDEX [IX] ON [Kunde]([Name], [Ort])");
-    EXPECT_EQ(xdb::createIndexStatement(MSSQL, "Kunde", "IX", 1, fields), "CREATE INDEX [IX] ON [Kunde]([Name], [Ort])");
-    EXPECT_FALSE(xdb::createIndexStatement(MSSQL, "Kunde", "IX", 2, fields).has_value());
-    EXPECT_FALSE(xdb::createIndexStatement(MSSQL, "Kunde", "IX", 3, fields).has_value());
-    EXPECT_EQ(xdb::createIndexStatement(Sybase, "Kunde", "IX", 2, fields), "CREATE INDEX [IX] ON Kunde(Name, Ort)");
+    const auto sql = [](ServerKind k, const QString& table, qint32 attribute, const QStringList& f = {"Name", "Ort"}) {
+        const xdb::Built b = xdb::createIndexStatement(k, table, "IX", attribute, f);
+        return (b.refusal.isEmpty() ? b.statement : "refused: " + b.refusal).toStdString();
+    };
+    EXPECT_EQ(sql(MSSQL, "Kunde", 0), "CREATE INDEX [IX] ON [Kunde]([Name], [Ort])");
+    EXPECT_EQ(sql(MSSQL, "Kunde", 1), "CREATE INDEX [IX] ON [Kunde]([Name], [Ort])");
+    EXPECT_EQ(sql(MSSQL, "Kunde", 2), "");
+    EXPECT_EQ(sql(MSSQL, "Kunde", 3), "");
+    EXPECT_EQ(sql(MSSQL, "K]", 0, {"a]"}), "CREATE INDEX [IX] ON [K]]]([a]]])");
+    EXPECT_EQ(sql(Sybase, "Kunde", 2), "CREATE INDEX [IX] ON Kunde(Name, Ort)");
+    EXPECT_EQ(sql(Sybase, "Größe_1$#  ", 0, {"Straße"}), "CREATE INDEX [IX] ON Größe_1$#  (Straße)");
+    // Names that stand bare on Sybase are refused unless plain.
+    EXPECT_EQ(sql(Sybase, "Kunde(Nr); DROP TABLE Laender; --", 0), "refused: ungültiger Name");
+    EXPECT_EQ(sql(Sybase, "Kunde", 0, {"Nr) --"}), "refused: ungültiger Name");
+    EXPECT_EQ(sql(Sybase, "Kunde", 0, {"Vor name"}), "refused: ungültiger Name");
     for (ServerKind k : {MySQL, Oracle, DB2})
-        EXPECT_FALSE(xdb::createIndexStatement(k, "Kunde", "IX", 0, fields).has_value());
+        EXPECT_EQ(sql(k, "Kunde", 0), "");
 }
 
 }  // namespace

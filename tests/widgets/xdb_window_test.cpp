@@ -2,6 +2,7 @@
 #include "common/Fixtures.h"
 #include "common/RecordingConnection.h"
 #include "common/ScriptedDialogs.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
 #include "xdb/Abgleichen.h"
@@ -44,6 +45,7 @@ protected:
     void SetUp() override
     {
         folder = testsupport::beginSession(mw);
+        runReport().reset();
         conn = std::make_shared<CatalogueConnection>();
         session().Verbindung1 = conn;
         conn->tables["Artikel"] = QStringList{"Nr", "Name"};
@@ -237,10 +239,10 @@ TEST_F(XdbWindowTest, SybaseUnderLinuxCreatesTheOrderViewLast)
                                    "ALTER TABLE [Kunde]  ADD [Ort] VARCHAR(40)", "DROP VIEW View_BestellungAuftrag",
                                    "CREATE VIEW View_BestellungAuftrag AS SELECT b FROM t"})));
 
-    // Also without such a view in the document, with an empty text.
+    // Without such a view in the document nothing is sent: the existing view stays.
     conn->executed.clear();
     run({"[felder]"});
-    EXPECT_EQ(j(sent()), j((QStringList{"DROP VIEW View_BestellungAuftrag", "CREATE VIEW View_BestellungAuftrag AS "})));
+    EXPECT_TRUE(sent().isEmpty()) << j(sent());
 }
 
 TEST_F(XdbWindowTest, MsSqlIndexBlocks)
@@ -309,8 +311,9 @@ TEST_F(XdbWindowTest, AMissingDocumentIsReportedAndLogged)
     window = std::make_unique<Abgleichen>();
     window->Text_XDB->setText(folder + "/gibtsnicht.XDB");
     window->XDB_Verarbeiten();
-    ASSERT_EQ(list().size(), 1);
+    EXPECT_EQ(j(list()), j(QStringList{"Datei nicht gefunden: '" + folder + "/gibtsnicht.XDB'"}));
     EXPECT_TRUE(logText().contains("Fehler: 53\t"));
+    EXPECT_TRUE(logText().contains("gibtsnicht.XDB"));
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     EXPECT_TRUE(window->Command8->isEnabled());
@@ -371,6 +374,88 @@ TEST_F(XdbWindowTest, TheWindowRefusesToCloseWhileARunIsActive)
     EXPECT_TRUE(window->Command8->isEnabled() && mw.workControlsEnabled);
     EXPECT_TRUE(window->close());
     setDialogService(&dialogs);
+}
+
+TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
+{
+    mw.kind = ServerKind::Sybase;
+    const QString drop = "DROP TABLE Laender; --";
+    const QStringList report = run({
+        "[felder]", key22("tabelle", "Kunde"), feld("y] INT; " + drop, 4, 0), feld("Leer", 10, 0), feld("Minus", 10, -1),
+        feld("Ort", 10, 40), oldHeader("Kunde"), oldFeld("Menge", 4, 0, "0 NULL; " + drop), oldFeld("Land", 10, 30, "Deutschland"),
+        "[renamefield]", key24("tabelle", "Kunde"), renameFeld("PLZ", "x' , 'y'; " + drop),
+        "[Indizes]", key22("tabelle", "Kunde(Nr); " + drop), key22("name", "IX"), key22("felderanzahl", "1"), key22("feld", "Nr"),
+        "[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX2"), key22("felderanzahl", "1"), key22("feld", "Nr"),
+        "[querys]", key22("name", "V AS SELECT 1; " + drop), key22("sql", "SELECT a FROM t"),
+        key22("name", "View_Gut"), key22("sql", "SELECT a FROM t"),
+    });
+    const QStringList expectedSent{
+        "ALTER TABLE [Kunde]  ADD [y]] INT; DROP TABLE Laender; --] INT",
+        "ALTER TABLE [Kunde]  ADD [Ort] VARCHAR(40)",
+        "ALTER TABLE [Kunde]  ADD [Land] VARCHAR(30) DEFAULT 'Deutschland' NULL",
+        "sp_rename 'Kunde.PLZ' , 'x'' , ''y''; DROP TABLE Laender; --' , 'column'",
+        xdb::indexExistsQuery(ServerKind::Sybase, "Kunde(Nr); " + drop, "IX"),
+        xdb::indexExistsQuery(ServerKind::Sybase, "Kunde", "IX2"),
+        "CREATE INDEX [IX2] ON Kunde(Nr)",
+        "DROP VIEW View_Gut",
+        "CREATE VIEW View_Gut AS SELECT a FROM t",
+    };
+    EXPECT_EQ(j(sent()), j(expectedSent));
+    for (const char* line : {"\tFeld Leer in Kunde nicht angelegt: ungültige Länge 0",
+                             "\tFeld Minus in Kunde nicht angelegt: ungültige Länge -1",
+                             "\tFeld Menge in Kunde nicht angelegt: ungültiger Standardwert 0 NULL; DROP TABLE Laender; --",
+                             "\tIndex IX in Kunde(Nr); DROP TABLE Laender; -- nicht angelegt: ungültiger Name"})
+        EXPECT_TRUE(report.contains(QString::fromUtf8(line))) << line << "\n" << j(report);
+    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_TRUE(logText().contains("ungültiger Standardwert"));
+
+    const XdbReport& x = runReport().xdb;
+    EXPECT_TRUE(x.started);
+    EXPECT_EQ(x.path, folder + "/ZAB.XDB");
+    EXPECT_EQ(x.linesRead, 27);
+    EXPECT_EQ(x.fieldsAdded, 3);
+    EXPECT_EQ(x.fieldsRenamed, 1);
+    EXPECT_EQ(x.indexesCreated, 1);
+    EXPECT_EQ(x.viewsCreated, 1);
+    EXPECT_EQ(x.linesNotApplied, 5);  // two sizes, a default, a bare index table, a view name
+    EXPECT_EQ(x.problems.size(), 5) << x.problems.join("\n").toStdString();
+    EXPECT_EQ(runReport().viewsNotCreated, 1);
+}
+
+TEST_F(XdbWindowTest, UnreadableDocumentsAreReportedOnceAndNothingIsApplied)
+{
+    QByteArray random(100 * 1024, '\0');
+    quint32 seed = 12345;
+    for (char& c : random)
+        c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    const QByteArray utf16 = QByteArray::fromRawData(reinterpret_cast<const char*>(u"[felder]\r\n"), 20);
+    for (const QByteArray& content : {random, utf16, QByteArray("Dies ist kein XDB-Dokument.\r\nfeld x\r\n")}) {
+        runReport().reset();
+        const QStringList report = runBytes(content);
+        EXPECT_EQ(j(report), j(QStringList{"XDB-Dokument '" + folder + "/ZAB.XDB' enthält keine lesbaren Abschnitte"}));
+        EXPECT_TRUE(sent().isEmpty());
+        EXPECT_FALSE(session().FehlerAufgetreten);  // nothing was changed
+        EXPECT_EQ(runReport().xdb.linesNotApplied, 1);
+        EXPECT_TRUE(window->Command8->isEnabled());
+    }
+    EXPECT_TRUE(logText().contains("enthält keine lesbaren Abschnitte"));
+    // An empty document is nothing to do.
+    runReport().reset();
+    EXPECT_TRUE(runBytes(QByteArray()).isEmpty());
+    EXPECT_EQ(runReport().xdb.linesNotApplied, 0);
+}
+
+TEST_F(XdbWindowTest, Utf8DocumentsKeepTheirColumns)
+{
+    const QStringList lines{"[felder]", key22("tabelle", "Kunde"), feld("Straße", 10, 40), feld("Größe", 4, 0)};
+    const QByteArray utf8 = lines.join("\r\n").toUtf8() + "\r\n";
+    const QStringList expected{"ALTER TABLE [Kunde]  ADD [Straße] VARCHAR(40)", "ALTER TABLE [Kunde]  ADD [Größe] INT"};
+    for (const QByteArray& content : {utf8, QByteArray("\xEF\xBB\xBF") + utf8, bytes(lines)}) {
+        conn->executed.clear();
+        conn->tables["Kunde"] = QStringList{"Nr", "PLZ"};
+        runBytes(content);
+        EXPECT_EQ(j(sent()), j(expected));
+    }
 }
 
 TEST_F(XdbWindowTest, MalformedDocumentsEndNormally)
