@@ -315,7 +315,6 @@ void Konvertierung::MDB_Anmelden()
         const int count = List2->count();
         qint32 steps = count;
         Fortschritt_Start(steps);
-        const bool mySql = mainWindow().serverKind() == ServerKind::MySQL;
         for (int i = count - 1; i >= 0; --i) {
             Fortschritt_Setzen(count - i);
             QListWidgetItem* item = List2->item(i);
@@ -326,8 +325,7 @@ void Konvertierung::MDB_Anmelden()
             std::unique_ptr<sql::ResultSet> rs;
             if (!session().Verbindung2)
                 throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = mySql ? QStringLiteral("SELECT COUNT(*) FROM `") + name + u'`'
-                                        : QStringLiteral("SELECT COUNT(*) FROM ") + name;
+            const QString query = engine::rowCountStatement(name, mainWindow().serverKind());
             try {
                 rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
             } catch (const rt::RuntimeError& e) {
