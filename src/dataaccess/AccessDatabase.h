@@ -65,8 +65,8 @@ struct TableDef {
 struct Value {
     bool isNull = true;
     // Text form: Yes/No "TRUE"/"FALSE"; numbers with the system's decimal separator (Single to 7
-    // significant digits, Double to 15, both with "E+07"/"E-05" beyond; Currency exact without
-    // trailing zeros: "3,5", "12", "-0,0001"); dates "dd.mm.yyyy[ hh:nn:ss]" (the date alone at
+    // significant digits, Double to 15, more only where needed to keep the value; both with
+    // "E+07"/"E-05" beyond; Currency exact without trailing zeros: "3,5", "12", "-0,0001"); dates "dd.mm.yyyy[ hh:nn:ss]" (the date alone at
     // midnight; a stored number outside the years 100..9999 as that number); texts and memos whole;
     // GUIDs "{XXXXXXXX-XXXX-...}" with their 16 bytes; Binary and Long binary have no text, only bytes.
     QString text;

@@ -35,6 +35,9 @@ public:
     virtual void setQueryTimeout(int seconds) = 0;
     virtual QString name() const = 0;          // the data source name as reported
     virtual QString versionText() = 0;         // driver and server version
+    // The database system's own name ("SQLite", "MySQL", ...); read once per connection. Empty
+    // when the connection cannot tell.
+    virtual QString dbmsName() { return QString(); }
     // Runs a statement without reading rows; options 64 = execute directly, 0 = none.
     virtual void execute(const QString& statement, int options = kExecDirect) = 0;
     virtual std::unique_ptr<ResultSet> openResultset(const QString& statement, int type, int lockType,

@@ -20,10 +20,12 @@ bool isOracleCheck(const QString& fieldName, ServerKind kind)
 }
 
 // Binary values as literals the server reads as bytes.
-QString binaryLiteral(const QByteArray& bytes, ServerKind kind)
+QString binaryLiteral(const QByteArray& bytes, const TextOptions& o)
 {
     const QString hex = QString::fromLatin1(bytes.toHex().toUpper());
-    switch (kind) {
+    if (o.sqliteTarget)  // SQLite reads 0x... as a number and refuses the longer ones
+        return QStringLiteral("X'") + hex + QStringLiteral("'");
+    switch (o.kind) {
     case ServerKind::MSSQL:
     case ServerKind::Sybase: return QStringLiteral("0x") + hex;
     case ServerKind::MySQL: return QStringLiteral("X'") + hex + QStringLiteral("'");
@@ -146,7 +148,8 @@ QString sqlType(const accessdb::Field& field, const TextOptions& o)
         if (k == ServerKind::DB2)
             return o.fremdDsn ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("CLOB(4194304)");
         return QStringLiteral("TEXT");
-    case Guid: return QStringLiteral("VARBINARY");
+    // Without a length the servers take one byte or refuse the type; a GUID has sixteen.
+    case Guid: return QStringLiteral("VARBINARY(16)");
     default: break;
     }
     throw rt::RuntimeError(rt::err::TypeMismatch, QStringLiteral("Konvertierung"),
@@ -360,6 +363,13 @@ QStringList indexStatementLines(const QString& table, const accessdb::Index& ind
     return lines;
 }
 
+QString rowCountStatement(const QString& table, ServerKind kind)
+{
+    if (kind == ServerKind::MySQL)
+        return QStringLiteral("SELECT COUNT(*) FROM `") + table + u'`';
+    return QStringLiteral("SELECT COUNT(*) FROM ") + table;
+}
+
 bool isThisMachinesRecord(qint64 counter, int textMax, int textMod)
 {
     return counter % textMax == textMax - textMod;
@@ -386,10 +396,10 @@ public:
             lastOf("0", v, 2);
         }
     }
-    // Right("19" & year, 4): the year itself from 1000 on; "19" makes two-digit years 19xx.
+    // Four digits, zero-padded below 1000 (632 is "0632", never "9632").
     void year(int v)
     {
-        if (v >= 1000 && v <= 9999) {
+        if (v >= 0 && v <= 9999) {
             twoDigits(v / 100);
             twoDigits(v % 100);
         } else {
@@ -510,11 +520,16 @@ bool appendInsertValue(TextBuffer& out, const accessdb::Field& field, const acce
         }
         int y = value.year, mo = value.month, d = value.day, h = value.hour, mi = value.minute, s = value.second;
         if (value.isNull) {
-            // A missing date whose stand-in is no date (the blank default): the column's own
-            // default applies instead.
+            // A missing date whose stand-in is the blank default: the column's own default
+            // applies. Any other stand-in that is no date (=Date()) would reach the server as
+            // text it refuses, so the value stays missing.
             QDateTime dt;
-            if (!parseDefaultDate(fallback, dt))
-                return false;
+            if (!parseDefaultDate(fallback, dt)) {
+                if (rt::trim(fallback).isEmpty())
+                    return false;
+                append(out, "NULL");
+                return true;
+            }
             y = dt.date().year(), mo = dt.date().month(), d = dt.date().day();
             h = dt.time().hour(), mi = dt.time().minute(), s = dt.time().second();
         }
@@ -546,7 +561,7 @@ bool appendInsertValue(TextBuffer& out, const accessdb::Field& field, const acce
     case Guid:
         // Bytes as the server's binary literal; their text form would not be valid SQL.
         if (!value.isNull && (!value.bytes.isEmpty() || value.text.isEmpty()))
-            append(out, binaryLiteral(value.bytes, o.kind));
+            append(out, binaryLiteral(value.bytes, o));
         else
             appendEscaped(out, text, {});
         return true;

@@ -20,6 +20,7 @@ struct TextOptions {
     bool fremdDsn = false;      // sibling data source (TIRAM, MEXOL, RUDEN)
     bool default0 = false;      // Check_Default0
     bool defaultBlank = false;  // Check_DefaultBlank
+    bool sqliteTarget = false;  // the data source's DBMS is SQLite: binary values as X'..'
 };
 
 // Oracle and DB2 cannot take this column name as it is; every statement renames it alike.
@@ -76,6 +77,9 @@ QString joinTableStatement(const QStringList& lines, ServerKind kind);
 // now gives the Oracle time stamp.
 QStringList indexStatementLines(const QString& table, const accessdb::Index& index, ServerKind kind,
                                 qint32& counter, const QDateTime& now);
+
+// "SELECT COUNT(*) FROM T": the server's row count of a table (MySQL quotes the name).
+QString rowCountStatement(const QString& table, ServerKind kind);
 
 // Whether record number counter (from 1) belongs to this machine.
 bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);

@@ -10,6 +10,9 @@ namespace engine {
 namespace {
 const QString kPhaseCreate = QStringLiteral("Anlegen der Tabelle");
 const QString kPhaseAfter = QStringLiteral("Indexerstellung / Datenübernahme");
+// Refused rows logged one by one per table; beyond that they are counted, so a table whose every
+// row fails does not fill the memory with log lines.
+constexpr qint64 kRefusedRowsLogged = 100;
 
 // A whole number written in a box (blanks around it allowed), or -1.
 int wholeNumber(const QString& text)
@@ -60,6 +63,18 @@ QString GetPrim(const QString& prim)
     }
 }
 
+bool isConnectionLost(const rt::RuntimeError& e)
+{
+    if (e.number() != rt::err::Odbc)
+        return false;
+    const QString& d = e.description();
+    if (d.startsWith(QLatin1String("08")))
+        return true;
+    return (d.startsWith(QLatin1String("S1000:")) || d.startsWith(QLatin1String("HY000:"))) &&
+           (d.contains(QLatin1String("server has gone away"), Qt::CaseInsensitive) ||
+            d.contains(QLatin1String("Lost connection"), Qt::CaseInsensitive));
+}
+
 template <class Statement>
 bool TableConversion::step(Statement&& statement)
 {
@@ -78,15 +93,44 @@ bool TableConversion::handleFailure(const rt::RuntimeError& e)
         return true;
     if (kind == ServerKind::DB2 && e.description().contains(QLatin1String("SQL0605W")))
         return true;
-    host_.errorLogAdd(e.description());
-    host_.showErrorLogBehind();
+    if (isConnectionLost(e))
+        outcome_.connectionLost = true;
+    reportFailure(e, e.description(),
+                  outcome_.connectionLost ? QStringLiteral("Verbindung zum SQL-Server verloren")
+                  : tableCreated_         ? QStringLiteral("Fehler bei Index oder Daten")
+                                          : QStringLiteral("Tabelle nicht angelegt"));
+    return tableCreated_ && !outcome_.connectionLost;
+}
+
+void TableConversion::reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem)
+{
+    if (!logLine.isEmpty()) {  // empty: counted, not logged line by line
+        host_.errorLogAdd(logLine);
+        host_.showErrorLogBehind();
+    }
     const QString phase = tableCreated_ ? kPhaseAfter : kPhaseCreate;
     if (host_.messageChecked())
         dialogs().message(QString::number(e.number()) + QStringLiteral(" ,  ") + e.description() +
                               QStringLiteral(" ,  ") + e.source(),
                           phase);
     host_.setTabellenFehler(true);
-    return tableCreated_;
+    outcome_.failed = true;
+    addProblem(problem);
+}
+
+void TableConversion::addProblem(const QString& problem)
+{
+    if (!outcome_.problems.contains(problem))
+        outcome_.problems << problem;
+}
+
+qint64 TableConversion::shareOf(qint64 from, qint64 to) const
+{
+    qint64 n = 0;
+    for (qint64 c = from; c <= to; ++c)
+        if (isThisMachinesRecord(c, shares_.max, shares_.mod))
+            ++n;
+    return n;
 }
 
 void TableConversion::ignoringErrors(const std::function<void()>& statement)
@@ -122,7 +166,7 @@ void TableConversion::Command1_SIK()
 {
     tableCreated_ = false;
     positionsKnown_ = false;
-    emptyRecords_ = 0;
+    outcome_ = TableOutcome();
     host_.setBeschaeftigt(true);
     const QString T = host_.tableName();
     bool goOn = step([&] {
@@ -144,7 +188,9 @@ void TableConversion::Command1_SIK()
             indexPhase(T);
     }
     if (goOn) {
-        dataPhase(T);
+        // With one PC every row of the table went to the server: see that they arrived.
+        if (dataPhase(T) && shares_.max == 1 && !outcome_.connectionLost)
+            verifyServerRows(T);
         step([&] {
             if (recordset_)
                 recordset_->close();
@@ -183,9 +229,21 @@ void TableConversion::findSpecialColumns(const QString& T)
     positionsKnown_ = true;
 }
 
+bool TableConversion::checkFieldTypes()
+{
+    return step([&] {
+        const TextOptions o = host_.textOptions();
+        for (int i = 0; i < recordset_->fieldCount(); ++i)
+            sqlType(recordset_->field(i), o);  // raises for a type without an SQL type
+    });
+}
+
 bool TableConversion::structurePhase(const QString& T)
 {
     accessdb::Database* db = host_.database();
+    // A table that cannot be created is not dropped either.
+    if (!checkFieldTypes())
+        return false;
     host_.setStatus(QStringLiteral("lösche evtl. vorhandene SQL-Tabelle"));
     ignoringErrors([&] { run(QStringLiteral("DROP TABLE ") + T); });
 
@@ -215,6 +273,7 @@ bool TableConversion::structurePhase(const QString& T)
         if (identityJoinsKeyList(kind))
             host_.List3AddUnique(kIdentityName);
         identityAdded = true;
+        outcome_.identityAdded = true;
         if (kind == ServerKind::Oracle) {
             ignoringErrors([&] { run(QStringLiteral("DROP SEQUENCE ") + oracleSequenceName(T, rt::now())); });
             sequenceName = oracleSequenceName(T, rt::now());
@@ -277,6 +336,8 @@ void TableConversion::indexPhase(const QString& T)
     for (const accessdb::Index& ix : indexes) {
         if (ix.primary || ix.name.compare(QLatin1String("primarykey"), Qt::CaseInsensitive) == 0)
             continue;
+        if (outcome_.connectionLost)
+            return;
         step([&] {
             const QStringList lines =
                 indexStatementLines(T, ix, host_.textOptions().kind, host_.indexCounter(), rt::now());
@@ -287,47 +348,80 @@ void TableConversion::indexPhase(const QString& T)
     }
 }
 
-void TableConversion::dataPhase(const QString& T)
+bool TableConversion::dataPhase(const QString& T)
 {
     tableCreated_ = true;
     accessdb::Recordset* rs = recordset_.get();
     if (!rs)
-        return;
+        return false;
     qint32 total = 0;
     QList<accessdb::Field> fields;
     bool started = false;
     // The start of the copy: when it fails, there is nothing to loop over.
-    if (!step([&] {
-            if (host_.noDataChecked() || rs->recordCount() < 1)
-                return;
-            for (int i = 0; i < rs->fieldCount(); ++i)
-                fields << rs->field(i);
-            rs->moveLast();
-            const long count = rs->recordCount();
-            total = rt::toInt32(double(count));
-            Fortschritt_Start(total);
-            started = true;
-            rs->moveFirst();
-        }) ||
-        !started)
-        return;
+    try {
+        if (host_.noDataChecked() || rs->recordCount() < 1)
+            return false;
+        for (int i = 0; i < rs->fieldCount(); ++i)
+            fields << rs->field(i);
+        rs->moveLast();
+        const long count = rs->recordCount();
+        total = rt::toInt32(double(count));
+        Fortschritt_Start(total);
+        started = true;
+        rs->moveFirst();
+    } catch (const rt::RuntimeError& e) {
+        reportFailure(e, QStringLiteral("Tabelle %1: Access-Tabelle nicht lesbar: %2").arg(T, e.description()),
+                      QStringLiteral("Access-Tabelle nicht lesbar"));
+        if (started)
+            step([&] { Fortschritt_Setzen(0); });
+        return false;
+    }
     if (!positionsKnown_)
         findSpecialColumns(T);
     static const accessdb::Value noDate;
 
     qint64 counter = 0;
-    emptyRecords_ = 0;
     // Column names per server kind, made again only when the kind changes during the copy.
     QStringList columnNames;
     ServerKind namesKind = ServerKind::MSSQL;
     // Buffers kept across rows and their capacity reused: a row allocates only the two strings it
     // hands on, the status text and the statement.
     TextBuffer status, columns, values, statement;
+    // A record that cannot be read ends the copy: the record set cannot be trusted past it.
+    auto unreadable = [&](qint64 record, const rt::RuntimeError& e) {
+        outcome_.rowsNotSent += shareOf(record, total);
+        reportFailure(e,
+                      QStringLiteral("Tabelle %1: Datensatz %2 der Access-Tabelle nicht lesbar (%3); "
+                                     "Kopie abgebrochen, %4 Datensätze nicht gesendet")
+                          .arg(T)
+                          .arg(record)
+                          .arg(e.description())
+                          .arg(outcome_.rowsNotSent),
+                      QStringLiteral("Access-Tabelle nicht lesbar"));
+    };
     for (;;) {
         bool atEnd = true;
-        step([&] { atEnd = rs->eof(); });
-        if (atEnd || host_.abbruch())
+        try {
+            atEnd = rs->eof();
+        } catch (const rt::RuntimeError& e) {
+            unreadable(counter + 1, e);
             break;
+        }
+        if (atEnd)
+            break;
+        if (host_.abbruch()) {
+            // A stop request (the stop image or closing the window) leaves the table incomplete.
+            outcome_.rowsNotSent += shareOf(counter + 1, total);
+            host_.errorLogAdd(QStringLiteral("Tabelle %1: abgebrochen nach Datensatz %2 von %3, %4 Datensätze nicht gesendet")
+                                  .arg(T)
+                                  .arg(counter)
+                                  .arg(total)
+                                  .arg(outcome_.rowsNotSent));
+            host_.setTabellenFehler(true);
+            outcome_.failed = true;
+            addProblem(QStringLiteral("Abbruch durch den Benutzer"));
+            break;
+        }
         ++counter;
         step([&] {
             Fortschritt_Setzen(qint32(counter));
@@ -336,14 +430,14 @@ void TableConversion::dataPhase(const QString& T)
             status.push_back(u'/');
             appendNumber(status, total);
             append(status, " (");
-            appendNumber(status, emptyRecords_);
+            appendNumber(status, outcome_.emptyRecords);
             append(status, ")  :  ");
             appendNumber(status, counter * 100 / total);
             status.push_back(u'%');
             host_.setStatus(toQString(status));
-            const Shares sh = shares_;
-            if (!isThisMachinesRecord(counter, sh.max, sh.mod))
-                return;
+        });
+        const Shares sh = shares_;
+        if (isThisMachinesRecord(counter, sh.max, sh.mod)) {
             const TextOptions o = host_.textOptions();
             if (columnNames.isEmpty() || namesKind != o.kind) {
                 columnNames.clear();
@@ -353,39 +447,114 @@ void TableConversion::dataPhase(const QString& T)
             }
             columns.clear();
             values.clear();
-            char16_t sep = u'(';
-            for (int i = 0; i < fields.size(); ++i) {
-                const accessdb::Field& f = fields[i];
-                const accessdb::Value* date = nullptr;
-                if (timeColumns_.contains(i))
-                    date = dateColumn_ >= 0 ? &rs->value(dateColumn_) : &noDate;
-                values.push_back(sep);
-                if (!appendInsertValue(values, f, rs->value(i), o, date)) {
-                    values.pop_back();
-                    continue;
+            try {
+                char16_t sep = u'(';
+                for (int i = 0; i < fields.size(); ++i) {
+                    const accessdb::Field& f = fields[i];
+                    const accessdb::Value* date = nullptr;
+                    if (timeColumns_.contains(i))
+                        date = dateColumn_ >= 0 ? &rs->value(dateColumn_) : &noDate;
+                    values.push_back(sep);
+                    if (!appendInsertValue(values, f, rs->value(i), o, date)) {
+                        values.pop_back();
+                        continue;
+                    }
+                    columns.push_back(sep);
+                    append(columns, columnNames[i]);
+                    sep = u',';
                 }
-                columns.push_back(sep);
-                append(columns, columnNames[i]);
-                sep = u',';
+            } catch (const rt::RuntimeError& e) {
+                unreadable(counter, e);
+                break;
             }
+            ++outcome_.rowsRead;
             if (columns.empty()) {
-                ++emptyRecords_;
-                return;
+                ++outcome_.emptyRecords;
+            } else {
+                statement.clear();
+                appendInsertStatement(statement, T, columns, values);
+                try {
+                    run(toQString(statement));
+                    ++outcome_.rowsSent;
+                } catch (const rt::RuntimeError& e) {
+                    if (isConnectionLost(e)) {
+                        // Every further row would fail the same way: end the copy with one line.
+                        outcome_.connectionLost = true;
+                        outcome_.rowsNotSent += shareOf(counter, total);
+                        reportFailure(e,
+                                      QStringLiteral("Tabelle %1: Verbindung zum SQL-Server verloren (%2); "
+                                                     "%3 Datensätze nicht gesendet")
+                                          .arg(T, e.description())
+                                          .arg(outcome_.rowsNotSent),
+                                      QStringLiteral("Verbindung zum SQL-Server verloren"));
+                        break;
+                    }
+                    ++outcome_.rowsRefused;
+                    reportFailure(e, outcome_.rowsRefused <= kRefusedRowsLogged ? e.description() : QString(),
+                                  QStringLiteral("Datensätze abgewiesen"));
+                }
             }
-            statement.clear();
-            appendInsertStatement(statement, T, columns, values);
-            run(toQString(statement));
-        });
+        } else {
+            ++outcome_.rowsRead;
+        }
         // A record set that cannot move on would repeat the same record for ever.
-        bool moved = false;
-        step([&] {
+        try {
             rs->moveNext();
-            moved = true;
-        });
-        if (!moved)
+        } catch (const rt::RuntimeError& e) {
+            unreadable(counter + 1, e);
             break;
+        }
     }
+    if (outcome_.rowsRefused > kRefusedRowsLogged)
+        host_.errorLogAdd(QStringLiteral("Tabelle %1: %2 Datensätze abgewiesen, die ersten %3 sind oben einzeln aufgeführt")
+                              .arg(T)
+                              .arg(outcome_.rowsRefused)
+                              .arg(kRefusedRowsLogged));
     step([&] { Fortschritt_Setzen(0); });
+    return true;
+}
+
+void TableConversion::verifyServerRows(const QString& T)
+{
+    sql::Connection* c = session().Verbindung1.get();
+    if (!c)
+        return;
+    try {
+        auto rs = c->openResultset(rowCountStatement(T, host_.textOptions().kind), sql::kForwardOnly,
+                                   sql::kReadOnly, sql::kExecDirect);
+        const QVariant v = rs->value(0);
+        rs->close();
+        bool ok = false;
+        const qint64 n = v.toLongLong(&ok);
+        if (!ok)
+            throw rt::runtimeFailure(rt::err::TypeMismatch);
+        outcome_.serverRows = n;
+    } catch (const rt::RuntimeError& e) {
+        const QString line = QStringLiteral("Tabelle %1: Zeilenzahl auf dem SQL-Server nicht ermittelt: %2").arg(T, e.description());
+        host_.errorLogAdd(line);
+        addProblem(QStringLiteral("Zeilenzahl auf dem SQL-Server nicht ermittelt"));
+        return;
+    }
+    const TableOutcome& o = outcome_;
+    QString line;
+    if (o.serverRows < o.rowsSent)
+        line = QStringLiteral("Tabelle %1: %2 Zeilen auf dem SQL-Server, aber %3 Datensätze gesendet")
+                   .arg(T)
+                   .arg(o.serverRows)
+                   .arg(o.rowsSent);
+    else if (o.rowsRead != o.rowsSent + o.rowsRefused + o.emptyRecords)
+        line = QStringLiteral("Tabelle %1: %2 Datensätze gelesen, aber %3 gesendet, %4 abgewiesen und %5 leer")
+                   .arg(T)
+                   .arg(o.rowsRead)
+                   .arg(o.rowsSent)
+                   .arg(o.rowsRefused)
+                   .arg(o.emptyRecords);
+    if (line.isEmpty())
+        return;
+    host_.errorLogAdd(line);
+    host_.setTabellenFehler(true);
+    outcome_.failed = true;
+    addProblem(QStringLiteral("Datensätze fehlen auf dem SQL-Server"));
 }
 
 }  // namespace engine

@@ -47,6 +47,24 @@ public:
 // A key-constraint name not yet used on the server (MS SQL): prim, or prim with 32 hex digits.
 QString GetPrim(const QString& prim);
 
+// Whether a failure says the connection to the server is gone (SQLSTATE class 08, or the general
+// state with MariaDB's "server has gone away" / "Lost connection"): every further statement fails.
+bool isConnectionLost(const rt::RuntimeError& e);
+
+// What one table's conversion did, in numbers, for the table list and the run's report.
+struct TableOutcome {
+    bool failed = false;         // the engine set TabellenFehler
+    qint64 rowsRead = 0;         // records read from the Access table
+    qint64 rowsSent = 0;         // INSERTs the server accepted
+    qint64 rowsRefused = 0;      // INSERTs the server refused
+    qint64 rowsNotSent = 0;      // this machine's records never sent: stop, lost connection, unreadable record
+    qint64 emptyRecords = 0;     // records without a column to write
+    qint64 serverRows = -1;      // the server's row count after the copy; -1 when not counted
+    bool identityAdded = false;
+    bool connectionLost = false;
+    QStringList problems;        // short German reasons, each once
+};
+
 // Converts the Access table named in Text1: structure, indexes and rows.
 class TableConversion {
 public:
@@ -54,8 +72,8 @@ public:
 
     void Command1_SIK();
 
-    // How many records of the last data phase had no column to write.
-    qint64 emptyRecords() const { return emptyRecords_; }
+    // What the last run did.
+    const TableOutcome& outcome() const { return outcome_; }
 
 private:
     struct Shares {
@@ -66,11 +84,19 @@ private:
     template <class Statement>
     bool step(Statement&& statement);
     bool handleFailure(const rt::RuntimeError& e);
+    // Logs one line, shows the message box when wanted and marks the table failed.
+    void reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem);
+    void addProblem(const QString& problem);
+    // This machine's share of the records from..to (counted from 1).
+    qint64 shareOf(qint64 from, qint64 to) const;
+    void verifyServerRows(const QString& T);
     void ignoringErrors(const std::function<void()>& statement);
     Shares readShares() const;
+    bool checkFieldTypes();
     bool structurePhase(const QString& T);
     void indexPhase(const QString& T);
-    void dataPhase(const QString& T);
+    // False when there was nothing to copy.
+    bool dataPhase(const QString& T);
     void findSpecialColumns(const QString& T);
     void addLine(const QString& line);
     void run(QString sql);
@@ -85,7 +111,7 @@ private:
     // Special time columns (positions from 0; -1 none) and the record's date column.
     QList<int> timeColumns_;
     int dateColumn_ = -1;
-    qint64 emptyRecords_ = 0;
+    TableOutcome outcome_;
 };
 
 }  // namespace engine

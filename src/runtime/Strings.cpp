@@ -185,6 +185,24 @@ DecimalDigits::DecimalDigits(qint64 v) : at_(int(sizeof buf_ / sizeof buf_[0]))
         buf_[--at_] = u'-';
 }
 
+QString ucase(const QString& s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            const char32_t up = QChar::toUpper(QChar::surrogateToUcs4(c, s[i + 1]));
+            out += QChar::highSurrogate(up);
+            out += QChar::lowSurrogate(up);
+            ++i;
+        } else {
+            out += QChar(char16_t(QChar::toUpper(c.unicode())));
+        }
+    }
+    return out;
+}
+
 QChar decimalSeparator()
 {
     if (separatorOverride())

@@ -14,6 +14,10 @@ QString left(const QString& s, int n);               // n < 0 raises 5
 QString right(const QString& s, int n);              // n < 0 raises 5
 QString mid(const QString& s, int start, int length = -1);  // start < 1 raises 5; length -1 = to the end
 
+// Upper case one character at a time, as the old run time had it: ß stays ß ("Maße" is "MAßE",
+// never "MASSE"), so a name keeps its length.
+QString ucase(const QString& s);
+
 // 1-based position of find in s from start, 0 when absent; case-insensitive unless told otherwise.
 int instr(const QString& s, const QString& find, int start = 1,
           Qt::CaseSensitivity cs = Qt::CaseInsensitive);

@@ -3,6 +3,7 @@
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/Module1.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
 #include "runtime/Platform.h"
@@ -315,7 +316,6 @@ void Konvertierung::MDB_Anmelden()
         const int count = List2->count();
         qint32 steps = count;
         Fortschritt_Start(steps);
-        const bool mySql = mainWindow().serverKind() == ServerKind::MySQL;
         for (int i = count - 1; i >= 0; --i) {
             Fortschritt_Setzen(count - i);
             QListWidgetItem* item = List2->item(i);
@@ -326,8 +326,7 @@ void Konvertierung::MDB_Anmelden()
             std::unique_ptr<sql::ResultSet> rs;
             if (!session().Verbindung2)
                 throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = mySql ? QStringLiteral("SELECT COUNT(*) FROM `") + name + u'`'
-                                        : QStringLiteral("SELECT COUNT(*) FROM ") + name;
+            const QString query = engine::rowCountStatement(name, mainWindow().serverKind());
             try {
                 rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
             } catch (const rt::RuntimeError& e) {
@@ -473,6 +472,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
             Text1->setText(tableNameOfItem(item->text()));
             TabellenFehler = false;
             Command1_SIK();
+            recordTableReport(Text1->text());
             QString marker;
             if (!TabellenFehler) {
                 setMarkedBySystem(i, false);
@@ -496,6 +496,21 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
         Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
                               QStringLiteral("Markierte_Tabellen_konvertieren"), QString(), QString());
     }
+}
+
+void Konvertierung::recordTableReport(const QString& table) const
+{
+    const engine::TableOutcome& o = engine_.outcome();
+    TableReport& r = runReport().table(table);
+    r.failed = TabellenFehler;  // also set by the stop image
+    r.rowsRead = o.rowsRead;
+    r.rowsSent = o.rowsSent;
+    r.rowsRefused = o.rowsRefused;
+    r.rowsNotSent = o.rowsNotSent;
+    r.emptyRecords = o.emptyRecords;
+    r.serverRows = o.serverRows;
+    r.identityAdded = o.identityAdded;
+    r.problems = o.problems;
 }
 
 void Konvertierung::Command2_Click() { Markierte_Tabellen_konvertieren(); }
@@ -560,6 +575,8 @@ engine::TextOptions Konvertierung::textOptions() const
     o.fremdDsn = fremdDsn_;
     o.default0 = Check_Default0->isChecked();
     o.defaultBlank = Check_DefaultBlank->isChecked();
+    if (sql::Connection* c = session().Verbindung1.get())
+        o.sqliteTarget = c->dbmsName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
     return o;
 }
 

@@ -135,6 +135,8 @@ protected:
 
 private:
     QString lastActionText(const QTime& start) const;
+    // The engine's numbers for the table just converted, into the run's report.
+    void recordTableReport(const QString& table) const;
     engine::TableConversion engine_;
     // Whether the main window's data source is a sibling's, for the name it was worked out for:
     // the options are read for every row, the name changes only with a login.

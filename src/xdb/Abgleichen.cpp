@@ -248,7 +248,7 @@ bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
     try {
         const ServerKind kind = serverKind();
         if (kind == ServerKind::Oracle || kind == ServerKind::DB2)
-            name = name.toUpper();
+            name = rt::ucase(name);
         auto& connection = session().Verbindung1;
         if (!connection)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);

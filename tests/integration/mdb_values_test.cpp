@@ -73,7 +73,7 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
     EXPECT_EQ(rs->value(2).text, "TRUE");
     EXPECT_EQ(rs->value(3).text, "3,5");
     EXPECT_EQ(rs->value(4).text, "0,15");
-    EXPECT_EQ(rs->value(5).text, "0,333333333333333");
+    EXPECT_EQ(rs->value(5).text, "0,3333333333333333");   // as many digits as keep the value
     const accessdb::Value& am = rs->value(6);
     EXPECT_EQ(am.text, "29.12.1899 12:00:00");   // before day 0: the fraction still counts forward
     EXPECT_EQ(am.year * 10000 + am.month * 100 + am.day, 18991229);
@@ -106,7 +106,7 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
     EXPECT_TRUE(rs->value(1).isNull);
     EXPECT_FALSE(rs->value(2).isNull);
     EXPECT_EQ(rs->value(3).text, "0,0001");
-    EXPECT_EQ(rs->value(4).text, "1,234568E+07");
+    EXPECT_EQ(rs->value(4).text, "12345678");
     EXPECT_EQ(rs->value(5).text, "-0,1");
     EXPECT_EQ(rs->value(6).text, "01.01.0100");
     for (int i : {8, 9, 11, 12})

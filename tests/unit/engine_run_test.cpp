@@ -8,6 +8,7 @@
 #include "runtime/Platform.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 using testsupport::field;
 using testsupport::index;
@@ -39,7 +40,12 @@ public:
     void clearList3() override { List3.clear(); }
     void List3AddUnique(const QString& item) override { engine::addUnique(List3, item); }
     QStringList list3() const override { return List3; }
-    void setStatus(const QString& text) override { statuses << text; }
+    void setStatus(const QString& text) override
+    {
+        statuses << text;
+        if (text == stopAtStatus)
+            Abbruch = true;  // the window is closed or the stop image clicked right then
+    }
     void showStopImage(bool visible) override { stopImage = visible; }
     void Schalter_Freigeben(bool enabled) override { enabledCalls << enabled; }
     bool abbruch() const override { return Abbruch; }
@@ -52,7 +58,7 @@ public:
     void addIdentityTable(const QString& table) override { List_Auto << table; }
 
     accessdb::Database* db = nullptr;
-    QString Text1, Text_Max = "1", Text_Mod = "1";
+    QString Text1, Text_Max = "1", Text_Mod = "1", stopAtStatus;
     bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false;
     QStringList List1, List3, statuses, errorLog, List_Auto;
     QList<bool> enabledCalls;
@@ -281,7 +287,12 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
                            "INSERT INTO Werte (\"Name\") VALUES ('x')"}));
     EXPECT_TRUE(host.statuses.contains("1/3 (0)  :  33%"));
     EXPECT_TRUE(host.statuses.contains("3/3 (1)  :  100%"));
-    EXPECT_EQ(engine.emptyRecords(), 1);
+    EXPECT_EQ(engine.outcome().emptyRecords, 1);
+    EXPECT_EQ(engine.outcome().rowsRead, 3);
+    EXPECT_EQ(engine.outcome().rowsSent, 2);
+    EXPECT_EQ(engine.outcome().serverRows, 2);
+    EXPECT_TRUE(conn->executed.contains("SELECT COUNT(*) FROM Werte"));
+    EXPECT_FALSE(host.TabellenFehler) << "empty records are no loss";
     EXPECT_EQ(mw.value, 0.f);  // the progress run ended
 
     mw.kind = ServerKind::Oracle;
@@ -418,19 +429,23 @@ TEST_F(EngineRun, ExistingIndexIsSilentOnlyOnOracleAndDb2)
     EXPECT_TRUE(host.TabellenFehler);
 }
 
-TEST_F(EngineRun, UnknownFieldTypeStopsTheTableWithItsNameAndCode)
+TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
 {
-    accessdb::TableDef t;
-    t.name = "Roh";
-    t.fields = {field("Id", ty::Long), field("Daten", ty::Binary, 16)};
-    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
-    convert("Roh");
-    EXPECT_TRUE(statementsStarting("CREATE").isEmpty());
-    EXPECT_TRUE(statementsStarting("INSERT").isEmpty());
-    ASSERT_EQ(host.errorLog.size(), 2);
-    EXPECT_TRUE(host.errorLog[1].contains("'Daten'"));
-    EXPECT_TRUE(host.errorLog[1].contains("9"));
-    EXPECT_TRUE(host.TabellenFehler);
+    for (int code : {ty::Binary, 13, 14, 16}) {
+        const QString name = QString("Roh%1").arg(code);
+        accessdb::TableDef t;
+        t.name = name;
+        t.fields = {field("Id", ty::Long), field("Daten", code, 16)};
+        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
+        host.errorLog.clear();
+        host.TabellenFehler = false;
+        convert(name);
+        EXPECT_TRUE(conn->executed.isEmpty()) << code << ": " << conn->executed.join("|").toStdString();
+        ASSERT_EQ(host.errorLog.size(), 2);
+        EXPECT_TRUE(host.errorLog[1].contains("'Daten'"));
+        EXPECT_TRUE(host.errorLog[1].contains(QString::number(code)));
+        EXPECT_TRUE(host.TabellenFehler);
+    }
 }
 
 TEST_F(EngineRun, MissingAccessTableEndsTheRun)
@@ -462,4 +477,85 @@ TEST_F(EngineRun, StopRequestEndsTheRowLoop)
     e.Command1_SIK();
     EXPECT_EQ(statementsStarting("INSERT").size(), 3);
     EXPECT_FALSE(stopping.Abbruch) << "the end of the run clears the request";
+}
+
+TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
+{
+    // Ten rows; each case cuts the copy at the fourth and must leave one line saying so.
+    struct Case {
+        const char* label;
+        std::function<void()> arrange;
+        int insertsTried;
+        QString lineContains;
+    } cases[] = {
+        {"close request", [&] { host.stopAtStatus = "3/10 (0)  :  30%"; }, 3, "abgebrochen nach Datensatz 3"},
+        {"link failure", [&] { conn->failWhen("VALUES (4)", "08S01: Communication link failure"); }, 4,
+         "Verbindung zum SQL-Server verloren"},
+        {"server gone", [&] { conn->failWhen("VALUES (4)", "S1000: [ma-3.1.15]Server has gone away"); }, 4,
+         "Verbindung zum SQL-Server verloren"},
+        {"unreadable record", [&] { db.failReadingAt("Viele", 4); }, 3, "Datensatz 4 der Access-Tabelle nicht lesbar"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        db = testsupport::MemoryAccessDatabase();
+        addNumberTable("Viele", 10);
+        conn = std::make_shared<testsupport::RecordingConnection>();
+        session().Verbindung1 = conn;
+        host.stopAtStatus.clear();
+        host.errorLog.clear();
+        host.TabellenFehler = false;
+        c.arrange();
+        convert("Viele");
+        EXPECT_EQ(statementsStarting("INSERT").size(), c.insertsTried);
+        ASSERT_EQ(host.errorLog.size(), 2) << host.errorLog.join("|").toStdString();
+        EXPECT_TRUE(host.errorLog[1].contains(c.lineContains)) << host.errorLog[1].toStdString();
+        EXPECT_TRUE(host.errorLog[1].contains("7 Datensätze nicht gesendet")) << host.errorLog[1].toStdString();
+        EXPECT_TRUE(host.TabellenFehler);
+        EXPECT_EQ(engine.outcome().rowsSent, 3);
+        EXPECT_EQ(engine.outcome().rowsNotSent, 7);
+        EXPECT_EQ(engine.outcome().problems.size(), 1);
+        EXPECT_FALSE(host.Abbruch) << "the end of the run clears the request";
+    }
+    // The lost connection meets the next table at its first statement: one line, failed.
+    conn->failWhen("", "08S01: Communication link failure");
+    addKunden();
+    host.errorLog.clear();
+    host.TabellenFehler = false;
+    convert("Kunden");
+    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Kunden", "08S01: Communication link failure"}));
+    EXPECT_TRUE(host.TabellenFehler);
+}
+
+TEST_F(EngineRun, EveryRowRefusedKeepsTheLogShortAndCountsThem)
+{
+    addNumberTable("Abgelehnt", 150);
+    conn->failWhen("INSERT", "23000: duplicate key");
+    convert("Abgelehnt");
+    EXPECT_EQ(statementsStarting("INSERT").size(), 150);
+    ASSERT_EQ(host.errorLog.size(), 1 + 100 + 1);
+    EXPECT_TRUE(host.errorLog.last().contains("150 Datensätze abgewiesen")) << host.errorLog.last().toStdString();
+    EXPECT_EQ(engine.outcome().rowsRefused, 150);
+    EXPECT_EQ(engine.outcome().serverRows, 0);
+    EXPECT_TRUE(host.TabellenFehler);
+}
+
+TEST_F(EngineRun, ServerRowsBelowTheRowsSentFailTheTable)
+{
+    // Sybase's statement runner passes over its general failures: the row looks sent, the
+    // server's count tells otherwise.
+    addNumberTable("Zahlen", 5);
+    mw.kind = ServerKind::Sybase;
+    conn->failWhen("VALUES (2)", "S1000: arithmetic overflow");
+    convert("Zahlen");
+    EXPECT_EQ(engine.outcome().rowsSent, 5);
+    EXPECT_EQ(engine.outcome().serverRows, 4);
+    ASSERT_EQ(host.errorLog.size(), 2);
+    EXPECT_EQ(host.errorLog[1], "Tabelle Zahlen: 4 Zeilen auf dem SQL-Server, aber 5 Datensätze gesendet");
+    EXPECT_TRUE(host.TabellenFehler);
+    // Shared among PCs the count cannot be compared and is not taken.
+    host.Text_Max = "2";
+    conn->executed.clear();
+    convert("Zahlen");
+    EXPECT_TRUE(statementsStarting("SELECT").isEmpty());
+    EXPECT_EQ(engine.outcome().serverRows, -1);
 }

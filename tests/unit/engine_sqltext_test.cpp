@@ -56,7 +56,7 @@ TEST(EngineSqlText, TypesPerServerKind)
         {ty::Text, {"VARCHAR(50)", "VARCHAR(50)", "VARCHAR(50)", "VARCHAR(50)", "VARCHAR(50)"}},
         {ty::LongBinary, {"IMAGE", "IMAGE", "IMAGE", "IMAGE", "IMAGE"}},
         {ty::Memo, {"TEXT", "TEXT", "TEXT", "CLOB", "CLOB(4194304)"}},
-        {ty::Guid, {"VARBINARY", "VARBINARY", "VARBINARY", "VARBINARY", "VARBINARY"}},
+        {ty::Guid, {"VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)", "VARBINARY(16)"}},
     };
     const ServerKind kinds[] = {MSSQL, Sybase, MySQL, Oracle, DB2};
     for (const Row& r : rows)
@@ -250,14 +250,20 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     EXPECT_EQ(insertValue(date, d, opts(Sybase)).text, "'20040307'");
     EXPECT_EQ(insertValue(date, d, opts(Oracle)).text, "TIMESTAMP'2004-03-07 00:00:00'");
     EXPECT_EQ(insertValue(date, d, opts(DB2)).text, "'2004-03-07-00.00.00'");
-    // Years are Right("19" & year, 4): below 1000 they lose digits as they always did.
-    EXPECT_EQ(insertValue(date, val::date(999, 1, 2), opts(MSSQL)).text, "'99990102'");
-    EXPECT_EQ(insertValue(date, val::date(100, 12, 31), opts(MySQL)).text, "'91001231'");
+    // Years below 1000 keep their value, zero-padded to four digits, in every date text.
+    EXPECT_EQ(insertValue(date, val::date(632, 1, 2), opts(MSSQL)).text, "'06320102'");
+    EXPECT_EQ(insertValue(date, val::date(100, 12, 31), opts(Oracle)).text, "TIMESTAMP'0100-12-31 00:00:00'");
+    EXPECT_EQ(insertValue(date, val::date(1000, 1, 1), opts(DB2)).text, "'1000-01-01-00.00.00'");
+    const accessdb::Value earlyDate = val::date(999, 5, 6);
+    EXPECT_EQ(insertValue(date, val::date(1899, 12, 30, 8, 0, 0), opts(MySQL), &earlyDate).text,
+              "'0999-05-06 08:00:00'");
     // Quotes, NUL characters and commas together, in the middle and at both ends.
     EXPECT_EQ(insertValue(text, val::text(QString("'a") + QChar(0) + "'',b'"), opts(MSSQL)).text, "'''a '''',b'''");
     EXPECT_EQ(insertValue(dbl, val::text("-1,25E+07"), opts(MSSQL)).text, "-1.25E+07");
-    // A missing date whose stand-in is the blank default is left to the column's default.
+    // A missing date whose stand-in is the blank default is left to the column's default; one
+    // whose stand-in is no date at all (an expression the server would store as text) is NULL.
     EXPECT_FALSE(insertValue(date, val::null(), opts(MSSQL, false, true)).include);
+    EXPECT_EQ(insertValue(field("Datum", ty::DateTime, 8, false, "=Date()"), val::null(), opts(MSSQL)).text, "NULL");
     const accessdb::Field dated = field("Datum", ty::DateTime, 8, false, "#12/24/2003#");
     EXPECT_EQ(insertValue(dated, val::null(), opts(MSSQL)).text, "'20031224'");
 
@@ -271,6 +277,12 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
 
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MSSQL)).text, "0x01AB");
     EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MySQL)).text, "X'01AB'");
+    // SQLite reads only X'..' as bytes, whatever server kind the statements are written for.
+    for (ServerKind k : {MSSQL, Sybase, MySQL, Oracle, DB2}) {
+        TextOptions o = opts(k);
+        o.sqliteTarget = true;
+        EXPECT_EQ(insertValue(field("g", ty::Guid), val::bytes("\x01\xab"), o).text, "X'01AB'");
+    }
     TextBuffer statement;
     appendInsertStatement(statement, "T", u"(\"a\",\"b\"", u"(1,'x'");
     EXPECT_EQ(toQString(statement), "INSERT INTO T (\"a\",\"b\") VALUES (1,'x')");

@@ -38,6 +38,9 @@ TEST(RuntimeStrings, SearchAndReplaceIgnoreCase)
               QStringLiteral("LENGTH(a) + LENGTH(b)"));
     // Inserted text is not searched again.
     EXPECT_EQ(replaceCi(QStringLiteral("aa"), QStringLiteral("a"), QStringLiteral("aa")), QStringLiteral("aaaa"));
+    // Upper case keeps ß, so an upper-cased table name is still the server's name.
+    EXPECT_EQ(ucase(QStringLiteral("Maße_größe")), QStringLiteral("MAßE_GRÖßE"));
+    EXPECT_EQ(ucase(QStringLiteral("x\U00010428é")), QStringLiteral("X\U00010400É"));
 }
 
 TEST(RuntimeNumbers, ValIsLenient)

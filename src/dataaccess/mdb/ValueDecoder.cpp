@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace accessdb::mdb {
 
@@ -18,9 +19,21 @@ void assign(QString& out, const char16_t* text, qsizetype n)
     std::memcpy(static_cast<void*>(out.data()), text, size_t(n) * sizeof(char16_t));
 }
 
+// Whether the text reads back as the same value of the field's own width.
+template <class Number>
+bool readsBack(const char* begin, const char* end, Number v)
+{
+    Number back = std::numeric_limits<Number>::quiet_NaN();
+    std::from_chars(begin, end, back, std::chars_format::general);
+    return back == v;
+}
+
 // printf's %g gives the shortest form with the requested significant digits; the old run time
-// wrote the exponent as "E+07"/"E-05" and used the system's decimal separator.
-void generalNumber(double v, int digits, QString& out)
+// wrote the exponent as "E+07"/"E-05" and used the system's decimal separator. Where that many
+// digits would change the value (123456789.123456789, the largest Double), the fewest further
+// digits up to maxDigits that keep it are written.
+template <class Number>
+void generalNumber(Number v, int digits, int maxDigits, QString& out)
 {
     if (v == 0) {
         assign(out, u"0", 1);
@@ -29,7 +42,12 @@ void generalNumber(double v, int digits, QString& out)
     char buf[64];
     // to_chars writes what printf's %.*g writes, several times faster: this runs for every
     // number of every row.
-    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits).ptr;
+    char* end = buf;
+    for (int d = digits; d <= maxDigits; ++d) {
+        end = std::to_chars(buf, buf + sizeof buf, double(v), std::chars_format::general, d).ptr;
+        if (readsBack(buf, end, v))
+            break;
+    }
     const char16_t sep = rt::decimalSeparator().unicode();
     char16_t text[64];
     qsizetype n = 0;
@@ -60,9 +78,9 @@ CivilDate civilDate(qint64 daysFrom18991230)
 
 }  // namespace
 
-void singleText(float v, QString& out) { generalNumber(double(v), 7, out); }
+void singleText(float v, QString& out) { generalNumber(v, 7, 9, out); }
 
-void doubleText(double v, QString& out) { generalNumber(v, 15, out); }
+void doubleText(double v, QString& out) { generalNumber(v, 15, 17, out); }
 
 void integerText(qint64 v, QString& out)
 {

@@ -11,9 +11,10 @@ namespace accessdb::mdb {
 // The decoders that run for every value of every row write into the caller's string, so a record
 // set reuses its values' buffers from row to row instead of allocating new ones.
 
-// Text forms of numbers as the old run time printed them, with the system's decimal separator.
-void singleText(float v, QString& out);    // 7 significant digits
-void doubleText(double v, QString& out);   // 15 significant digits
+// Text forms of numbers as the old run time printed them, with the system's decimal separator;
+// more digits only where those would not read back as the same value.
+void singleText(float v, QString& out);    // 7 significant digits, up to 9
+void doubleText(double v, QString& out);   // 15 significant digits, up to 17
 void integerText(qint64 v, QString& out);
 
 QString currencyText(qint64 scaled);     // exact, value = scaled / 10000, no trailing zeros

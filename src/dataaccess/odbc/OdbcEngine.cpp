@@ -337,6 +337,15 @@ public:
     void setQueryTimeout(int seconds) override { *timeout_ = qMax(0, seconds); }
     QString name() const override { return name_; }
 
+    QString dbmsName() override
+    {
+        if (!dbmsNameRead_) {
+            dbmsName_ = infoText(conn_->dbc, SQL_DBMS_NAME);
+            dbmsNameRead_ = true;
+        }
+        return dbmsName_;
+    }
+
     QString versionText() override
     {
         const QString driver = infoText(conn_->dbc, SQL_DRIVER_NAME);
@@ -453,6 +462,8 @@ private:
     int execTimeout_ = 0;
     std::vector<std::shared_ptr<OdbcTable>> tables_;
     bool tablesLoaded_ = false;
+    QString dbmsName_;
+    bool dbmsNameRead_ = false;
 };
 
 // Environment names of one engine; a name is free again when its environment is gone.

@@ -7,8 +7,8 @@ namespace testsupport {
 namespace {
 class MemoryRecordset : public accessdb::Recordset {
 public:
-    MemoryRecordset(const accessdb::TableDef& def, const QList<MemoryAccessDatabase::Row>& rows)
-        : def_(def), rows_(rows) {}
+    MemoryRecordset(const accessdb::TableDef& def, const QList<MemoryAccessDatabase::Row>& rows, int failingRow)
+        : def_(def), rows_(rows), failingRow_(failingRow) {}
     long recordCount() const override { return rows_.isEmpty() ? 0 : (seenLast_ ? rows_.size() : 1); }
     void moveFirst() override { check(); pos_ = 0; }
     void moveLast() override { check(); pos_ = int(rows_.size()) - 1; seenLast_ = true; }
@@ -32,6 +32,9 @@ public:
         if (eof() || pos_ < 0)
             throw rt::RuntimeError(rt::err::AccessNoCurrentRecord, QStringLiteral("DAO.Field"),
                                    QStringLiteral("Kein aktueller Datensatz."));
+        if (pos_ + 1 == failingRow_)
+            throw rt::RuntimeError(rt::err::AccessDamaged, QStringLiteral("DAO.Field"),
+                                   QStringLiteral("Datensatz %1: Datenseite nicht lesbar").arg(failingRow_));
         const auto& row = rows_[pos_];
         if (index < 0 || index >= row.size())
             throw rt::runtimeFailure(rt::err::SubscriptOutOfRange);
@@ -50,6 +53,7 @@ private:
     QList<MemoryAccessDatabase::Row> rows_;
     int pos_ = 0;
     bool seenLast_ = false;
+    int failingRow_ = 0;
 };
 }  // namespace
 
@@ -79,7 +83,8 @@ std::unique_ptr<accessdb::Recordset> MemoryAccessDatabase::openRecordset(const Q
                                        QStringLiteral("Verknüpfte Tabelle '%1' kann nicht geöffnet werden.")
                                            .arg(tableName));
             ++recordsetsOpened;
-            return std::make_unique<MemoryRecordset>(t, rows_.value(t.name.toLower()));
+            return std::make_unique<MemoryRecordset>(t, rows_.value(t.name.toLower()),
+                                                     failingRow_.value(t.name.toLower()));
         }
     }
     throw rt::RuntimeError(rt::err::AccessObjectNotFound, QStringLiteral("DAO.Database"),

@@ -18,6 +18,9 @@ public:
     QList<Row>& rows(const QString& table);
     void addRelation(const accessdb::Relation& r) { relations_ << r; }
     void addQuery(const accessdb::QueryDef& q) { queries_ << q; }
+    // Record sets of the table raise AccessDamaged on reading a value of record `row` (from 1), as
+    // the file reader does for an unreadable page.
+    void failReadingAt(const QString& table, int row) { failingRow_[table.toLower()] = row; }
 
     void setQueryTimeout(int seconds) override { queryTimeout = seconds; }
     const QList<accessdb::TableDef>& tableDefs() const override { return tables_; }
@@ -34,6 +37,7 @@ private:
     QHash<QString, QList<Row>> rows_;  // by lower-case name
     QList<accessdb::Relation> relations_;
     QList<accessdb::QueryDef> queries_;
+    QHash<QString, int> failingRow_;   // by lower-case name
 };
 
 // Building blocks for fields and values.

@@ -45,11 +45,27 @@ void RecordingConnection::maybeFail(const QString& statement)
     }
 }
 
+namespace {
+// The table a statement names right after its leading words, without MySQL's quotes.
+QString tableAfter(const QString& statement, QLatin1String head)
+{
+    if (!statement.startsWith(head))
+        return QString();
+    QString t = statement.mid(head.size()).section(u' ', 0, 0);
+    t.remove(u'`');
+    return t;
+}
+}  // namespace
+
 void RecordingConnection::execute(const QString& statement, int options)
 {
     executed << statement;
     executeOptions << options;
     maybeFail(statement);
+    if (const QString t = tableAfter(statement, QLatin1String("INSERT INTO ")); !t.isEmpty())
+        ++rowsInserted[t];
+    else if (const QString d = tableAfter(statement, QLatin1String("DROP TABLE ")); !d.isEmpty())
+        rowsInserted.remove(d);
 }
 
 std::unique_ptr<sql::ResultSet> RecordingConnection::openResultset(const QString& statement, int, int, int options)
@@ -60,6 +76,8 @@ std::unique_ptr<sql::ResultSet> RecordingConnection::openResultset(const QString
     for (const auto& r : results)
         if (statement.contains(r.first))
             return std::make_unique<FixedResult>(r.second);
+    if (const QString t = tableAfter(statement, QLatin1String("SELECT COUNT(*) FROM ")); !t.isEmpty())
+        return std::make_unique<FixedResult>(QVariant(rowsInserted.value(t)));
     return std::make_unique<FixedResult>(QVariant(0));
 }
 

@@ -22,6 +22,7 @@ public:
     void setQueryTimeout(int seconds) override { timeout = seconds; }
     QString name() const override { return dsn; }
     QString versionText() override { return version; }
+    QString dbmsName() override { return dbms; }
     void execute(const QString& statement, int options) override;
     std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int type, int lockType,
                                                   int options) override;
@@ -39,6 +40,10 @@ public:
     QList<int> executeOptions;
     QString dsn = QStringLiteral("ZABSQL");
     QString version = QStringLiteral("recording 1.0");
+    QString dbms;
+    // Rows accepted per table (INSERTs that did not fail, emptied by DROP TABLE): the answer to
+    // "SELECT COUNT(*) FROM T" when no scripted result matches.
+    QHash<QString, qint64> rowsInserted;
     int timeout = 0;
     int tableRefreshes = 0;
 
