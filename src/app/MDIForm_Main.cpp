@@ -255,7 +255,7 @@ bool MDIForm_Main::applyCommandLine(const QString& commandLine)
     Session& s = session();
     const CommandLineValues v = parseCommandLine(commandLine);
     if (const QString problem = commandLineProblem(v); !problem.isEmpty()) {
-        dialogs().message(problem + QStringLiteral("\r\nSiehe dorvex --help."), QString(), DialogService::Icon::Critical);
+        dialogs().message(problem + QStringLiteral(" Siehe dorvex --help."), QString(), DialogService::Icon::Critical);
         return false;
     }
     if (v.AutoLauf)
