@@ -44,8 +44,12 @@ CommandLineValues parseCommandLine(const QString& text)
         v.OhneFehlermeldung = true;
     for (const QString& piece : commandLinePieces(text)) {
         const qsizetype colon = piece.indexOf(u':');
-        if (colon < 0)
+        if (colon < 0) {
+            // The one switch without a value besides -auto and -noerror.
+            if (rt::trim(piece) == QLatin1String("linux") || rt::trim(piece) == QLatin1String("-linux"))
+                v.linuxSwitch = true;
             continue;  // no key
+        }
         QString key = piece.left(colon + 1);
         if (!key.startsWith(u'-'))
             key.prepend(u'-');
@@ -63,9 +67,37 @@ CommandLineValues parseCommandLine(const QString& text)
             v.ParamMDBPfad = unquoteAndTrim(value);
         } else if (key == QLatin1String("-XDBpfad:")) {
             v.ParamXDBPfad = unquoteAndTrim(value);
+        } else if (key == QLatin1String("-servertyp:")) {
+            v.serverType = unquoteAndTrim(value);
+        } else if (key == QLatin1String("-bericht:")) {
+            v.reportPath = unquoteAndTrim(value);
         }
     }
     return v;
+}
+
+std::optional<ServerKind> serverKindFromSwitch(const QString& value)
+{
+    static const struct {
+        const char* name;
+        ServerKind kind;
+    } kNames[] = {{"MSSQL", ServerKind::MSSQL},   {"MySQL", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
+                  {"Sybase", ServerKind::Sybase}, {"DB2", ServerKind::DB2}};
+    for (const auto& n : kNames)
+        if (value.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+            return n.kind;
+    return std::nullopt;
+}
+
+QString commandLineProblem(const CommandLineValues& v)
+{
+    if (v.serverType && !serverKindFromSwitch(*v.serverType))
+        return QStringLiteral("Unbekannter Servertyp '%1' (-servertyp:). Erlaubt sind MSSQL, MySQL, Oracle, "
+                              "Sybase und DB2.")
+            .arg(*v.serverType);
+    if (v.reportPath && v.reportPath->isEmpty())
+        return QStringLiteral("Der Schalter -bericht: braucht einen Dateinamen, z. B. -bericht:/tmp/bericht.json.");
+    return QString();
 }
 
 QString joinArguments(const QStringList& arguments)

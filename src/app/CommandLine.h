@@ -1,4 +1,6 @@
 #pragma once
+#include "dataaccess/ServerKind.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -7,6 +9,7 @@
 //
 //   -ODBC:<data source>  -user:<user>  -pass:<password>  -MDBpfad:<Access file>
 //   -XDBpfad:<XDB document>  -noerror  -auto (recognised only after another switch)
+//   -servertyp:MSSQL|MySQL|Oracle|Sybase|DB2  -linux  -bericht:<JSON report file>
 //
 // The text is split at every " -"; a quoted value that itself holds " -" is joined again with
 // the piece that follows it. Switch names are compared with exact case; unknown pieces are
@@ -19,9 +22,21 @@ struct CommandLineValues {
     // What the login boxes get: the value without enclosing quotes, trimmed. Unset when the switch
     // is absent (the box keeps its default then).
     std::optional<QString> odbcBox, userBox, passwordBox;
+    // -servertyp: as given (unquoted, trimmed); unset without the switch.
+    std::optional<QString> serverType;
+    bool linuxSwitch = false;  // -linux
+    // -bericht: as given (unquoted, trimmed); unset without the switch.
+    std::optional<QString> reportPath;
 };
 
 CommandLineValues parseCommandLine(const QString& text);
+
+// The server kind a -servertyp: value names (MSSQL, MySQL, Oracle, Sybase, DB2, any case);
+// nothing for any other value.
+std::optional<ServerKind> serverKindFromSwitch(const QString& value);
+
+// Why the command line cannot be used (a German sentence), or empty when it can.
+QString commandLineProblem(const CommandLineValues& v);
 
 // The split of the command line at " -" with the quoted-value re-join applied to each piece.
 QStringList commandLinePieces(const QString& text);

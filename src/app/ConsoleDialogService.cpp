@@ -13,6 +13,18 @@ void ConsoleDialogService::write(const QString& text)
     std::fflush(m_out);
 }
 
+void ConsoleDialogService::mirror(const QString& prefix, const QString& text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(u'\r', u'\n');
+    QByteArray bytes;
+    for (const QString& line : t.split(u'\n'))
+        bytes += (prefix + line).toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+    std::fflush(m_out);
+}
+
 QString ConsoleDialogService::pdfFolder() const
 {
     return m_pdfFolder.isEmpty() ? printing::defaultPdfFolder() : m_pdfFolder;

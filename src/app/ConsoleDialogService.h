@@ -16,6 +16,7 @@ public:
     void printLines(const QStringList& lines) override;
     void printWidget(QWidget* widget) override;
     bool userPresent() const override { return false; }
+    void mirror(const QString& prefix, const QString& text) override;
 
     void setPdfFolder(const QString& folder) { m_pdfFolder = folder; }
 

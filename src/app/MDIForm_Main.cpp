@@ -1,5 +1,6 @@
 #include "app/MDIForm_Main.h"
 #include "app/CommandLine.h"
+#include "app/RunSummary.h"
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/Module1.h"
@@ -208,7 +209,10 @@ void MDIForm_Main::Form_Load(const QString& commandLine)
                         .arg(dorvex::version::revision);
     setWindowTitle(m_baseCaption);
     s.AbfrageTimeout = 120;
-    applyCommandLine(commandLine);
+    if (!applyCommandLine(commandLine)) {
+        Programm_Beenden(exitstatus::kUnusableCommandLine);
+        return;
+    }
 
     if (s.UmgebungenAngelegt) {
         // A second pass through the start-up: the environments exist already.
@@ -246,10 +250,14 @@ void MDIForm_Main::Form_Load(const QString& commandLine)
         Autolauf();
 }
 
-void MDIForm_Main::applyCommandLine(const QString& commandLine)
+bool MDIForm_Main::applyCommandLine(const QString& commandLine)
 {
     Session& s = session();
     const CommandLineValues v = parseCommandLine(commandLine);
+    if (const QString problem = commandLineProblem(v); !problem.isEmpty()) {
+        dialogs().message(problem + QStringLiteral(" Siehe dorvex --help."), QString(), DialogService::Icon::Critical);
+        return false;
+    }
     if (v.AutoLauf)
         s.AutoLauf = true;
     if (v.OhneFehlermeldung) {
@@ -275,6 +283,25 @@ void MDIForm_Main::applyCommandLine(const QString& commandLine)
         s.ParamMDBPfad = v.ParamMDBPfad;
     if (!v.ParamXDBPfad.isEmpty())
         s.ParamXDBPfad = v.ParamXDBPfad;
+    if (v.serverType) {
+        QRadioButton* chosen = Option_MSSQL;
+        switch (*serverKindFromSwitch(*v.serverType)) {
+        case ServerKind::MSSQL: chosen = Option_MSSQL; break;
+        case ServerKind::MySQL: chosen = Option_MySQL; break;
+        case ServerKind::Oracle: chosen = Option_Oracle; break;
+        case ServerKind::Sybase: chosen = Option_Sybase; break;
+        case ServerKind::DB2: chosen = Option_DB2; break;
+        }
+        chosen->show();
+        chosen->setChecked(true);
+    }
+    if (v.linuxSwitch) {
+        Check1->show();
+        Check1->setChecked(true);
+    }
+    if (v.reportPath)
+        m_reportPath = *v.reportPath;
+    return true;
 }
 
 bool MDIForm_Main::runStartupStep(const std::function<void()>& step)
@@ -327,7 +354,7 @@ void MDIForm_Main::closeEvent(QCloseEvent* event)
         }
     }
     event->accept();
-    Programm_Beenden(0);
+    Programm_Beenden(m_closeStatus);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -342,12 +369,23 @@ void MDIForm_Main::Command3_Click()
     bool ok = true;
     // Every statement of the login is attempted; a failure marks the login as failed and the
     // next statement follows.
-    auto attempt = [&](const std::function<void()>& statement) {
+    // The message names only the data source; the log keeps the driver's reason for each
+    // connection that did not open (each reason once).
+    QStringList reasons;
+    auto attempt = [&](const std::function<void()>& statement, bool logReason = false) {
         try {
             statement();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             s.FehlerAufgetreten = true;
             ok = false;
+            const auto* failure = dynamic_cast<const rt::RuntimeError*>(&e);
+            const QString description = failure ? failure->description() : QString::fromLocal8Bit(e.what());
+            if (logReason && !reasons.contains(description)) {
+                reasons << description;
+                Fehler_Protokollieren(failure ? failure->source() : QStringLiteral("Dorvex"),
+                                      failure ? failure->number() : 0, description, QStringLiteral("MDIForm_Main"),
+                                      QStringLiteral("Command3_Click"), QString(), QString());
+            }
         }
     };
     // User, password and connection, in each of the two environments.
@@ -359,7 +397,7 @@ void MDIForm_Main::Command3_Click()
             // A connection to an earlier data source is not kept beside a failed new login.
             connection.reset();
             connection = required(environment).openConnection(ODBC_Name->text());
-        });
+        }, true);
     };
     connect(s.Umgebung1, s.Verbindung1);
     if (ok)

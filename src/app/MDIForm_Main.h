@@ -33,6 +33,9 @@ public:
     // Ends the program at once with the exit status. The event loop is asked to stop; before it
     // runs (during Form_Load), main() sees endRequested() and does not start it.
     void Programm_Beenden(int exitCode = 0);
+    // The end of the unattended run: summary on standard error, the report file (-bericht:) and
+    // the exit status the run earned.
+    int Lauf_Abschliessen();
     bool endRequested() const { return m_endRequested; }
     int exitCode() const { return m_exitCode; }
 
@@ -108,7 +111,8 @@ protected:
 
 private:
     void buildControls();
-    void applyCommandLine(const QString& commandLine);
+    // False when the command line cannot be used (the user has been told why).
+    bool applyCommandLine(const QString& commandLine);
     // Runs one start-up step; a failure is retried (the retry counter names the environments)
     // until the attempts are used up. False when the program has to end.
     bool runStartupStep(const std::function<void()>& step);
@@ -119,6 +123,9 @@ private:
     int m_retryCounter = 0;
     bool m_endRequested = false;
     int m_exitCode = 0;
+    // The status a user's close ends the program with: that of the last unattended run.
+    int m_closeStatus = 0;
+    QString m_reportPath;  // -bericht:
     bool m_settingReportedName = false;
     float m_progressValue = 0;
     float m_progressMaximum = 100;

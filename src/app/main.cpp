@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
 #include "app/ConsoleDialogService.h"
+#include "app/HeadlessQtMessages.h"
 #include "app/MDIForm_Main.h"
 #include "app/QtDialogService.h"
 #include "app/QtTranslations.h"
+#include "app/RunSummary.h"
 #include "runtime/Platform.h"
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "Version.h"
@@ -29,10 +31,24 @@ const char* const kHelp =
     "  -auto              unbeaufsichtigter Lauf: anmelden, konvertieren, abgleichen, Modul starten,\n"
     "                     beenden (nur hinter einem anderen Schalter wirksam)\n"
     "  -noerror           bestimmte Fehlermeldungen unterdrücken\n"
+    "  -servertyp:<Typ>   Art des SQL-Servers: MSSQL (Vorgabe), MySQL, Oracle, Sybase oder DB2\n"
+    "  -linux             Sybase-Server unter Linux (Option \"Linux\")\n"
+    "  -bericht:<Datei>   am Ende des unbeaufsichtigten Laufs einen Bericht als JSON schreiben\n"
     "  --help             diese Hilfe\n"
     "\n"
     "Werte mit Leerzeichen in Anführungszeichen setzen, z. B. -MDBpfad:\"/daten/ZAB neu.mdb\".\n"
-    "Groß- und Kleinschreibung der Schalter beachten.\n";
+    "Groß- und Kleinschreibung der Schalter beachten.\n"
+    "\n"
+    "Ohne Bildschirm gehen Meldungen, Fehlerprotokoll und Protokolldatei auf die\n"
+    "Standardfehlerausgabe; jeder unbeaufsichtigte Lauf endet dort mit einer Zusammenfassung.\n"
+    "\n"
+    "Exit-Status:\n"
+    "  0  jeder Schritt lief und alles ist angekommen\n"
+    "  1  ein Schritt ist fehlgeschlagen\n"
+    "  2  die Befehlszeile war nicht verwendbar\n"
+    "  3  der Lauf ging bis zum Ende, aber etwas fehlt oder wurde übersprungen\n"
+    "     (Tabelle [!Fehler!], abgelehnte Zeile, Zählunterschied, XDB-Zeile nicht angewandt,\n"
+    "     Sicht nicht angelegt, Modul nicht gestartet, Bericht nicht geschrieben)\n";
 
 bool hasDisplay()
 {
@@ -55,6 +71,8 @@ int main(int argc, char** argv)
     const bool display = hasDisplay();
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        dropQtPlatformChatter();
 
     QApplication app(argc, argv);
     installGermanQtTranslations(app);
@@ -86,7 +104,7 @@ int main(int argc, char** argv)
         // Nobody could ever use the window: only the unattended run makes sense here.
         std::fprintf(stderr, "Dorvex: Ohne Bildschirm ist nur der unbeaufsichtigte Lauf möglich "
                              "(-ODBC:... -auto); siehe dorvex --help.\n");
-        return 1;
+        return exitstatus::kUnusableCommandLine;
     }
     const int status = app.exec();
     return window.endRequested() ? window.exitCode() : status;

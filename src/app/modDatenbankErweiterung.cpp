@@ -1,6 +1,7 @@
 #include "app/modDatenbankErweiterung.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
+#include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
@@ -67,10 +68,15 @@ QString Modul_Kommandozeile(const QString& programm, const QString& datenbank, c
 
 std::optional<qint64> Modul_Starten(const QString& argumente, int /*fensterstil*/)
 {
+    PluginReport& report = runReport().plugin;
+    report.program = Modul_Programm();
+    // Whatever ends the launch without a process counts as refused, unless the file is missing.
+    report.state = PluginReport::State::Refused;
     try {
         const QString folder = Modul_Ordner();
         const QString program = Modul_Programm();
         if (!Datei_Existiert(program)) {
+            report.state = PluginReport::State::NotFound;
             dialogs().message(QStringLiteral(
                 "Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator."));
             return std::nullopt;
@@ -89,8 +95,10 @@ std::optional<qint64> Modul_Starten(const QString& argumente, int /*fensterstil*
         const qint64 pid = starterOverride() ? starterOverride()(program, args, folder)
                                              : startDetached(program, args, folder);
         QDir::setCurrent(previous);
-        if (pid != 0)
+        if (pid != 0) {
+            report.state = PluginReport::State::Started;
             return pid;
+        }
         dialogs().message(QStringLiteral(
             "Fehler beim Starten des Moduls. Bitte wenden Sie sich an Ihren Administrator."));
     } catch (const rt::RuntimeError& e) {

@@ -17,3 +17,9 @@ DialogService& dialogs()
 }
 
 void setDialogService(DialogService* service) { current() = service; }
+
+void mirrorLog(const QString& prefix, const QString& text)
+{
+    if (current())
+        current()->mirror(prefix, text);
+}

@@ -26,8 +26,14 @@ public:
     // False when nobody can read or answer the dialogs (no display): a program that would stay
     // open for its user ends instead.
     virtual bool userPresent() const { return true; }
+    // Without a display the error log window and the log file are out of a script's sight (and a
+    // read-only log folder would lose the entry): the service then repeats each of their lines on
+    // standard error, one line per line, behind the prefix. With a display it does nothing.
+    virtual void mirror(const QString& prefix, const QString& text) { (void)prefix, (void)text; }
 };
 
 // The one service in use; the program installs it at start-up, tests install a scripted one.
 DialogService& dialogs();
 void setDialogService(DialogService* service);  // not owned
+// The installed service's mirror; nothing when no service is installed (logging must not fail).
+void mirrorLog(const QString& prefix, const QString& text);

@@ -1,3 +1,4 @@
+#include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
@@ -71,6 +72,7 @@ void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& 
                            const QString& Datei)
 {
     // Logging must never disturb the operation that failed: a lost entry is the only outcome.
+    QString path;
     try {
         const QChar sep = QDir::separator();
         const QString folder = rt::programFolder() + sep + QStringLiteral("Log") + sep + rt::applicationName();
@@ -90,13 +92,19 @@ void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& 
                      Beschreibung;
         if (!Query.isEmpty())
             lines << QStringLiteral("Query: ") + Base64_Kodieren(Query);
-        const QString path = folder + sep + name + QStringLiteral(".LOG");
+        // Shown before the file is touched, so a folder that cannot be written does not hide it.
+        mirrorLog(QStringLiteral("Protokolldatei: "), lines.join(u'\n'));
+        path = folder + sep + name + QStringLiteral(".LOG");
         const bool isNew = !QFileInfo::exists(path);
         rt::appendCp1252Lines(path, lines);
         // A log folder shared by a group of administrators: a new month's file stays writable for
         // the others, whatever the creator's umask, so their entries are not lost.
         if (isNew && (QFile::permissions(folder) & QFileDevice::WriteGroup))
             QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteGroup);
+    } catch (const rt::RuntimeError& e) {
+        // The entry is lost; on a screen nothing is shown, without one the reason is.
+        mirrorLog(QStringLiteral("Protokolldatei: "),
+                  QStringLiteral("Eintrag nicht geschrieben (%1): %2").arg(path, e.description()));
     } catch (const std::exception&) {
         // the entry is lost; nothing is shown
     }

@@ -1,4 +1,5 @@
 #include "diag/FehlerProtokoll.h"
+#include "diag/DialogService.h"
 #include "diag/Session.h"
 #include "Version.h"
 
@@ -50,6 +51,7 @@ void FehlerProtokoll::Clear()
 void FehlerProtokoll::Add(const QString& s)
 {
     m_text += s + QStringLiteral("\r\n");
+    mirrorLog(QStringLiteral("Fehlerprotokoll: "), s);
     // Appending only the new part keeps long logs cheap; the view shows plain line breaks.
     QString shown = s;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

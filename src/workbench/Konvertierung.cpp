@@ -1,4 +1,5 @@
 #include "workbench/Konvertierung.h"
+#include "workbench/MarkingList.h"
 #include "derived/DerivedObjects.h"
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
@@ -83,7 +84,13 @@ Konvertierung::Konvertierung() : engine_(*this)
     setObjectName(QStringLiteral("Konvertierung"));
     setWindowTitle(QStringLiteral("Konvertierung : Access zu SQL-Server"));
 
-    List2 = new QListWidget(this);
+    auto* markingList = new MarkingList(this);
+    markingList->locked = [this] { return markingLocked(); };
+    markingList->refused = [] {
+        if (!session().AutoLauf && !session().OhneFehlermeldung)
+            dialogs().message(QStringLiteral("Funktion ist nicht freigeschalten"));
+    };
+    List2 = markingList;
     List2->setObjectName(QStringLiteral("List2"));
     List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List2->setSortingEnabled(false);

@@ -115,4 +115,29 @@ TEST(CommandLine, ArgumentsFromTheShellGetTheirQuotesBack)
               QStringLiteral("\"My DSN\""));
 }
 
+TEST(CommandLine, ServerKindLinuxAndReportSwitches)
+{
+    const CommandLineValues v = parseCommandLine(
+        QStringLiteral("-ODBC:ZAB -servertyp:Sybase -linux -bericht:\"/tmp/a b.json\" -auto"));
+    EXPECT_EQ(v.serverType, QStringLiteral("Sybase"));
+    EXPECT_TRUE(v.linuxSwitch);
+    EXPECT_EQ(v.reportPath, QStringLiteral("/tmp/a b.json"));
+    EXPECT_TRUE(v.AutoLauf);
+    EXPECT_EQ(commandLineProblem(v), QString());
+    EXPECT_FALSE(parseCommandLine(QStringLiteral("-ODBC:linux")).linuxSwitch);
+
+    const struct {
+        const char* value;
+        std::optional<ServerKind> kind;
+    } kinds[] = {{"MSSQL", ServerKind::MSSQL}, {"mysql", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
+                 {"SYBASE", ServerKind::Sybase}, {"DB2", ServerKind::DB2},     {"Nonsense", std::nullopt},
+                 {"", std::nullopt}};
+    for (const auto& k : kinds)
+        EXPECT_EQ(serverKindFromSwitch(QString::fromLatin1(k.value)), k.kind) << k.value;
+
+    const QString unknown = commandLineProblem(parseCommandLine(QStringLiteral("-ODBC:Z -servertyp:Nonsense")));
+    EXPECT_TRUE(unknown.startsWith(QStringLiteral("Unbekannter Servertyp 'Nonsense'"))) << qPrintable(unknown);
+    EXPECT_FALSE(commandLineProblem(parseCommandLine(QStringLiteral("-ODBC:Z -bericht:"))).isEmpty());
+}
+
 }  // namespace

@@ -135,6 +135,18 @@ protected:
     bool refuseAll = false;
     FakeEngine* engine = nullptr;
     QString programFolder;
+
+    QString logText() const
+    {
+        QString all;
+        const QString dir = programFolder + QStringLiteral("/Log/Dorvex/");
+        for (const QString& name : QDir(dir).entryList({QStringLiteral("ERROR_*.LOG")})) {
+            QFile f(dir + name);
+            if (f.open(QIODevice::ReadOnly))
+                all += QString::fromLatin1(f.readAll());
+        }
+        return all;
+    }
 };
 
 QString versionCaption()
@@ -308,6 +320,44 @@ TEST_F(MainWindowTest, FailedLoginStillAttemptsEveryLaterStatement)
                            QStringLiteral("env2.password="), QStringLiteral("env2.open=ZABSQL")}));
     EXPECT_EQ(window->ODBC_Name->text(), QStringLiteral("ZABSQL"));
     EXPECT_FALSE(session().Verbindung1);
+    // The log keeps the driver's reason, once although both connections failed for it.
+    EXPECT_EQ(logText().count(QStringLiteral("Code: Command3_Click\tLine: 0\r\nQuelle: Fake\tFehler: 40002\t"
+                                             "IM002: Data source name not found\r\n")),
+              1)
+        << qPrintable(logText());
+}
+
+TEST_F(MainWindowTest, CommandLineChoosesAndShowsTheServerKindOrEndsWithStatusTwo)
+{
+    const struct {
+        const char* value;
+        ServerKind kind;
+    } kinds[] = {{"MSSQL", ServerKind::MSSQL},   {"MySQL", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
+                 {"Sybase", ServerKind::Sybase}, {"DB2", ServerKind::DB2}};
+    for (const auto& k : kinds) {
+        TearDown();
+        SetUp();
+        load(QStringLiteral("-ODBC:Z -servertyp:%1 -linux").arg(QLatin1String(k.value)));
+        EXPECT_EQ(window->serverKind(), k.kind) << k.value;
+        EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option_") +
+                                                     QLatin1String(k.kind == ServerKind::MSSQL ? "MSSQL" : k.value))
+                        ->isVisible())
+            << k.value;
+        EXPECT_TRUE(window->linuxChecked()) << k.value;
+        EXPECT_FALSE(window->endRequested()) << k.value;
+    }
+
+    TearDown();
+    SetUp();
+    calls = Calls();
+    dialogs.shown.clear();
+    load(QStringLiteral("-ODBC:Z -servertyp:Nonsense -auto"));
+    EXPECT_TRUE(window->endRequested());
+    EXPECT_EQ(window->exitCode(), 2);
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().startsWith(QStringLiteral("Unbekannter Servertyp 'Nonsense'")));
+    EXPECT_FALSE(session().UmgebungenAngelegt);  // nothing started, no login attempted
+    EXPECT_TRUE(calls.environmentNames.isEmpty());
 }
 
 TEST_F(MainWindowTest, EnterInThePasswordBoxLogsInAndIsSwallowed)
@@ -473,6 +523,7 @@ TEST_F(MainWindowOdbc, LoginToMariadbAndWrongPassword)
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_FALSE(window->Command1->isEnabled());
     EXPECT_FALSE(window->Command2->isEnabled());
+    EXPECT_TRUE(logText().contains(QStringLiteral("28000: "))) << qPrintable(logText());  // the server's reason
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -172,6 +173,54 @@ TEST_F(Workbench, MarkingLockRefusesMarksWithAMessage)
         EXPECT_TRUE(dialogs.shown.isEmpty());
         *flag = false;
     }
+}
+
+TEST_F(Workbench, LockedMarkingCannotBeBypassedByKeysOrDragging)
+{
+    fillList({Konvertierung::Name_Auffuellen("Voll") + "[5]", "Fehlt", Konvertierung::Name_Auffuellen("Auch") + "[9]",
+              Konvertierung::Name_Auffuellen("Leer") + "[0]"});
+    w->setMarkedBySystem(1, true);
+    w->List2->setFocus();
+    w->List2->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    auto marked = [&] {
+        QList<int> rows;
+        for (int i = 0; i < w->List2->count(); ++i)
+            if (w->List2->item(i)->isSelected())
+                rows << i;
+        return rows;
+    };
+    const auto drag = [&] {
+        const QPoint from = w->List2->visualItemRect(w->List2->item(0)).center();
+        const QPoint to = w->List2->visualItemRect(w->List2->item(3)).center();
+        QTest::mousePress(w->List2->viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, w->List2->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(w->List2->viewport(), &move);
+        QTest::mouseRelease(w->List2->viewport(), Qt::LeftButton, {}, to);
+    };
+    const struct {
+        const char* attempt;
+        std::function<void()> input;
+    } attempts[] = {
+        {"Ctrl+A", [&] { QTest::keyClick(w->List2, Qt::Key_A, Qt::ControlModifier); }},
+        {"Shift+Down", [&] { QTest::keyClick(w->List2, Qt::Key_Down, Qt::ShiftModifier); }},
+        {"Shift+Up", [&] { QTest::keyClick(w->List2, Qt::Key_Up, Qt::ShiftModifier); }},
+        {"plain click", [&] { click(2, Qt::NoModifier); }},
+        {"shift-click", [&] { click(3, Qt::ShiftModifier); }},
+        {"drag", drag},
+    };
+    for (const auto& a : attempts) {
+        dialogs.shown.clear();
+        a.input();
+        EXPECT_EQ(marked(), QList<int>({1})) << a.attempt;
+        EXPECT_EQ(dialogs.messages(), QStringList({"Funktion ist nicht freigeschalten"})) << a.attempt;
+    }
+    // Unlocked, the same keys mark freely.
+    w->Command9->click();
+    dialogs.shown.clear();
+    QTest::keyClick(w->List2, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(marked(), QList<int>({0, 1, 2, 3}));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(Workbench, UnlockedMarkingWarnsForTablesWithRows)

@@ -64,6 +64,25 @@ QString mariadbDsn() { return envOr("DORVEX_MARIADB_DSN", "DORVEX_MARIADB"); }
 QString mariadbAnsiDsn() { return envOr("DORVEX_MARIADB_ANSI_DSN", "DORVEX_MARIADB_ANSI"); }
 QString mariadbEngsubDsn() { return envOr("DORVEX_MARIADB_ENGSUB_DSN", "DORVEX_MARIADB_ENGSUB"); }
 QString mariadbDownDsn() { return envOr("DORVEX_MARIADB_DOWN_DSN", "DORVEX_MARIADB_DOWN"); }
+QString mariadbSocket()
+{
+    if (qEnvironmentVariableIsSet("DORVEX_MARIADB_SOCKET"))
+        return qEnvironmentVariable("DORVEX_MARIADB_SOCKET");
+    useServerOdbcFiles();
+    QFile ini(qEnvironmentVariable("ODBCINI"));
+    if (!ini.open(QIODevice::ReadOnly))
+        return QString();
+    bool inSection = false;
+    for (const QByteArray& raw : ini.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'['))
+            inSection = line == QLatin1Char('[') + mariadbDsn() + QLatin1Char(']');
+        else if (inSection && line.startsWith(QLatin1String("Socket")))
+            return line.section(u'=', 1).trimmed();
+    }
+    return QString();
+}
+
 QString dbUser() { return envOr("DORVEX_DB_USER", "dorvex"); }
 QString dbPassword() { return envOr("DORVEX_DB_PASSWORD", "dorvex"); }
 

@@ -20,6 +20,9 @@ QString mariadbDsn();        // DORVEX_MARIADB
 QString mariadbAnsiDsn();    // DORVEX_MARIADB_ANSI: ANSI_QUOTES on every connection
 QString mariadbEngsubDsn();  // DORVEX_MARIADB_ENGSUB: database dorvex_engsub, engine substitution allowed
 QString mariadbDownDsn();    // DORVEX_MARIADB_DOWN: a socket where nothing listens
+// The socket of the private MariaDB: $DORVEX_MARIADB_SOCKET, else the Socket line of the
+// DORVEX_MARIADB data source in the ODBC files scripts/servers wrote.
+QString mariadbSocket();
 QString dbUser();
 QString dbPassword();
 

@@ -1,0 +1,117 @@
+#include "app/RunSummary.h"
+#include "common/Fixtures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+RunReport cleanRun()
+{
+    RunReport r;
+    r.startedMsecs = 1'700'000'000'000;
+    TableReport& t = r.table(QStringLiteral("Kunden"));
+    t.rowsRead = t.rowsSent = t.serverRows = 12;
+    r.xdb.started = true;
+    r.xdb.path = QStringLiteral("/d/ZAB.XDB");
+    r.xdb.linesRead = 40;
+    r.xdb.fieldsAdded = 2;
+    r.plugin.state = PluginReport::State::Started;
+    return r;
+}
+
+TEST(RunExitStatus, FailureBeatsLossAndEveryKindOfLossGivesThree)
+{
+    const struct {
+        const char* what;
+        std::function<void(RunReport&)> change;
+        int withoutFailure;
+    } cases[] = {
+        {"clean", [](RunReport&) {}, 0},
+        {"table failed", [](RunReport& r) { r.tables[0].failed = true; }, 3},
+        {"row refused", [](RunReport& r) { r.tables[0].rowsRefused = 1; }, 3},
+        {"fewer rows on the server", [](RunReport& r) { r.tables[0].serverRows = 11; }, 3},
+        {"server not counted", [](RunReport& r) { r.tables[0].serverRows = -1; }, 0},
+        {"document line not applied", [](RunReport& r) { r.xdb.linesNotApplied = 1; }, 3},
+        {"view not created", [](RunReport& r) { r.viewsNotCreated = 1; }, 3},
+        {"plug-in missing", [](RunReport& r) { r.plugin.state = PluginReport::State::NotFound; }, 3},
+        {"plug-in refused", [](RunReport& r) { r.plugin.state = PluginReport::State::Refused; }, 3},
+    };
+    for (const auto& c : cases) {
+        RunReport r = cleanRun();
+        c.change(r);
+        EXPECT_EQ(runExitStatus(false, r), c.withoutFailure) << c.what;
+        EXPECT_EQ(runExitStatus(true, r), 1) << c.what;
+    }
+}
+
+TEST(RunSummary, NamesEveryTableWithItsNumbersTheDocumentThePluginAndTheTime)
+{
+    RunReport r = cleanRun();
+    TableReport& bad = r.table(QStringLiteral("Konto Buchungen"));
+    bad.failed = true;
+    bad.rowsRead = 5;
+    bad.rowsSent = 3;
+    bad.rowsRefused = 2;
+    bad.problems << QStringLiteral("2 Sätze vom Server abgelehnt");
+    r.plugin.state = PluginReport::State::NotFound;
+    const QStringList lines = runSummaryLines(r, 3, r.startedMsecs + 12'500);
+    for (const QString& l : lines)
+        EXPECT_TRUE(l.startsWith(QStringLiteral("Zusammenfassung: "))) << qPrintable(l);
+    const QString text = lines.join(u'\n');
+    for (const char* expected :
+         {"\"Kunden\" [migriert]: gelesen 12, gesendet 12, abgelehnt 0, auf dem Server 12",
+          "\"Konto Buchungen\" [!Fehler!]: gelesen 5, gesendet 3, abgelehnt 2, auf dem Server nicht gezählt",
+          "    - 2 Sätze vom Server abgelehnt",
+          "XDB-Dokument /d/ZAB.XDB: 40 Zeilen gelesen, 2 Felder hinzugefügt, 0 umbenannt, 0 Indizes angelegt, "
+          "0 Sichten angelegt, 0 Zeilen nicht angewandt",
+          "Modul: nicht gefunden", "Dauer: 12.5 s", "Ergebnis: 3 - "})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << qPrintable(text);
+
+    // A run that stopped early still says what it did not reach.
+    RunReport early;
+    const QString stopped = runSummaryLines(early, 1, 0).join(u'\n');
+    EXPECT_TRUE(stopped.contains(QStringLiteral("Tabellen: 0")));
+    EXPECT_TRUE(stopped.contains(QStringLiteral("XDB-Dokument: nicht verarbeitet")));
+    EXPECT_TRUE(stopped.contains(QStringLiteral("Modul: nicht versucht")));
+}
+
+TEST(RunReportFile, JsonHoldsTheFiguresAndIsReplacedWholeOrNotAtAll)
+{
+    RunReport r = cleanRun();
+    r.table(QStringLiteral("Guids")).failed = true;
+    const QString folder = testsupport::tempFolder();
+    const QString path = folder + QStringLiteral("/bericht.json");
+    ASSERT_EQ(writeRunReport(path, runReportJson(r, 3, false, r.startedMsecs + 2000)), QString());
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    EXPECT_EQ(root[QStringLiteral("exitStatus")].toInt(), 3);
+    EXPECT_TRUE(root[QStringLiteral("etwasVerloren")].toBool());
+    EXPECT_DOUBLE_EQ(root[QStringLiteral("dauerSekunden")].toDouble(), 2.0);
+    const QJsonArray tables = root[QStringLiteral("tabellen")].toArray();
+    ASSERT_EQ(tables.size(), 2);
+    const QJsonObject kunden = tables[0].toObject();
+    EXPECT_EQ(kunden[QStringLiteral("name")].toString(), QStringLiteral("Kunden"));
+    EXPECT_EQ(kunden[QStringLiteral("ergebnis")].toString(), QStringLiteral("migriert"));
+    EXPECT_EQ(kunden[QStringLiteral("zeilenGelesen")].toInt(), 12);
+    EXPECT_EQ(kunden[QStringLiteral("zeilenAufDemServer")].toInt(), 12);
+    EXPECT_EQ(tables[1].toObject()[QStringLiteral("ergebnis")].toString(), QStringLiteral("Fehler"));
+    EXPECT_TRUE(tables[1].toObject()[QStringLiteral("zeilenAufDemServer")].isNull());
+    EXPECT_EQ(root[QStringLiteral("xdb")].toObject()[QStringLiteral("felderHinzugefuegt")].toInt(), 2);
+    EXPECT_EQ(root[QStringLiteral("modul")].toObject()[QStringLiteral("zustand")].toString(),
+              QStringLiteral("gestartet"));
+
+    // A folder that does not exist: a German reason, no file, no leftover.
+    const QString missing = folder + QStringLiteral("/fehlt/bericht.json");
+    const QString problem = writeRunReport(missing, "{}");
+    EXPECT_TRUE(problem.startsWith(QStringLiteral("Berichtsdatei '") + missing)) << qPrintable(problem);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+}  // namespace
