@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include "dataaccess/AccessDatabase.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -24,7 +26,7 @@ bool propertyBlockIsSound(const QByteArray& block);
 // completely, so everything that is handed to it is checked here first.
 class AccessFile {
 public:
-    explicit AccessFile(const QString& path);   // raises 3024, 3343 or 3049
+    explicit AccessFile(const QString& path, WarningSink warnings = {});   // raises 3024, 3343 or 3049
     ~AccessFile();
     AccessFile(const AccessFile&) = delete;
     AccessFile& operator=(const AccessFile&) = delete;
@@ -50,6 +52,12 @@ public:
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 
+    // What libmdb complained about during a capture (see MessageCapture): raises 3049 with
+    // `where` and the complaint when it spoke about the data being read ...
+    void raiseOnLibmdbMessages(const QString& where) const;
+    // ... or hands it to the warning sink when it did not stop the reading.
+    void forwardLibmdbMessages(const QString& where) const;
+
     // A catalog entry for libmdb's table functions, owned by this file. lvProp is the raw
     // property block of the object (MSysObjects.LvProp), empty when it has none.
     MdbCatalogEntry* addEntry(const QString& name, int type, quint32 tdefPage, quint32 flags, const QByteArray& lvProp);
@@ -60,6 +68,7 @@ private:
     };
     std::vector<std::unique_ptr<MdbCatalogEntry, EntryDeleter>> entries_;
     QString path_;
+    WarningSink warnings_;
     MdbHandle* mdb_ = nullptr;
     bool jet3_ = true;
     int pageSize_ = 2048;
