@@ -146,7 +146,7 @@ AccessFile::AccessFile(const QString& path, WarningSink warnings) : path_(path),
         const QString said = takeLibmdbMessages();
         throwCannotRead(path, said.isEmpty() ? QStringLiteral("sie ist nicht lesbar.") : germanLibmdbMessage(said));
     }
-    forwardLibmdbMessages(QStringLiteral("beim Öffnen"));
+    forwardLibmdbMessages([&] { return QStringLiteral("beim Öffnen"); });
     if (mdb_->fmt->pg_size != pageSize_) {
         mdb_close(mdb_);
         mdb_ = nullptr;
@@ -163,18 +163,14 @@ AccessFile::~AccessFile()
     takeLibmdbMessages();   // nothing of the file is read any more
 }
 
-void AccessFile::raiseOnLibmdbMessages(const QString& where) const
+void AccessFile::raiseLibmdbMessages(const QString& where) const
 {
-    if (!libmdbMessagesPending())
-        return;
     const QString said = takeLibmdbMessages();
     damaged(where + QStringLiteral(": ") + germanLibmdbMessage(said.section(QLatin1Char('\n'), 0, 0)));
 }
 
-void AccessFile::forwardLibmdbMessages(const QString& where) const
+void AccessFile::forwardLibmdbMessagesAt(const QString& where) const
 {
-    if (!libmdbMessagesPending())
-        return;
     const QStringList lines = takeLibmdbMessages().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (!warnings_)
         return;
@@ -209,7 +205,7 @@ MdbCatalogEntry* AccessFile::addEntry(const QString& name, int type, quint32 tde
             damaged(QStringLiteral("Eigenschaften von '%1'").arg(name));
         MessageCapture capture;
         e->props = mdb_kkd_to_props(mdb_, const_cast<char*>(lvProp.constData()), size_t(lvProp.size()));
-        forwardLibmdbMessages(QStringLiteral("Eigenschaften von '%1'").arg(name));
+        forwardLibmdbMessages([&] { return QStringLiteral("Eigenschaften von '%1'").arg(name); });
     }
     return e;
 }
@@ -220,7 +216,7 @@ QByteArray AccessFile::readPage(quint32 page) const
         damaged(QStringLiteral("Verweis auf Seite %1 außerhalb der Datei").arg(page));
     MessageCapture capture;
     const bool whole = mdb_read_alt_pg(mdb_, page) == pageSize_;
-    raiseOnLibmdbMessages(QStringLiteral("Seite %1").arg(page));
+    raiseOnLibmdbMessages([&] { return QStringLiteral("Seite %1").arg(page); });
     if (!whole)
         damaged(QStringLiteral("Seite %1 nicht lesbar").arg(page));
     return QByteArray(reinterpret_cast<const char*>(mdb_->alt_pg_buf), pageSize_);
@@ -308,7 +304,7 @@ void AccessFile::decodeText(const char* data, int size, QString& out) const
     std::vector<char> buf(size_t(size) * 4 + 1);
     MessageCapture capture;
     const int n = mdb_unicode2ascii(mdb_, data, size_t(size), buf.data(), buf.size());
-    forwardLibmdbMessages(QStringLiteral("Textumwandlung"));
+    forwardLibmdbMessages([&] { return QStringLiteral("Textumwandlung"); });
     out = QString::fromUtf8(buf.data(), qMax(0, n));
 }
 

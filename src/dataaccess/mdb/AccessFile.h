@@ -4,6 +4,7 @@
 #include <mdbtools.h>
 
 #include "dataaccess/AccessDatabase.h"
+#include "dataaccess/mdb/LibmdbMessages.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,17 +53,30 @@ public:
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 
-    // What libmdb complained about during a capture (see MessageCapture): raises 3049 with
-    // `where` and the complaint when it spoke about the data being read ...
-    void raiseOnLibmdbMessages(const QString& where) const;
+    // What libmdb complained about during a capture (see MessageCapture): raises 3049 with the
+    // place `where()` names and the complaint when it spoke about the data being read ...
+    template <class Where>
+    void raiseOnLibmdbMessages(Where where) const
+    {
+        if (libmdbMessagesPending())   // the place is named only then: this runs for every row
+            raiseLibmdbMessages(where());
+    }
     // ... or hands it to the warning sink when it did not stop the reading.
-    void forwardLibmdbMessages(const QString& where) const;
+    template <class Where>
+    void forwardLibmdbMessages(Where where) const
+    {
+        if (libmdbMessagesPending())
+            forwardLibmdbMessagesAt(where());
+    }
 
     // A catalog entry for libmdb's table functions, owned by this file. lvProp is the raw
     // property block of the object (MSysObjects.LvProp), empty when it has none.
     MdbCatalogEntry* addEntry(const QString& name, int type, quint32 tdefPage, quint32 flags, const QByteArray& lvProp);
 
 private:
+    [[noreturn]] void raiseLibmdbMessages(const QString& where) const;
+    void forwardLibmdbMessagesAt(const QString& where) const;
+
     struct EntryDeleter {
         void operator()(MdbCatalogEntry* e) const;
     };

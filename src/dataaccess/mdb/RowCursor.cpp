@@ -86,7 +86,7 @@ RowCursor::RowCursor(const AccessFile& file, MdbCatalogEntry* entry, const QStri
     MessageCapture capture;
     table_ = mdb_read_table(entry);
     if (!table_) {
-        file.raiseOnLibmdbMessages(QStringLiteral("Tabelle '%1'").arg(tableName));
+        file.raiseOnLibmdbMessages([&] { return QStringLiteral("Tabelle '%1'").arg(tableName); });
         file.damaged(QStringLiteral("Tabelle '%1' nicht lesbar").arg(tableName));
     }
     if (!mdb_read_columns(table_) || int(table_->num_cols) != layout_.columns.size() ||
@@ -101,7 +101,7 @@ RowCursor::RowCursor(const AccessFile& file, MdbCatalogEntry* entry, const QStri
         fields_.append(describeColumn(file, col));
     }
     mdb_rewind_table(table_);
-    file.forwardLibmdbMessages(QStringLiteral("Tabelle '%1'").arg(tableName));
+    file.forwardLibmdbMessages([&] { return QStringLiteral("Tabelle '%1'").arg(tableName); });
 }
 
 RowCursor::~RowCursor()
@@ -130,7 +130,7 @@ void RowCursor::rewind()
 {
     MessageCapture capture;
     mdb_rewind_table(table_);
-    file_.raiseOnLibmdbMessages(QStringLiteral("Anfang der Tabelle '%1'").arg(name_));
+    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("Anfang der Tabelle '%1'").arg(name_); });
     rowsRead_ = 0;
     havePage_ = false;
     rowsOnPage_ = 0;
@@ -246,7 +246,7 @@ bool RowCursor::next()
         ~EndScan() { flag = false; }
     } endScan{scanning_};
     const bool more = nextRow();
-    file_.raiseOnLibmdbMessages(QStringLiteral("Datensatz %1 der Tabelle '%2'").arg(rowsRead_ + 1).arg(name_));
+    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("Datensatz %1 der Tabelle '%2'").arg(rowsRead_ + 1).arg(name_); });
     if (more)
         ++rowsRead_;
     else
@@ -258,7 +258,7 @@ bool RowCursor::last(long& count)
 {
     MessageCapture capture;
     const bool any = lastRow(count);
-    file_.raiseOnLibmdbMessages(QStringLiteral("letzter Datensatz der Tabelle '%1'").arg(name_));
+    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("letzter Datensatz der Tabelle '%1'").arg(name_); });
     checkComplete(count);
     rowsRead_ = count;   // on the last row: a next() ends the scan
     return any;
