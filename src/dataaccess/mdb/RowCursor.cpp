@@ -246,7 +246,8 @@ bool RowCursor::next()
         ~EndScan() { flag = false; }
     } endScan{scanning_};
     const bool more = nextRow();
-    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("Datensatz %1 der Tabelle '%2'").arg(rowsRead_ + 1).arg(name_); });
+    file_.raiseOnLibmdbMessages(
+        [&] { return QStringLiteral("Datensatz %1 der Tabelle '%2'").arg(rowsRead_ + 1).arg(name_); });
     if (more)
         ++rowsRead_;
     else
