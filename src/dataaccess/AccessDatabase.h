@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // The Access database operations the system relies on (read only). Every failure raises
@@ -103,7 +104,14 @@ public:
     virtual std::unique_ptr<Recordset> openRecordset(const QString& tableName) = 0;
 };
 
-// Opens an Access (.mdb/.accdb) file for reading.
-std::unique_ptr<Database> openDatabase(const QString& path);
+// Receives the Access library's complaints that do not stop the reading, in German; without a
+// sink they are dropped (never written to standard error).
+using WarningSink = std::function<void(const QString& warning)>;
+
+// Opens an Access (.mdb/.accdb) file for reading. A record set whose rows cannot all be read
+// (a damaged page, a row outside its page, fewer rows than the table definition counts) raises
+// 3049 from the move or read that meets the damage, naming the row; it never ends early as if
+// all rows were read.
+std::unique_ptr<Database> openDatabase(const QString& path, WarningSink warnings = {});
 
 }  // namespace accessdb

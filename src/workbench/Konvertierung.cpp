@@ -302,8 +302,15 @@ void Konvertierung::MDB_Anmelden()
         const QString path = ZABPfad->text();
         try {
             Datenbank.reset();
-            Datenbank = accessdb::openDatabase(path);
-        } catch (const rt::RuntimeError&) {
+            // The Access library's complaints that do not stop the reading go to the log file.
+            Datenbank = accessdb::openDatabase(path, [](const QString& warning) {
+                Fehler_Protokollieren(QStringLiteral("DAO.Database"), 0, warning, QStringLiteral("Konvertierung"),
+                                      QStringLiteral("MDB_Anmelden"), QString(), QString());
+            });
+        } catch (const rt::RuntimeError& e) {
+            // The box names the path only; the log says why it could not be opened.
+            Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
+                                  QStringLiteral("MDB_Anmelden"), QString(), QString());
             session().FehlerAufgetreten = true;
             dialogs().message(QStringLiteral("Access-Datenquelle '") + path + QStringLiteral("' nicht gefunden!"));
             Command3->setEnabled(true);

@@ -149,3 +149,79 @@ TEST(MdbRobustness, FuzzSeedsAndFormerFindings)
         }
     }
 }
+
+#ifdef DORVEX_HAVE_MDBWRITER
+#include "mdbwriter/MdbWriter.h"
+
+#include <QHash>
+#include <cstring>
+
+namespace {
+
+// A table of 150 rows over several data pages, written by our writer; its data pages in order.
+QByteArray customersFile(QList<int>& dataPages)
+{
+    mdbw::Database db;
+    mdbw::Table& t = db.addTable(QStringLiteral("Kunden"));
+    t.addField(mdbw::field(QStringLiteral("Nr"), mdbw::type::Long));
+    t.addField(mdbw::field(QStringLiteral("Name"), mdbw::type::Text, 200));
+    for (int i = 1; i <= 150; ++i)
+        t.addRow({i, QStringLiteral("Kunde %1 ").arg(i).repeated(12)});
+    const QString path = QDir(testsupport::tempFolder()).filePath("kunden_ganz.mdb");
+    db.write(path);
+    const QByteArray bytes = readFile(path);
+    // Data pages (type 1) grouped by the table definition that owns them: the big group is ours.
+    QHash<quint32, QList<int>> byOwner;
+    for (int p = 1; p * 4096 < bytes.size(); ++p) {
+        if (bytes[p * 4096] != 0x01)
+            continue;
+        quint32 owner;
+        std::memcpy(&owner, bytes.constData() + p * 4096 + 4, 4);
+        byOwner[owner].append(p);
+    }
+    for (const QList<int>& pages : byOwner)
+        if (pages.size() > dataPages.size())
+            dataPages = pages;
+    return bytes;
+}
+
+}  // namespace
+
+// Damage inside a table's data must stop the reading with 3049 naming the table, never end the
+// record set early as if every row had been read.
+TEST(MdbRobustness, DamagedDataPagesEndTheRecordSetWithAFailure)
+{
+    QList<int> pages;
+    const QByteArray whole = customersFile(pages);
+    ASSERT_GE(pages.size(), 4);
+    const int at = pages[2] * 4096;
+    const struct {
+        const char* name;
+        std::function<void(QByteArray&)> damage;
+    } cases[] = {
+        {"page zeroed", [&](QByteArray& b) { std::memset(b.data() + at, 0, 4096); }},
+        {"page given to another table", [&](QByteArray& b) { b[at + 4] = char(b[at + 4] ^ 0x40); }},
+        {"rows of the page gone", [&](QByteArray& b) { b[at + 12] = 0; b[at + 13] = 0; }},
+        {"row offset outside the page", [&](QByteArray& b) { b[at + 15] = char(0x1F); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray bytes = whole;
+        c.damage(bytes);
+        auto db = accessdb::openDatabase(writeFile(QStringLiteral("kunden_%1.mdb").arg(c.name), bytes));
+        long rows = 0;
+        try {
+            auto rs = db->openRecordset(QStringLiteral("Kunden"));
+            for (; !rs->eof(); rs->moveNext(), ++rows)
+                (void)rs->value(1);
+            ADD_FAILURE() << "the damaged table read to its end with " << rows << " rows";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::err::AccessDamaged);
+            EXPECT_TRUE(e.description().contains(QStringLiteral("Kunden"))) << e.description().toStdString();
+            EXPECT_LT(rows, 150);
+        }
+        // moveLast counts the rows: the same damage, not a smaller count.
+        EXPECT_EQ(readAll(writeFile(QStringLiteral("kunden_%1_b.mdb").arg(c.name), bytes)), rt::err::AccessDamaged);
+    }
+}
+#endif

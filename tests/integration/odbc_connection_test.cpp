@@ -292,6 +292,54 @@ TEST(OdbcLogin, ConnectionLostDuringTheRunRaisesOnTheNextStatement)
     EXPECT_THROW(victim->openResultset(QStringLiteral("SELECT 1"), 0, 1, 64), rt::RuntimeError);
 }
 
+// A statement still running after the query time-out fails with S1T00, whatever the driver does
+// with the time-out itself: SQLite's is cancelled by the watchdog, MariaDB's (frozen with
+// SIGSTOP, so it never answers) ends through the driver's read time-out.
+TEST(OdbcTimeout, EndlessOrFrozenStatementsFailAfterTheTimeout)
+{
+    REQUIRE_SQLITE();
+    REQUIRE_MARIADB();
+    constexpr int kSeconds = 3;
+    ScratchDatabase sqlite(ScratchDatabase::Kind::Sqlite);
+    auto lite = testsupport::connectOdbc(sqlite.dsn());
+    // A connection that lost its server stays lost: one for each MariaDB case.
+    auto maria = testsupport::connectOdbc(testsupport::mariadbDsn());
+    auto maria2 = testsupport::connectOdbc(testsupport::mariadbDsn());
+    for (const auto& c : {lite, maria, maria2}) {
+        c->setQueryTimeout(kSeconds);
+        c->execute(QStringLiteral("SELECT 1"), sql::kExecDirect);   // opened with the time-out before the freeze
+    }
+    const QString endless = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                                           "SELECT COUNT(*) FROM c");
+    testsupport::FrozenMariadb frozen;
+    ASSERT_TRUE(frozen.ok()) << "PID of the private MariaDB unknown";
+    const struct {
+        const char* name;
+        std::function<void()> call;
+    } cases[] = {
+        {"SQLite endless query", [&] { lite->openResultset(endless, 0, 1, 64); }},
+        {"MariaDB frozen execute", [&] { maria->execute(QStringLiteral("SELECT 2"), sql::kExecDirect); }},
+        {"MariaDB frozen result set", [&] { maria2->openResultset(QStringLiteral("SELECT 3"), 0, 1, 64); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QElapsedTimer timer;
+        timer.start();
+        const auto e = failureOf(c.call);
+        EXPECT_EQ(e.number(), 40002);
+        EXPECT_TRUE(e.description().startsWith(QStringLiteral("S1T00: Zeitüberschreitung"))) << text(e);
+        EXPECT_GE(timer.elapsed(), kSeconds * 1000 - 200);
+        EXPECT_LT(timer.elapsed(), kSeconds * 1000 + 3000);
+        std::printf("%s: failed after %lld ms\n", c.name, qint64(timer.elapsed()));
+    }
+    // A login on the frozen server ends with the login time-out instead of waiting for ever.
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(failureOf([&] { testsupport::connectOdbc(testsupport::mariadbDsn()); }).number(), 40002);
+    EXPECT_LT(timer.elapsed(), 20000);
+    std::printf("login on the frozen server: failed after %lld ms\n", qint64(timer.elapsed()));
+}
+
 TEST(OdbcEnvironment, NamesAreUniqueWhileTheEnvironmentLives)
 {
     auto engine = sql::createOdbcEngine();

@@ -8,6 +8,7 @@
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
 #include "mdbwriter/MdbWriter.h"
+#include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 #include "workbench/Form_Auto.h"
 #include "workbench/Konvertierung.h"
@@ -457,15 +458,41 @@ TEST_F(Workbench, LoginListsTablesWithServerCountsAndMarksMissingOnes)
 
 TEST_F(Workbench, LoginFailures)
 {
-    // An unopenable file: the message, "..." and "Anmelden" usable again.
-    w->ZABPfad->setText("/gibt/es/nicht.mdb");
-    w->MDB_Anmelden();
-    EXPECT_EQ(dialogs.messages(), QStringList({"Access-Datenquelle '/gibt/es/nicht.mdb' nicht gefunden!"}));
-    EXPECT_TRUE(session().FehlerAufgetreten);
-    EXPECT_EQ(w->Label1->text(), "Bereit.");
-    EXPECT_TRUE(w->Command4->isEnabled());
-    EXPECT_TRUE(w->Command3->isEnabled());
-    EXPECT_FALSE(w->Command2->isEnabled());
+    // An unopenable file: the message, "..." and "Anmelden" usable again; the log says why.
+    const QString folder = testsupport::tempFolder();
+    QFile text(folder + "/text.mdb");
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("Kunden;Nr\r\n").repeated(400));
+    text.close();
+    mdbw::Database one;
+    one.addTable("A").addField({"Nr", mdbw::type::Long});
+    one.write(folder + "/kurz.mdb");
+    QFile::resize(folder + "/kurz.mdb", 2 * 4096);
+    const struct {
+        QString path;
+        QString reason;
+    } unopenable[] = {
+        {"/gibt/es/nicht.mdb", "Fehler: 3024\tDie Datei '/gibt/es/nicht.mdb' wurde nicht gefunden."},
+        {folder + "/text.mdb", "Fehler: 3343\tNicht erkanntes Datenbankformat"},
+        {folder + "/kurz.mdb", "Fehler: 3049\tDie Datenbank '" + folder + "/kurz.mdb' ist beschädigt"},
+    };
+    for (const auto& u : unopenable) {
+        SCOPED_TRACE(u.path.toStdString());
+        dialogs.shown.clear();
+        w->ZABPfad->setText(u.path);
+        w->MDB_Anmelden();
+        EXPECT_EQ(dialogs.messages(), QStringList({"Access-Datenquelle '" + u.path + "' nicht gefunden!"}));
+        EXPECT_TRUE(session().FehlerAufgetreten);
+        EXPECT_EQ(w->Label1->text(), "Bereit.");
+        EXPECT_TRUE(w->Command4->isEnabled());
+        EXPECT_TRUE(w->Command3->isEnabled());
+        EXPECT_FALSE(w->Command2->isEnabled());
+        const QString logDir = rt::programFolder() + "/Log/" + rt::applicationName();
+        QFile log(logDir + "/" + QDir(logDir).entryList({"ERROR_*.LOG"}).value(0));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(rt::fromCp1252(log.readAll()).contains(
+            "Code: MDB_Anmelden\tLine: 0\r\nQuelle: DAO.Database\t" + u.reason));
+    }
 
     // A server failure other than a missing table: the overload message, log entry, controls stay off.
     const QString path = QDir(testsupport::tempFolder()).filePath("two.mdb");

@@ -99,7 +99,10 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        auto db = accessdb::openDatabase(args[0]);
+        // The Access library's warnings, in German, where this tool reports its errors.
+        auto db = accessdb::openDatabase(args[0], [](const QString& warning) {
+            std::fprintf(stderr, "mdbinfo: Warnung: %s\n", warning.toUtf8().constData());
+        });
         const QJsonDocument doc = rows ? tableRows(*db, args[2]) : describeDatabase(*db);
         const QByteArray out = doc.toJson(QJsonDocument::Indented);
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);

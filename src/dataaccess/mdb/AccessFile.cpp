@@ -2,6 +2,7 @@
 
 #include "runtime/Cp1252.h"
 #include "runtime/RuntimeError.h"
+#include "dataaccess/mdb/LibmdbMessages.h"
 #include "dataaccess/mdb/ValueDecoder.h"
 
 #include <QFile>
@@ -108,7 +109,7 @@ void throwDamaged(const QString& path, const QString& detail)
                                .arg(path, detail));
 }
 
-AccessFile::AccessFile(const QString& path) : path_(path)
+AccessFile::AccessFile(const QString& path, WarningSink warnings) : path_(path), warnings_(std::move(warnings))
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
@@ -137,9 +138,15 @@ AccessFile::AccessFile(const QString& path) : path_(path)
         throwDamaged(path, QStringLiteral("die Datei ist zu kurz"));
     file.close();
 
-    mdb_ = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
-    if (!mdb_)
-        throwCannotRead(path, QStringLiteral("sie ist nicht lesbar."));
+    {
+        MessageCapture capture;
+        mdb_ = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    }
+    if (!mdb_) {
+        const QString said = takeLibmdbMessages();
+        throwCannotRead(path, said.isEmpty() ? QStringLiteral("sie ist nicht lesbar.") : germanLibmdbMessage(said));
+    }
+    forwardLibmdbMessages([&] { return QStringLiteral("beim Öffnen"); });
     if (mdb_->fmt->pg_size != pageSize_) {
         mdb_close(mdb_);
         mdb_ = nullptr;
@@ -149,9 +156,26 @@ AccessFile::AccessFile(const QString& path) : path_(path)
 
 AccessFile::~AccessFile()
 {
+    MessageCapture capture;
     entries_.clear();
     if (mdb_)
         mdb_close(mdb_);
+    takeLibmdbMessages();   // nothing of the file is read any more
+}
+
+void AccessFile::raiseLibmdbMessages(const QString& where) const
+{
+    const QString said = takeLibmdbMessages();
+    damaged(where + QStringLiteral(": ") + germanLibmdbMessage(said.section(QLatin1Char('\n'), 0, 0)));
+}
+
+void AccessFile::forwardLibmdbMessagesAt(const QString& where) const
+{
+    const QStringList lines = takeLibmdbMessages().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!warnings_)
+        return;
+    for (const QString& line : lines)
+        warnings_(QStringLiteral("Access-Datenbank '%1', %2: %3").arg(path_, where, germanLibmdbMessage(line)));
 }
 
 void AccessFile::EntryDeleter::operator()(MdbCatalogEntry* e) const
@@ -179,7 +203,9 @@ MdbCatalogEntry* AccessFile::addEntry(const QString& name, int type, quint32 tde
         // libmdb walks the block by the lengths it contains; a zero length makes it loop for ever.
         if (!propertyBlockIsSound(lvProp))
             damaged(QStringLiteral("Eigenschaften von '%1'").arg(name));
+        MessageCapture capture;
         e->props = mdb_kkd_to_props(mdb_, const_cast<char*>(lvProp.constData()), size_t(lvProp.size()));
+        forwardLibmdbMessages([&] { return QStringLiteral("Eigenschaften von '%1'").arg(name); });
     }
     return e;
 }
@@ -188,7 +214,10 @@ QByteArray AccessFile::readPage(quint32 page) const
 {
     if (!pageExists(page))
         damaged(QStringLiteral("Verweis auf Seite %1 außerhalb der Datei").arg(page));
-    if (mdb_read_alt_pg(mdb_, page) != pageSize_)
+    MessageCapture capture;
+    const bool whole = mdb_read_alt_pg(mdb_, page) == pageSize_;
+    raiseOnLibmdbMessages([&] { return QStringLiteral("Seite %1").arg(page); });
+    if (!whole)
         damaged(QStringLiteral("Seite %1 nicht lesbar").arg(page));
     return QByteArray(reinterpret_cast<const char*>(mdb_->alt_pg_buf), pageSize_);
 }
@@ -273,7 +302,9 @@ void AccessFile::decodeText(const char* data, int size, QString& out) const
     }
     // Other code pages: libmdb's converter knows the file's code page.
     std::vector<char> buf(size_t(size) * 4 + 1);
+    MessageCapture capture;
     const int n = mdb_unicode2ascii(mdb_, data, size_t(size), buf.data(), buf.size());
+    forwardLibmdbMessages([&] { return QStringLiteral("Textumwandlung"); });
     out = QString::fromUtf8(buf.data(), qMax(0, n));
 }
 

@@ -3,6 +3,9 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include "dataaccess/AccessDatabase.h"
+#include "dataaccess/mdb/LibmdbMessages.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -24,7 +27,7 @@ bool propertyBlockIsSound(const QByteArray& block);
 // completely, so everything that is handed to it is checked here first.
 class AccessFile {
 public:
-    explicit AccessFile(const QString& path);   // raises 3024, 3343 or 3049
+    explicit AccessFile(const QString& path, WarningSink warnings = {});   // raises 3024, 3343 or 3049
     ~AccessFile();
     AccessFile(const AccessFile&) = delete;
     AccessFile& operator=(const AccessFile&) = delete;
@@ -50,16 +53,36 @@ public:
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 
+    // What libmdb complained about during a capture (see MessageCapture): raises 3049 with the
+    // place `where()` names and the complaint when it spoke about the data being read ...
+    template <class Where>
+    void raiseOnLibmdbMessages(Where where) const
+    {
+        if (libmdbMessagesPending())   // the place is named only then: this runs for every row
+            raiseLibmdbMessages(where());
+    }
+    // ... or hands it to the warning sink when it did not stop the reading.
+    template <class Where>
+    void forwardLibmdbMessages(Where where) const
+    {
+        if (libmdbMessagesPending())
+            forwardLibmdbMessagesAt(where());
+    }
+
     // A catalog entry for libmdb's table functions, owned by this file. lvProp is the raw
     // property block of the object (MSysObjects.LvProp), empty when it has none.
     MdbCatalogEntry* addEntry(const QString& name, int type, quint32 tdefPage, quint32 flags, const QByteArray& lvProp);
 
 private:
+    [[noreturn]] void raiseLibmdbMessages(const QString& where) const;
+    void forwardLibmdbMessagesAt(const QString& where) const;
+
     struct EntryDeleter {
         void operator()(MdbCatalogEntry* e) const;
     };
     std::vector<std::unique_ptr<MdbCatalogEntry, EntryDeleter>> entries_;
     QString path_;
+    WarningSink warnings_;
     MdbHandle* mdb_ = nullptr;
     bool jet3_ = true;
     int pageSize_ = 2048;

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMap>
 #include <algorithm>
+#include <optional>
 
 namespace accessdb {
 
@@ -55,31 +56,42 @@ public:
 
     long recordCount() const override { return seen_; }
 
+    // A failed move leaves the record set failed: every later move and read raises the same
+    // failure, so a damaged table can never look like one that simply ended. moveFirst and
+    // moveLast start a new scan.
     void moveFirst() override
     {
         open();
-        cursor_->rewind();
-        position_ = -1;
-        advance();
+        failure_.reset();
+        guarded([&] {
+            cursor_->rewind();
+            position_ = -1;
+            advance();
+        });
     }
 
     void moveLast() override
     {
         open();
-        cursor_->rewind();
-        long count = 0;
-        eof_ = !cursor_->last(count);
-        position_ = count - 1;
-        seen_ = std::max(seen_, count);
-        decodeAll();
+        failure_.reset();
+        guarded([&] {
+            cursor_->rewind();
+            long count = 0;
+            eof_ = !cursor_->last(count);
+            position_ = count - 1;
+            seen_ = std::max(seen_, count);
+            decodeAll();
+        });
     }
 
     void moveNext() override
     {
         open();
+        if (failure_)
+            throw *failure_;
         if (eof_)
             throw noCurrentRecord();
-        advance();
+        guarded([&] { advance(); });
     }
 
     bool eof() const override { return eof_; }
@@ -96,6 +108,8 @@ public:
     const Value& value(int index) const override
     {
         field(index);
+        if (failure_)
+            throw *failure_;
         if (eof_)
             throw noCurrentRecord();
         return values_[index];
@@ -113,6 +127,16 @@ private:
         if (!cursor_)
             throw rt::RuntimeError(rt::err::InvalidCall, QStringLiteral("DAO.Recordset"),
                                    QStringLiteral("Der Vorgang ist für ein geschlossenes Objekt nicht zulässig."));
+    }
+    template <class Move>
+    void guarded(Move move)
+    {
+        try {
+            move();
+        } catch (const rt::RuntimeError& e) {
+            failure_ = e;
+            throw;
+        }
     }
     static rt::RuntimeError noCurrentRecord()
     {
@@ -143,11 +167,13 @@ private:
     bool eof_ = true;
     long position_ = -1;
     long seen_ = 0;
+    std::optional<rt::RuntimeError> failure_;
 };
 
 class MdbDatabase : public Database {
 public:
-    explicit MdbDatabase(const QString& path) : file_(std::make_shared<AccessFile>(path))
+    MdbDatabase(const QString& path, WarningSink warnings)
+        : file_(std::make_shared<AccessFile>(path, std::move(warnings)))
     {
         // The catalog is read here rather than by libmdb, which trusts every byte of it: the
         // catalog table's definition always starts on page 2.
@@ -369,6 +395,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Database> openDatabase(const QString& path) { return std::make_unique<MdbDatabase>(path); }
+std::unique_ptr<Database> openDatabase(const QString& path, WarningSink warnings)
+{
+    return std::make_unique<MdbDatabase>(path, std::move(warnings));
+}
 
 }  // namespace accessdb

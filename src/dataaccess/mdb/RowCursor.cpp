@@ -1,5 +1,6 @@
 #include "dataaccess/mdb/RowCursor.h"
 
+#include "dataaccess/mdb/LibmdbMessages.h"
 #include "dataaccess/mdb/ValueDecoder.h"
 
 #include <cstring>
@@ -82,9 +83,12 @@ RowCursor::RowCursor(const AccessFile& file, MdbCatalogEntry* entry, const QStri
         }
     }
 
+    MessageCapture capture;
     table_ = mdb_read_table(entry);
-    if (!table_)
+    if (!table_) {
+        file.raiseOnLibmdbMessages([&] { return QStringLiteral("Tabelle '%1'").arg(tableName); });
         file.damaged(QStringLiteral("Tabelle '%1' nicht lesbar").arg(tableName));
+    }
     if (!mdb_read_columns(table_) || int(table_->num_cols) != layout_.columns.size() ||
         int(table_->columns->len) != layout_.columns.size()) {
         mdb_free_tabledef(table_);
@@ -97,6 +101,7 @@ RowCursor::RowCursor(const AccessFile& file, MdbCatalogEntry* entry, const QStri
         fields_.append(describeColumn(file, col));
     }
     mdb_rewind_table(table_);
+    file.forwardLibmdbMessages([&] { return QStringLiteral("Tabelle '%1'").arg(tableName); });
 }
 
 RowCursor::~RowCursor()
@@ -123,7 +128,10 @@ int RowCursor::requiredColumn(const QString& name) const
 
 void RowCursor::rewind()
 {
+    MessageCapture capture;
     mdb_rewind_table(table_);
+    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("Anfang der Tabelle '%1'").arg(name_); });
+    rowsRead_ = 0;
     havePage_ = false;
     rowsOnPage_ = 0;
     nextSlot_ = 0;
@@ -160,10 +168,12 @@ bool RowCursor::crackSlot(int slot)
     const unsigned char* pg = mdb->pg_buf;
     const int pageSize = file_.pageSize();
     auto bad = [&](const char* what) {
-        file_.damaged(QStringLiteral("%1 auf Seite %2 der Tabelle '%3'")
+        // In a forward scan the row's number tells the user how far the table was read.
+        const QString row = scanning_ ? QStringLiteral(" (Datensatz %1)").arg(rowsRead_ + 1) : QString();
+        file_.damaged(QStringLiteral("%1 auf Seite %2 der Tabelle '%3'%4")
                           .arg(QString::fromUtf8(what))
                           .arg(mdb->cur_pg)
-                          .arg(name_));
+                          .arg(name_, row));
     };
     // Slot entries: 0x8000 deleted (also the far end of a moved row, which is reached through its
     // pointer only), 0x4000 the row was moved and the slot holds its new row and page.
@@ -215,7 +225,47 @@ bool RowCursor::crackSlot(int slot)
     return true;
 }
 
+long RowCursor::storedRowCount() const { return long(table_->num_rows); }
+
+void RowCursor::checkComplete(long rows) const
+{
+    if (rows < storedRowCount())
+        file_.damaged(QStringLiteral("Tabelle '%1': nur %2 von %3 Datensätzen lesbar, nach Datensatz %2 endet "
+                                     "die Tabelle vorzeitig")
+                          .arg(name_)
+                          .arg(rows)
+                          .arg(storedRowCount()));
+}
+
 bool RowCursor::next()
+{
+    MessageCapture capture;
+    scanning_ = true;
+    const struct EndScan {
+        bool& flag;
+        ~EndScan() { flag = false; }
+    } endScan{scanning_};
+    const bool more = nextRow();
+    file_.raiseOnLibmdbMessages(
+        [&] { return QStringLiteral("Datensatz %1 der Tabelle '%2'").arg(rowsRead_ + 1).arg(name_); });
+    if (more)
+        ++rowsRead_;
+    else
+        checkComplete(rowsRead_);
+    return more;
+}
+
+bool RowCursor::last(long& count)
+{
+    MessageCapture capture;
+    const bool any = lastRow(count);
+    file_.raiseOnLibmdbMessages([&] { return QStringLiteral("letzter Datensatz der Tabelle '%1'").arg(name_); });
+    checkComplete(count);
+    rowsRead_ = count;   // on the last row: a next() ends the scan
+    return any;
+}
+
+bool RowCursor::nextRow()
 {
     for (;;) {
         if (!havePage_ || nextSlot_ >= rowsOnPage_) {
@@ -233,7 +283,7 @@ bool RowCursor::next()
     }
 }
 
-bool RowCursor::last(long& count)
+bool RowCursor::lastRow(long& count)
 {
     count = 0;
     guint32 lastPage = 0;

@@ -25,10 +25,13 @@ public:
     // <table> unvollständig").
     int requiredColumn(const QString& name) const;
 
+    // The moves raise 3049 naming the row when the table's data is damaged: a page or row libmdb
+    // complains about, or fewer rows than the table definition counts.
     void rewind();
     bool next();                 // false at the end
     // Positions on the last row of the table; false when the table is empty. Counts the rows.
     bool last(long& count);
+    long storedRowCount() const;   // as the table definition counts them
 
     bool isNull(int i) const;
     void decode(int i, Value& out) const;
@@ -37,6 +40,10 @@ public:
     QString text(int i) const;           // Text/Memo; empty when null
 
 private:
+    bool nextRow();
+    bool lastRow(long& count);
+    // Raises when the scan ended with fewer rows than the table definition counts.
+    void checkComplete(long rows) const;
     bool crackSlot(int slot);
     bool loadNextPage();
     void ensurePageLoaded();
@@ -53,6 +60,8 @@ private:
     int rowsOnPage_ = 0;
     int nextSlot_ = 0;
     int currentSlot_ = -1;
+    long rowsRead_ = 0;   // by next() since the last rewind
+    bool scanning_ = false;   // inside next()
 };
 
 // The Access field description of a libmdb column: type code, size as Access reports it,

@@ -2,6 +2,7 @@
 
 #include "OdbcHandles.h"
 #include "OdbcStates.h"
+#include "StatementWatchdog.h"
 #include "runtime/RuntimeError.h"
 
 #include <QMutex>
@@ -66,6 +67,52 @@ void check(SQLRETURN rc, const Handle& h, const char* operation)
         raiseFailure(h.type(), h.get(), operation);
 }
 
+bool isTimeoutState(const rt::RuntimeError& e)
+{
+    return e.description().startsWith(QLatin1String("S1T00:")) || e.description().startsWith(QLatin1String("HYT00:"));
+}
+
+// A failure of a call that ran into the time-out: the driver's own text says "lost connection"
+// or "interrupted", so the description names the real cause first.
+[[noreturn]] void raiseTimeout(int seconds, const rt::RuntimeError& cause)
+{
+    raiseOwn(QStringLiteral("S1T00"),
+             QStringLiteral("Zeitüberschreitung: Die Anweisung lief länger als die Abfrage-Zeitgrenze von %1 "
+                            "Sekunden und wurde abgebrochen (%2)")
+                 .arg(seconds)
+                 .arg(cause.description()));
+}
+
+// Runs `work` under the watchdog (see StatementWatch); a failure after the time-out passed is
+// the time-out failure.
+template <class Work>
+auto watched(SQLHSTMT cancelTarget, int seconds, std::shared_ptr<void> keepAlive, const QString& what, Work work)
+{
+    StatementWatch watch(cancelTarget, seconds, std::move(keepAlive), what);
+    try {
+        return work();
+    } catch (const rt::RuntimeError& e) {
+        if (seconds > 0 && (watch.expired() || isTimeoutState(e)))
+            raiseTimeout(seconds, e);
+        throw;
+    }
+}
+
+QString statementWhat(const QString& statement)
+{
+    const QString s = statement.simplified();
+    return QStringLiteral("Die Anweisung '%1'").arg(s.size() > 120 ? s.left(117) + QStringLiteral("...") : s);
+}
+
+// One value for a connection string: braced when it holds characters the string's syntax uses.
+QString connectValue(const QString& v)
+{
+    if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) && !v.contains(QLatin1Char('}')) &&
+        v.trimmed() == v)
+        return v;
+    return QLatin1Char('{') + QString(v).replace(QStringLiteral("}"), QStringLiteral("}}")) + QLatin1Char('}');
+}
+
 Handle allocate(SQLSMALLINT type, const Handle& parent, const char* what)
 {
     SQLHANDLE h = SQL_NULL_HANDLE;
@@ -83,18 +130,57 @@ struct EnvironmentHandle {
     Handle env;
 };
 
+// The login time-out in seconds; an unreachable host must not hang the program.
+constexpr int kLoginTimeout = 15;
+
 // An open connection handle; disconnects before it is freed.
 struct ConnectionHandle {
     std::shared_ptr<EnvironmentHandle> env;
     Handle dbc;
     bool connected = false;
+    // What opened it (with user and password), to open it again with other read time-outs.
+    QString connectString;
+    // The driver takes read and write time-outs at connect time only (MariaDB's ignores the
+    // statement time-out and its cancel needs a server that answers); -1 = not such a driver.
+    int readTimeout = -1;
+    // One statement handle serves every execute: the data copy runs one per row.
+    Handle execStatement;
+    int execTimeout = 0;
     ~ConnectionHandle()
     {
+        execStatement.reset();
         if (connected)
             SQLDisconnect(dbc.get());
         dbc.reset();
     }
 };
+
+// Connects the handle with a connection string, under the login time-out and the watchdog.
+void driverConnect(ConnectionHandle& conn, const QString& connect, const QString& what)
+{
+    StatementWatch watch(SQL_NULL_HSTMT, kLoginTimeout, nullptr, what);
+    SQLWCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(conn.dbc.get(), nullptr, wideIn(connect), SQLSMALLINT(connect.size()),
+                                           out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
+    check(rc, conn.dbc, "SQLDriverConnect");
+    conn.connected = true;
+}
+
+// Brings the driver's read and write time-outs in line with the statement time-out; such a
+// driver takes them only when it connects, so the connection is opened again.
+void applyReadTimeout(ConnectionHandle& conn, int seconds)
+{
+    if (conn.readTimeout < 0 || conn.readTimeout == seconds)
+        return;
+    conn.execStatement.reset();
+    if (conn.connected)
+        SQLDisconnect(conn.dbc.get());
+    conn.connected = false;
+    driverConnect(conn, conn.connectString + QStringLiteral(";READ_TIMEOUT=%1;WRITE_TIMEOUT=%1").arg(seconds),
+                  QStringLiteral("Die Anmeldung an der Datenquelle"));
+    conn.readTimeout = seconds;
+}
 
 QString infoText(const Handle& dbc, SQLUSMALLINT item)
 {
@@ -302,6 +388,13 @@ Handle newStatement(const ConnectionHandle& conn, int timeout)
     return stmt;
 }
 
+// The statement the watchdog cancels; none for drivers whose read time-outs end the call (their
+// cancel would wait on the same frozen server).
+SQLHSTMT cancelTarget(const ConnectionHandle& conn, const Handle& stmt)
+{
+    return conn.readTimeout >= 0 ? SQL_NULL_HSTMT : stmt.get();
+}
+
 // A nullable catalogue argument: NULL for an empty text.
 struct CatalogArgument {
     explicit CatalogArgument(const QString& s) : text(s) {}
@@ -312,17 +405,20 @@ struct CatalogArgument {
 
 void OdbcTable::refreshColumns()
 {
+    applyReadTimeout(*conn_, *timeout_);
     Handle stmt = newStatement(*conn_, *timeout_);
     CatalogArgument cat(catalog_), sch(schema_), tab(name_);
-    check(SQLColumnsW(stmt.get(), cat.pointer(), cat.length(), sch.pointer(), sch.length(), tab.pointer(),
-                      tab.length(), nullptr, 0),
-          stmt, "SQLColumns");
     // The table name is a search pattern ("_" matches any character): keep only rows of this table.
     QStringList columns;
-    forEachRow(stmt, [&] {
-        bool null = false;
-        if (readText(stmt, 3, null) == name_)
-            columns << readText(stmt, 4, null);
+    watched(cancelTarget(*conn_, stmt), *timeout_, conn_, QStringLiteral("Die Spaltenliste von '%1'").arg(name_), [&] {
+        check(SQLColumnsW(stmt.get(), cat.pointer(), cat.length(), sch.pointer(), sch.length(), tab.pointer(),
+                          tab.length(), nullptr, 0),
+              stmt, "SQLColumns");
+        forEachRow(stmt, [&] {
+            bool null = false;
+            if (readText(stmt, 3, null) == name_)
+                columns << readText(stmt, 4, null);
+        });
     });
     columns_ = columns;
 }
@@ -358,66 +454,75 @@ public:
     void execute(const QString& statement, int /*options*/) override
     {
         // Every statement is executed directly; the option only said so to the old library.
-        // One statement handle serves every execute: the data copy runs one per row.
-        if (!execStatement_ || execTimeout_ != *timeout_) {
-            execStatement_ = newStatement(*conn_, *timeout_);
-            execTimeout_ = *timeout_;
+        applyReadTimeout(*conn_, *timeout_);
+        if (!conn_->execStatement || conn_->execTimeout != *timeout_) {
+            conn_->execStatement = newStatement(*conn_, *timeout_);
+            conn_->execTimeout = *timeout_;
         }
-        const Handle& stmt = execStatement_;
+        const Handle& stmt = conn_->execStatement;
         struct CloseCursor {
             SQLHANDLE h;
             ~CloseCursor() { SQLFreeStmt(h, SQL_CLOSE); }
         } closeCursor{stmt.get()};
-        const SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
-        if (rc != SQL_NO_DATA)
-            check(rc, stmt, "SQLExecDirect");
-        // Move through every result a batch may give, so its later failures are reported too.
-        for (SQLRETURN more = SQLMoreResults(stmt.get()); more != SQL_NO_DATA; more = SQLMoreResults(stmt.get())) {
-            if (!succeeded(more))
-                raiseFailure(SQL_HANDLE_STMT, stmt.get(), "SQLMoreResults");
-        }
+        watched(cancelTarget(*conn_, stmt), *timeout_, conn_, statementWhat(statement), [&] {
+            const SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
+            if (rc != SQL_NO_DATA)
+                check(rc, stmt, "SQLExecDirect");
+            // Move through every result a batch may give, so its later failures are reported too.
+            for (SQLRETURN more = SQLMoreResults(stmt.get()); more != SQL_NO_DATA;
+                 more = SQLMoreResults(stmt.get())) {
+                if (!succeeded(more))
+                    raiseFailure(SQL_HANDLE_STMT, stmt.get(), "SQLMoreResults");
+            }
+        });
     }
 
     std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int, int, int) override
     {
+        applyReadTimeout(*conn_, *timeout_);
         Handle stmt = newStatement(*conn_, *timeout_);
-        SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
-        if (rc != SQL_NO_DATA)
-            check(rc, stmt, "SQLExecDirect");
-        SQLSMALLINT columns = 0;
-        check(SQLNumResultCols(stmt.get(), &columns), stmt, "SQLNumResultCols");
-        std::vector<QVariant> row;
-        bool hasRow = false;
-        if (columns > 0) {
-            rc = SQLFetch(stmt.get());
-            if (rc != SQL_NO_DATA) {
-                check(rc, stmt, "SQLFetch");
-                hasRow = true;
-                row.reserve(size_t(columns));
-                for (SQLSMALLINT c = 1; c <= columns; ++c)
-                    row.push_back(readValue(stmt, SQLUSMALLINT(c)));
+        return watched(cancelTarget(*conn_, stmt), *timeout_, conn_, statementWhat(statement), [&] {
+            SQLRETURN rc = SQLExecDirectW(stmt.get(), wideIn(statement), SQLINTEGER(statement.size()));
+            if (rc != SQL_NO_DATA)
+                check(rc, stmt, "SQLExecDirect");
+            SQLSMALLINT columns = 0;
+            check(SQLNumResultCols(stmt.get(), &columns), stmt, "SQLNumResultCols");
+            std::vector<QVariant> row;
+            bool hasRow = false;
+            if (columns > 0) {
+                rc = SQLFetch(stmt.get());
+                if (rc != SQL_NO_DATA) {
+                    check(rc, stmt, "SQLFetch");
+                    hasRow = true;
+                    row.reserve(size_t(columns));
+                    for (SQLSMALLINT c = 1; c <= columns; ++c)
+                        row.push_back(readValue(stmt, SQLUSMALLINT(c)));
+                }
             }
-        }
-        return std::make_unique<OdbcResultSet>(std::move(row), hasRow);
+            return std::make_unique<OdbcResultSet>(std::move(row), hasRow);
+        });
     }
 
     void refreshTables() override
     {
+        applyReadTimeout(*conn_, *timeout_);
         Handle stmt = newStatement(*conn_, *timeout_);
         const QString types = QStringLiteral("TABLE,VIEW");
         // Without a catalogue some drivers (MariaDB) list the tables of every database on the
         // server; only the connection's own database counts.
         CatalogArgument catalog(currentCatalog());
-        check(SQLTablesW(stmt.get(), catalog.pointer(), catalog.length(), nullptr, 0, nullptr, 0, wideIn(types),
-                         SQL_NTS),
-              stmt, "SQLTables");
         std::vector<std::shared_ptr<OdbcTable>> tables;
-        forEachRow(stmt, [&] {
-            bool null = false;
-            const QString catalog = readText(stmt, 1, null);
-            const QString schema = readText(stmt, 2, null);
-            const QString name = readText(stmt, 3, null);
-            tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, catalog, schema, name));
+        watched(cancelTarget(*conn_, stmt), *timeout_, conn_, QStringLiteral("Die Tabellenliste"), [&] {
+            check(SQLTablesW(stmt.get(), catalog.pointer(), catalog.length(), nullptr, 0, nullptr, 0, wideIn(types),
+                             SQL_NTS),
+                  stmt, "SQLTables");
+            forEachRow(stmt, [&] {
+                bool null = false;
+                const QString catalog = readText(stmt, 1, null);
+                const QString schema = readText(stmt, 2, null);
+                const QString name = readText(stmt, 3, null);
+                tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, catalog, schema, name));
+            });
         });
         tables_ = std::move(tables);
         tablesLoaded_ = true;
@@ -458,8 +563,6 @@ private:
     std::shared_ptr<ConnectionHandle> conn_;
     QString name_;
     std::shared_ptr<int> timeout_;  // shared with the catalogue's tables
-    Handle execStatement_;          // freed before conn_ lets the connection go
-    int execTimeout_ = 0;
     std::vector<std::shared_ptr<OdbcTable>> tables_;
     bool tablesLoaded_ = false;
     QString dbmsName_;
@@ -498,31 +601,34 @@ public:
         auto conn = std::make_shared<ConnectionHandle>();
         conn->env = env_;
         conn->dbc = allocate(SQL_HANDLE_DBC, env_->env, "SQLAllocHandle(connection)");
-        // The old library's login time-out; an unreachable host must not hang the program.
-        SQLSetConnectAttrW(conn->dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(15)), 0);
+        SQLSetConnectAttrW(conn->dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(kLoginTimeout)),
+                           0);
         // 1 = the driver manager's cursor library; every other choice uses the driver's cursors.
         const SQLULEN cursors = cursorDriver_ == 1 ? SQL_CUR_USE_ODBC : SQL_CUR_USE_DRIVER;
         SQLSetConnectAttrW(conn->dbc.get(), SQL_ATTR_ODBC_CURSORS, reinterpret_cast<SQLPOINTER>(cursors), 0);
 
-        SQLRETURN rc;
+        QString connect = dataSourceName.contains(QLatin1Char('='))
+                              ? dataSourceName
+                              : QStringLiteral("DSN=") + connectValue(dataSourceName);
+        // Empty user and password fall back to the data source's own.
+        if (!user_.isEmpty())
+            connect += QStringLiteral(";UID=") + connectValue(user_);
+        if (!password_.isEmpty())
+            connect += QStringLiteral(";PWD=") + connectValue(password_);
+        conn->connectString = connect;
+        const QString what = QStringLiteral("Die Anmeldung an der Datenquelle");
         if (dataSourceName.contains(QLatin1Char('='))) {
-            QString connect = dataSourceName;
-            if (!user_.isEmpty())
-                connect += QStringLiteral(";UID=") + user_;
-            if (!password_.isEmpty())
-                connect += QStringLiteral(";PWD=") + password_;
-            SQLWCHAR out[1024];
-            SQLSMALLINT outLength = 0;
-            rc = SQLDriverConnectW(conn->dbc.get(), nullptr, wideIn(connect), SQLSMALLINT(connect.size()), out, 1024,
-                                   &outLength, SQL_DRIVER_NOPROMPT);
+            driverConnect(*conn, connect, what);
         } else {
-            // Empty user and password fall back to the data source's own.
+            StatementWatch watch(SQL_NULL_HSTMT, kLoginTimeout, nullptr, what);
             CatalogArgument user(user_), password(password_);
-            rc = SQLConnectW(conn->dbc.get(), wideIn(dataSourceName), SQLSMALLINT(dataSourceName.size()),
-                             user.pointer(), user.length(), password.pointer(), password.length());
+            check(SQLConnectW(conn->dbc.get(), wideIn(dataSourceName), SQLSMALLINT(dataSourceName.size()),
+                              user.pointer(), user.length(), password.pointer(), password.length()),
+                  conn->dbc, "SQLConnect");
+            conn->connected = true;
         }
-        check(rc, conn->dbc, "SQLConnect");
-        conn->connected = true;
+        if (infoText(conn->dbc, SQL_DRIVER_NAME).contains(QLatin1String("maodbc"), Qt::CaseInsensitive))
+            conn->readTimeout = 0;
 
         QString name = infoText(conn->dbc, SQL_DATA_SOURCE_NAME);
         if (name.isEmpty()) {
@@ -576,5 +682,10 @@ namespace sql {
 std::unique_ptr<Engine> createOdbcEngine()
 {
     return std::make_unique<odbc::OdbcEngineImpl>();
+}
+
+void setStatementHangHandler(std::function<void(const QString&)> handler)
+{
+    odbc::setHangHandler(std::move(handler));
 }
 }  // namespace sql

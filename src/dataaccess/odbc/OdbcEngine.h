@@ -1,6 +1,9 @@
 #pragma once
 #include "dataaccess/SqlConnection.h"
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 namespace sql {
@@ -12,5 +15,11 @@ namespace sql {
 // connection string instead ("DSN=X;DATABASE=Y" or "DRIVER=...;..."), which lets tests open
 // private databases; data source names cannot contain "=".
 std::unique_ptr<Engine> createOdbcEngine();
+
+// A statement that runs past its time-out is cancelled (or ended by the driver's read time-out)
+// and fails with "S1T00: Zeitüberschreitung: ...". One that still has not returned a grace
+// period later, or a login that hangs the same way, is handed to this handler with a German
+// message; a program without a user ends there. Without a handler the call goes on waiting.
+void setStatementHangHandler(std::function<void(const QString& message)> handler);
 
 }  // namespace sql

@@ -9,8 +9,10 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -142,6 +144,36 @@ QVariant sqlValue(const QString& dsn, const QString& query) { return firstValue(
 int countRows(const QString& dsn, const QString& table)
 {
     return sqlValue(dsn, QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+}
+
+namespace {
+// The PID scripts/servers recorded: from its env output, else beside the ODBC files it wrote.
+qint64 mariadbPid()
+{
+    QString file = qEnvironmentVariable("DORVEX_MARIADB_PID_FILE");
+    if (file.isEmpty()) {
+        useServerOdbcFiles();
+        file = QDir(qEnvironmentVariable("ODBCSYSINI")).filePath(QStringLiteral("../run/mariadb.pid"));
+    }
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const qint64 pid = f.readAll().trimmed().toLongLong(&ok);
+    return ok ? pid : 0;
+}
+}  // namespace
+
+FrozenMariadb::FrozenMariadb() : pid_(mariadbPid())
+{
+    if (pid_ > 0 && ::kill(pid_t(pid_), SIGSTOP) != 0)
+        pid_ = 0;
+}
+
+FrozenMariadb::~FrozenMariadb()
+{
+    if (pid_ > 0)
+        ::kill(pid_t(pid_), SIGCONT);
 }
 
 QString uniqueName(const QString& prefix)

@@ -39,6 +39,21 @@ QVariant sqlValue(const QString& dsn, const QString& query);
 QVariant firstValue(sql::Connection& connection, const QString& query);
 int countRows(const QString& dsn, const QString& table);
 
+// Stops the private MariaDB (SIGSTOP to the PID scripts/servers recorded) for as long as the
+// object lives, so it accepts connections but never answers; resumes it (SIGCONT) however the
+// test ends. ok() is false when the PID is unknown.
+class FrozenMariadb {
+public:
+    FrozenMariadb();
+    ~FrozenMariadb();
+    FrozenMariadb(const FrozenMariadb&) = delete;
+    FrozenMariadb& operator=(const FrozenMariadb&) = delete;
+    bool ok() const { return pid_ > 0; }
+
+private:
+    qint64 pid_ = 0;
+};
+
 // A name no other test process uses at the same time: prefix + "_" + pid + "_" + counter.
 QString uniqueName(const QString& prefix);
 
