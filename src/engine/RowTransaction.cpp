@@ -21,9 +21,9 @@ RowTransaction::~RowTransaction()
 {
     if (!active_)
         return;
+    // Whatever is still open was never counted as sent; switching autocommit on would commit it.
     try {
-        if (!pending_.isEmpty())
-            c_.rollback();
+        c_.rollback();
     } catch (const rt::RuntimeError&) {
     }
     try {

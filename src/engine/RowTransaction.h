@@ -24,8 +24,8 @@ public:
 
     // Switches autocommit off; raises when the connection cannot.
     explicit RowTransaction(sql::Connection& connection);
-    // Rolls back what was not committed (its rows were never counted as sent) and switches
-    // autocommit on again; failures are ignored here (see finish()).
+    // Unless finish() ran: rolls back what was not committed (its rows were never counted as
+    // sent) and switches autocommit on again; failures are ignored here.
     ~RowTransaction();
     RowTransaction(const RowTransaction&) = delete;
     RowTransaction& operator=(const RowTransaction&) = delete;

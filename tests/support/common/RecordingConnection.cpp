@@ -74,7 +74,7 @@ void RecordingConnection::setAutoCommit(bool on)
 
 void RecordingConnection::commit()
 {
-    record(QStringLiteral("COMMIT"));
+    record(QStringLiteral("COMMIT WORK"));
     keepPending();
 }
 
@@ -87,7 +87,7 @@ void RecordingConnection::keepPending()
 
 void RecordingConnection::rollback()
 {
-    record(QStringLiteral("ROLLBACK"));
+    record(QStringLiteral("ROLLBACK WORK"));
     rowsPending_.clear();
 }
 

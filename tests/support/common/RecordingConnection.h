@@ -26,7 +26,7 @@ public:
     void execute(const QString& statement, int options) override;
     std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int type, int lockType,
                                                   int options) override;
-    // Recorded in `executed` as "SET AUTOCOMMIT ON|OFF", "COMMIT" and "ROLLBACK"; failures can be
+    // Recorded in `executed` as "SET AUTOCOMMIT ON|OFF", "COMMIT WORK" and "ROLLBACK WORK"; failures can be
     // scripted on those texts. Rows inserted with autocommit off count once committed.
     void setAutoCommit(bool on) override;
     void commit() override;
