@@ -45,9 +45,14 @@ CommandLineValues parseCommandLine(const QString& text)
     for (const QString& piece : commandLinePieces(text)) {
         const qsizetype colon = piece.indexOf(u':');
         if (colon < 0) {
-            // The one switch without a value besides -auto and -noerror.
-            if (rt::trim(piece) == QLatin1String("linux") || rt::trim(piece) == QLatin1String("-linux"))
+            // The switches without a value besides -auto and -noerror.
+            QString name = rt::trim(piece);
+            if (name.startsWith(u'-'))
+                name.remove(0, 1);
+            if (name == QLatin1String("linux"))
                 v.linuxSwitch = true;
+            else if (name == QLatin1String("schnell"))
+                v.fastTransfer = true;
             continue;  // no key
         }
         QString key = piece.left(colon + 1);

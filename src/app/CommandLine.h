@@ -9,7 +9,7 @@
 //
 //   -ODBC:<data source>  -user:<user>  -pass:<password>  -MDBpfad:<Access file>
 //   -XDBpfad:<XDB document>  -noerror  -auto (recognised only after another switch)
-//   -servertyp:MSSQL|MySQL|Oracle|Sybase|DB2  -linux  -bericht:<JSON report file>
+//   -servertyp:MSSQL|MySQL|Oracle|Sybase|DB2  -linux  -bericht:<JSON report file>  -schnell
 //
 // The text is split at every " -"; a quoted value that itself holds " -" is joined again with
 // the piece that follows it. Switch names are compared with exact case; unknown pieces are
@@ -25,6 +25,7 @@ struct CommandLineValues {
     // -servertyp: as given (unquoted, trimmed); unset without the switch.
     std::optional<QString> serverType;
     bool linuxSwitch = false;  // -linux
+    bool fastTransfer = false; // -schnell: the conversion window's "Schnelle Übertragung"
     // -bericht: as given (unquoted, trimmed); unset without the switch.
     std::optional<QString> reportPath;
 };

@@ -301,6 +301,7 @@ bool MDIForm_Main::applyCommandLine(const QString& commandLine)
     }
     if (v.reportPath)
         m_reportPath = *v.reportPath;
+    m_fastTransfer = v.fastTransfer;
     return true;
 }
 
@@ -447,7 +448,10 @@ void MDIForm_Main::Text_PW_KeyPress(int& KeyAscii) { ODBC_Name_KeyPress(KeyAscii
 
 void MDIForm_Main::Command1_Click()
 {
+    const bool created = !SingleInstance<Konvertierung>::loaded();
     Konvertierung& k = SingleInstance<Konvertierung>::get();
+    if (created && m_fastTransfer)
+        k.Check_Schnell->setChecked(true);
     k.show();
     bringToFront(&k);
 }

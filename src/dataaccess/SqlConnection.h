@@ -42,6 +42,12 @@ public:
     virtual void execute(const QString& statement, int options = kExecDirect) = 0;
     virtual std::unique_ptr<ResultSet> openResultset(const QString& statement, int type, int lockType,
                                                      int options) = 0;
+    // Transactions. With autocommit off the statements since the last commit or rollback form one
+    // transaction; switching it on again commits what is open. A connection that cannot do
+    // this raises (S1C00), so the caller keeps one transaction per statement.
+    virtual void setAutoCommit(bool on);
+    virtual void commit();
+    virtual void rollback();
     // Table catalogue.
     virtual void refreshTables() = 0;
     virtual std::shared_ptr<Table> table(const QString& name) = 0;  // raises when missing

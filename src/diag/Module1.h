@@ -1,12 +1,19 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 
 // The shared routines of the program.
 
 // Progress over the main window's bar and time text; runs nest.
 void Fortschritt_Start(qint32& n);
 void Fortschritt_Setzen(const qint32& i);
+// Names the current run for a run without a display: once it lasts longer than 5 seconds, its
+// progress goes to standard error every 5 seconds ("Fortschritt: <name> 12000/100000 (12%)
+// Restzeit: 00:01:23"), one line each time, or on a terminal one line rewritten in place.
+void Fortschritt_Benennen(const QString& name);
+// Where that progress goes (standard error by default); terminal: rewrite the line in place.
+void setProgressConsole(std::FILE* out, bool terminal);
 
 // Runs one statement directly on Verbindung1. Doubles backslashes on MySQL and on Sybase with
 // "Linux" (written back into sql); ignores "S1000:" failures on Sybase; raises every other failure.

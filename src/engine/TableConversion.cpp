@@ -368,6 +368,7 @@ bool TableConversion::dataPhase(const QString& T)
         total = rt::toInt32(double(count));
         Fortschritt_Start(total);
         started = true;
+        Fortschritt_Benennen(T);
         rs->moveFirst();
     } catch (const rt::RuntimeError& e) {
         reportFailure(e, QStringLiteral("Tabelle %1: Access-Tabelle nicht lesbar: %2").arg(T, e.description()),
@@ -379,6 +380,13 @@ bool TableConversion::dataPhase(const QString& T)
     if (!positionsKnown_)
         findSpecialColumns(T);
     static const accessdb::Value noDate;
+    copyTotal_ = total;
+    tx_ = beginTransaction(T);
+    // However the copy ends, autocommit is on again afterwards.
+    const struct EndTransaction {
+        std::unique_ptr<RowTransaction>& tx;
+        ~EndTransaction() { tx.reset(); }
+    } endTransaction{tx_};
 
     qint64 counter = 0;
     // Column names per server kind, made again only when the kind changes during the copy.
@@ -409,7 +417,13 @@ bool TableConversion::dataPhase(const QString& T)
         }
         if (atEnd)
             break;
+        // Committed before the status line lets the event loop run, and at least once a second.
+        if (tx_ && tx_->due(host_.yieldDue()) && !commitRows(T, counter + 1))
+            break;
         if (host_.abbruch()) {
+            // What was sent before the stop stays.
+            if (!commitRows(T, counter + 1))
+                break;
             // A stop request (the stop image or closing the window) leaves the table incomplete.
             outcome_.rowsNotSent += shareOf(counter + 1, total);
             host_.errorLogAdd(QStringLiteral("Tabelle %1: abgebrochen nach Datensatz %2 von %3, %4 Datensätze nicht gesendet")
@@ -473,25 +487,28 @@ bool TableConversion::dataPhase(const QString& T)
             } else {
                 statement.clear();
                 appendInsertStatement(statement, T, columns, values);
+                const QString sql = toQString(statement);
                 try {
-                    run(toQString(statement));
-                    ++outcome_.rowsSent;
+                    run(sql);
+                    if (tx_ && tx_->active())
+                        tx_->accepted(sql);  // sent once committed
+                    else
+                        ++outcome_.rowsSent;
                 } catch (const rt::RuntimeError& e) {
                     if (isConnectionLost(e)) {
                         // Every further row would fail the same way: end the copy with one line.
-                        outcome_.connectionLost = true;
-                        outcome_.rowsNotSent += shareOf(counter, total);
-                        reportFailure(e,
-                                      QStringLiteral("Tabelle %1: Verbindung zum SQL-Server verloren (%2); "
-                                                     "%3 Datensätze nicht gesendet")
-                                          .arg(T, e.description())
-                                          .arg(outcome_.rowsNotSent),
-                                      QStringLiteral("Verbindung zum SQL-Server verloren"));
+                        connectionLostDuringCopy(T, e, counter);
                         break;
                     }
-                    ++outcome_.rowsRefused;
-                    reportFailure(e, outcome_.rowsRefused <= kRefusedRowsLogged ? e.description() : QString(),
-                                  QStringLiteral("Datensätze abgewiesen"));
+                    if (tx_ && tx_->active() && isTransactionRolledBack(e)) {
+                        if (!sendAgain(T, e, counter + 1, sql))
+                            break;
+                    } else {
+                        // The message box lets the event loop run: what was sent is committed first.
+                        if (host_.messageChecked() && !commitRows(T, counter + 1))
+                            break;
+                        rowRefused(e);
+                    }
                 }
             }
         } else {
@@ -505,6 +522,16 @@ bool TableConversion::dataPhase(const QString& T)
             break;
         }
     }
+    // Every path that ends the loop early has counted the records after it already.
+    if (tx_ && commitRows(T, qint64(total) + 1) && tx_->active() && !outcome_.connectionLost) {
+        try {
+            tx_->finish();
+        } catch (const rt::RuntimeError& e) {
+            // Later statements would run in a transaction nobody commits.
+            reportFailure(e, QStringLiteral("Tabelle %1: Autocommit nicht wieder eingeschaltet: %2").arg(T, e.description()),
+                          QStringLiteral("Autocommit nicht wieder eingeschaltet"));
+        }
+    }
     if (outcome_.rowsRefused > kRefusedRowsLogged)
         host_.errorLogAdd(QStringLiteral("Tabelle %1: %2 Datensätze abgewiesen, die ersten %3 sind oben einzeln aufgeführt")
                               .arg(T)
@@ -512,6 +539,84 @@ bool TableConversion::dataPhase(const QString& T)
                               .arg(kRefusedRowsLogged));
     step([&] { Fortschritt_Setzen(0); });
     return true;
+}
+
+std::unique_ptr<RowTransaction> TableConversion::beginTransaction(const QString& T)
+{
+    sql::Connection* c = session().Verbindung1.get();
+    if (!host_.fastTransferChecked() || !c)
+        return nullptr;
+    try {
+        return std::make_unique<RowTransaction>(*c);
+    } catch (const rt::RuntimeError& e) {
+        host_.errorLogAdd(QStringLiteral("Tabelle %1: schnelle Übertragung nicht möglich (%2); jeder Datensatz wird "
+                                         "einzeln bestätigt")
+                              .arg(T, e.description()));
+        return nullptr;
+    }
+}
+
+bool TableConversion::commitRows(const QString& T, qint64 nextRecord)
+{
+    if (!tx_ || !tx_->active() || tx_->pending() == 0)
+        return true;
+    try {
+        outcome_.rowsSent += tx_->commit();
+        return true;
+    } catch (const rt::RuntimeError& e) {
+        if (isConnectionLost(e)) {
+            connectionLostDuringCopy(T, e, nextRecord);
+            return false;
+        }
+        // The server did not take the transaction: its rows go again.
+        return sendAgain(T, e, nextRecord);
+    }
+}
+
+bool TableConversion::sendAgain(const QString& T, const rt::RuntimeError& e, qint64 nextRecord, const QString& failed)
+{
+    QStringList again = tx_->fallBack();
+    if (!failed.isEmpty())
+        again << failed;
+    host_.errorLogAdd(QStringLiteral("Tabelle %1: Transaktion vom SQL-Server zurückgenommen (%2); %3 Datensätze werden "
+                                     "einzeln erneut gesendet")
+                          .arg(T, e.description())
+                          .arg(again.size()));
+    for (qsizetype k = 0; k < again.size(); ++k) {
+        try {
+            run(again[k]);
+            ++outcome_.rowsSent;
+        } catch (const rt::RuntimeError& f) {
+            if (isConnectionLost(f)) {
+                outcome_.rowsNotSent += again.size() - k;
+                connectionLostDuringCopy(T, f, nextRecord);
+                return false;
+            }
+            rowRefused(f);
+        }
+    }
+    return true;
+}
+
+void TableConversion::rowRefused(const rt::RuntimeError& e)
+{
+    ++outcome_.rowsRefused;
+    reportFailure(e, outcome_.rowsRefused <= kRefusedRowsLogged ? e.description() : QString(),
+                  QStringLiteral("Datensätze abgewiesen"));
+}
+
+void TableConversion::connectionLostDuringCopy(const QString& T, const rt::RuntimeError& e, qint64 nextRecord)
+{
+    outcome_.connectionLost = true;
+    // Rows the server accepted but never committed are gone with the connection.
+    if (tx_)
+        outcome_.rowsNotSent += tx_->discard();
+    outcome_.rowsNotSent += shareOf(nextRecord, copyTotal_);
+    reportFailure(e,
+                  QStringLiteral("Tabelle %1: Verbindung zum SQL-Server verloren (%2); %3 Datensätze nicht gesendet")
+                      .arg(T, e.description())
+                      .arg(outcome_.rowsNotSent),
+                  QStringLiteral("Verbindung zum SQL-Server verloren"));
 }
 
 void TableConversion::verifyServerRows(const QString& T)

@@ -1,5 +1,6 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
+#include "engine/RowTransaction.h"
 #include "engine/SqlText.h"
 
 #include <QString>
@@ -24,6 +25,9 @@ public:
     virtual bool autowertChecked() const = 0;         // Check_Autowert
     virtual bool noDataChecked() const = 0;           // Check_NoData
     virtual bool messageChecked() const = 0;          // Check_Message
+    virtual bool fastTransferChecked() const { return false; }  // Check_Schnell
+    // Whether the next change of the status line lets the event loop run (at most once a second).
+    virtual bool yieldDue() const { return false; }
     virtual QString textMax() const = 0;              // Text_Max ("von :")
     virtual QString textMod() const = 0;              // Text_Mod ("PC :")
     virtual void clearList1() = 0;
@@ -97,6 +101,19 @@ private:
     void indexPhase(const QString& T);
     // False when there was nothing to copy.
     bool dataPhase(const QString& T);
+    // Fast transfer: the copy's transaction, or none when the option is off or the connection
+    // cannot switch autocommit off.
+    std::unique_ptr<RowTransaction> beginTransaction(const QString& T);
+    // Commits the rows waiting in the copy's transaction. False when the copy has to end (the
+    // connection is gone); nextRecord is the first record not yet handled.
+    bool commitRows(const QString& T, qint64 nextRecord);
+    // The server rolled the copy's transaction back: the rows since the last commit (and `failed`,
+    // the statement that met the rollback) are sent again one transaction each. False: copy ends.
+    bool sendAgain(const QString& T, const rt::RuntimeError& e, qint64 nextRecord, const QString& failed = QString());
+    void rowRefused(const rt::RuntimeError& e);
+    // The connection is gone: this machine's records from nextRecord on, and the rows not yet
+    // committed, count as not sent.
+    void connectionLostDuringCopy(const QString& T, const rt::RuntimeError& e, qint64 nextRecord);
     void findSpecialColumns(const QString& T);
     void addLine(const QString& line);
     void run(QString sql);
@@ -112,6 +129,8 @@ private:
     QList<int> timeColumns_;
     int dateColumn_ = -1;
     TableOutcome outcome_;
+    qint32 copyTotal_ = 0;
+    std::unique_ptr<RowTransaction> tx_;
 };
 
 }  // namespace engine

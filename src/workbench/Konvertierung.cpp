@@ -144,6 +144,7 @@ Konvertierung::Konvertierung() : engine_(*this)
     Check_Default0 = checkBox(this, "Check_Default0", QStringLiteral("Default \"0\" für Zahlen"));
     Check_NoData = checkBox(this, "Check_NoData", QStringLiteral("Nur Struktur anlegen (keine Daten kopieren)"));
     Check_Message = checkBox(this, "Check_Message", QStringLiteral("Fehlermeldungen anzeigen = Unterbrechung"));
+    Check_Schnell = checkBox(this, "Check_Schnell", QStringLiteral("Schnelle Übertragung (Transaktionen)"));
     Text_Mod = new QLineEdit(QStringLiteral("1"), this);
     Text_Mod->setObjectName(QStringLiteral("Text_Mod"));
     Label_Mod = new QLabel(QStringLiteral("PC :"), this);
@@ -171,7 +172,7 @@ Konvertierung::Konvertierung() : engine_(*this)
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 2);
     auto* options = new QVBoxLayout;
-    for (QCheckBox* c : {Check_Autowert, Check_DefaultBlank, Check_Default0, Check_NoData, Check_Message})
+    for (QCheckBox* c : {Check_Autowert, Check_DefaultBlank, Check_Default0, Check_NoData, Check_Message, Check_Schnell})
         options->addWidget(c);
     grid->addLayout(options, 2, 0, 1, 2);
     auto* pathRow = new QHBoxLayout;
@@ -597,6 +598,8 @@ engine::TextOptions Konvertierung::textOptions() const
 bool Konvertierung::autowertChecked() const { return Check_Autowert->isChecked(); }
 bool Konvertierung::noDataChecked() const { return Check_NoData->isChecked(); }
 bool Konvertierung::messageChecked() const { return Check_Message->isChecked(); }
+bool Konvertierung::fastTransferChecked() const { return Check_Schnell->isChecked(); }
+bool Konvertierung::yieldDue() const { return secondsOfDay() != LetzterTakt; }
 
 void Konvertierung::clearList3() { List3->clear(); }
 

@@ -76,6 +76,8 @@ public:
     bool autowertChecked() const override;
     bool noDataChecked() const override;
     bool messageChecked() const override;
+    bool fastTransferChecked() const override;
+    bool yieldDue() const override;
     QString textMax() const override;
     void clearList3() override;
     QStringList list3() const override;
@@ -113,6 +115,7 @@ public:
     QCheckBox* Check_Default0;
     QCheckBox* Check_NoData;
     QCheckBox* Check_Message;
+    QCheckBox* Check_Schnell;
     QLineEdit* Text_Mod;
     QLabel* Label_Mod;
     QLineEdit* Text_Max;

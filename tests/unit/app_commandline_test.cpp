@@ -125,6 +125,9 @@ TEST(CommandLine, ServerKindLinuxAndReportSwitches)
     EXPECT_TRUE(v.AutoLauf);
     EXPECT_EQ(commandLineProblem(v), QString());
     EXPECT_FALSE(parseCommandLine(QStringLiteral("-ODBC:linux")).linuxSwitch);
+    EXPECT_FALSE(v.fastTransfer);
+    EXPECT_TRUE(parseCommandLine(QStringLiteral("-ODBC:ZAB -auto -schnell")).fastTransfer);
+    EXPECT_FALSE(parseCommandLine(QStringLiteral("-ODBC:schnell")).fastTransfer);
 
     const struct {
         const char* value;

@@ -1,8 +1,10 @@
 #include "common/FakeMainWindow.h"
+#include "common/ScriptedDialogs.h"
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 
 namespace {
 
@@ -90,6 +92,48 @@ TEST_F(Progress, InactiveBarSavesNothing)
     Fortschritt_Start(second);
     Fortschritt_Setzen(0);
     EXPECT_EQ(mw.maximum, 3.0f);
+}
+
+TEST_F(Progress, WithoutADisplayALongRunReportsOnStandardErrorEveryFiveSeconds)
+{
+    const QString first = "Fortschritt: Artikel 6000/100000 (6%)  Restzeit: 00:01:18";
+    const QString second = "Fortschritt: Artikel 12000/100000 (12%)  Restzeit: 00:01:13";
+    const struct {
+        const char* label;
+        bool display, named, terminal;
+        QString expected;
+    } cases[] = {
+        {"script", false, true, false, first + "\n" + second + "\n"},
+        {"terminal", false, true, true, "\r" + first + "\x1b[K\r" + second + "\x1b[K\n"},
+        {"with a display", true, true, false, ""},
+        {"unnamed run", false, false, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        testsupport::ScriptedDialogs dialogs;
+        dialogs.present = c.display;
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        setProgressConsole(out, c.terminal);
+        at(0);
+        qint32 n = 100000;
+        Fortschritt_Start(n);
+        if (c.named)
+            Fortschritt_Benennen("Artikel");
+        for (const auto& [second, done] : {std::pair{3, 4000}, {5, 6000}, {9, 11000}, {10, 12000}}) {
+            at(second);
+            Fortschritt_Setzen(done);
+        }
+        Fortschritt_Setzen(0);
+        setProgressConsole(nullptr, false);
+        std::rewind(out);
+        QByteArray written;
+        char buffer[512];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+            written.append(buffer, qsizetype(got));
+        std::fclose(out);
+        EXPECT_EQ(QString::fromUtf8(written), c.expected);
+    }
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ public:
     bool autowertChecked() const override { return autowert; }
     bool noDataChecked() const override { return noData; }
     bool messageChecked() const override { return message; }
+    bool fastTransferChecked() const override { return fast; }
+    bool yieldDue() const override { return yieldEvery > 0 && ++yieldQuestions % yieldEvery == 0; }
     QString textMax() const override { return Text_Max; }
     QString textMod() const override { return Text_Mod; }
     void clearList1() override { List1.clear(); }
@@ -59,7 +61,9 @@ public:
 
     accessdb::Database* db = nullptr;
     QString Text1, Text_Max = "1", Text_Mod = "1", stopAtStatus;
-    bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false;
+    bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false, fast = false;
+    int yieldEvery = 0;  // the status line lets the event loop run at every n-th record
+    mutable int yieldQuestions = 0;
     QStringList List1, List3, statuses, errorLog, List_Auto;
     QList<bool> enabledCalls;
     bool stopImage = false, Abbruch = false, TabellenFehler = false, Beschaeftigt = false;
@@ -558,4 +562,79 @@ TEST_F(EngineRun, ServerRowsBelowTheRowsSentFailTheTable)
     convert("Zahlen");
     EXPECT_TRUE(statementsStarting("SELECT").isEmpty());
     EXPECT_EQ(engine.outcome().serverRows, -1);
+}
+
+TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
+{
+    // 2,500 rows; the clock stands still, so commits come from the row count, a coming yield, a
+    // message box, a stop and the end. The trace counts INSERTs between the transaction steps.
+    struct Case {
+        const char* label;
+        std::function<void()> arrange;
+        QString trace;
+        qint64 sent, refused, notSent;
+        QString logContains;
+    } cases[] = {
+        {"plain", [] {}, "OFF 1000 C 1000 C 500 C ON", 2500, 0, 0, ""},
+        {"yield every 300 records", [&] { host.yieldEvery = 300; },
+         "OFF 299 C 300 C 300 C 300 C 300 C 300 C 300 C 300 C 101 C ON", 2500, 0, 0, ""},
+        {"stop", [&] { host.stopAtStatus = "1500/2500 (0)  :  60%"; }, "OFF 1000 C 500 C ON", 1500, 0, 1000,
+         "abgebrochen nach Datensatz 1500"},
+        {"refused row with message box",
+         [&] {
+             host.message = true;
+             conn->failWhen("VALUES (1500)", "23000: Duplicate entry");
+         },
+         "OFF 1000 C 500 C 1000 C ON", 2499, 1, 0, "23000: Duplicate entry"},
+        {"deadlock: sent again", [&] { conn->failWhen("VALUES (1500)", "40001: Deadlock found", 40002, 1); },
+         "OFF 1000 C 500 RB ON 1500", 2500, 0, 0, "500 Datensätze werden einzeln erneut gesendet"},
+        {"commit refused: sent again", [&] { conn->failWhen("COMMIT WORK", "40003: Statement completion unknown", 40002, 1); },
+         "OFF 1000 C RB ON 2500", 2500, 0, 0, "1000 Datensätze werden einzeln erneut gesendet"},
+        {"connection lost: uncommitted rows lost",
+         [&] { conn->failWhen("VALUES (1500)", "08S01: Communication link failure"); }, "OFF 1000 C 500 RB ON", 1000, 0,
+         1500, "1500 Datensätze nicht gesendet"},
+        {"autocommit stays on", [&] { conn->failWhen("SET AUTOCOMMIT OFF", "S1C00: not capable"); }, "OFF 2500", 2500,
+         0, 0, "schnelle Übertragung nicht möglich"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        db = testsupport::MemoryAccessDatabase();
+        addNumberTable("Zahlen", 2500);
+        conn = std::make_shared<testsupport::RecordingConnection>();
+        session().Verbindung1 = conn;
+        host = TestHost();
+        host.db = &db;
+        host.fast = true;
+        dialogs.shown.clear();
+        c.arrange();
+        convert("Zahlen");
+        QStringList trace;
+        int inserts = 0;
+        const QHash<QString, QString> steps = {{"SET AUTOCOMMIT OFF", "OFF"}, {"SET AUTOCOMMIT ON", "ON"},
+                                               {"COMMIT WORK", "C"}, {"ROLLBACK WORK", "RB"}};
+        for (const QString& st : conn->executed) {
+            if (st.startsWith("INSERT")) {
+                ++inserts;
+            } else if (steps.contains(st)) {
+                if (inserts)
+                    trace << QString::number(inserts);
+                inserts = 0;
+                trace << steps[st];
+            }
+        }
+        if (inserts)
+            trace << QString::number(inserts);
+        EXPECT_EQ(trace.join(' '), c.trace);
+        const engine::TableOutcome& o = engine.outcome();
+        EXPECT_EQ(o.rowsSent, c.sent);
+        EXPECT_EQ(o.rowsRefused, c.refused);
+        EXPECT_EQ(o.rowsNotSent, c.notSent);
+        EXPECT_EQ(conn->rowsInserted.value("Zahlen"), c.sent);  // committed on the server
+        EXPECT_TRUE(conn->autoCommit);
+        EXPECT_EQ(host.TabellenFehler, c.refused + c.notSent > 0);
+        EXPECT_EQ(dialogs.shown.size(), host.message ? 1 : 0);
+        if (!c.logContains.isEmpty()) {
+            EXPECT_TRUE(host.errorLog.join('|').contains(c.logContains)) << host.errorLog.join('|').toStdString();
+        }
+    }
 }

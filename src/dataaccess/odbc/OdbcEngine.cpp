@@ -146,6 +146,8 @@ struct ConnectionHandle {
     // One statement handle serves every execute: the data copy runs one per row.
     Handle execStatement;
     int execTimeout = 0;
+    // Autocommit as last set; a transaction is open while it is off.
+    bool autoCommit = true;
     ~ConnectionHandle()
     {
         execStatement.reset();
@@ -173,6 +175,10 @@ void applyReadTimeout(ConnectionHandle& conn, int seconds)
 {
     if (conn.readTimeout < 0 || conn.readTimeout == seconds)
         return;
+    // Connecting again would drop the open transaction with its rows.
+    if (!conn.autoCommit)
+        raiseOwn(QStringLiteral("S1010"),
+                 QStringLiteral("The time-out cannot change while a transaction is open"));
     conn.execStatement.reset();
     if (conn.connected)
         SQLDisconnect(conn.dbc.get());
@@ -477,6 +483,19 @@ public:
         });
     }
 
+    void setAutoCommit(bool on) override
+    {
+        if (!on && conn_->autoCommit)  // the driver's time-outs first: connecting again resets the setting
+            applyReadTimeout(*conn_, *timeout_);
+        const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+        check(SQLSetConnectAttrW(conn_->dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0),
+              conn_->dbc, "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
+        conn_->autoCommit = on;
+    }
+
+    void commit() override { endTransaction(SQL_COMMIT, "SQLEndTran(SQL_COMMIT)"); }
+    void rollback() override { endTransaction(SQL_ROLLBACK, "SQLEndTran(SQL_ROLLBACK)"); }
+
     std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int, int, int) override
     {
         applyReadTimeout(*conn_, *timeout_);
@@ -545,6 +564,13 @@ public:
     }
 
 private:
+    void endTransaction(SQLSMALLINT completion, const char* operation)
+    {
+        // A commit waits for the server like a statement; the driver's read time-out covers it.
+        applyReadTimeout(*conn_, *timeout_);
+        check(SQLEndTran(SQL_HANDLE_DBC, conn_->dbc.get(), completion), conn_->dbc, operation);
+    }
+
     // The database the connection works in; empty when the driver has no catalogues.
     QString currentCatalog() const
     {

@@ -57,13 +57,47 @@ QString tableAfter(const QString& statement, QLatin1String head)
 }
 }  // namespace
 
+void RecordingConnection::record(const QString& statement)
+{
+    executed << statement;
+    executeOptions << 0;
+    maybeFail(statement);
+}
+
+void RecordingConnection::setAutoCommit(bool on)
+{
+    record(on ? QStringLiteral("SET AUTOCOMMIT ON") : QStringLiteral("SET AUTOCOMMIT OFF"));
+    if (on)  // ends the open transaction with a commit
+        keepPending();
+    autoCommit = on;
+}
+
+void RecordingConnection::commit()
+{
+    record(QStringLiteral("COMMIT WORK"));
+    keepPending();
+}
+
+void RecordingConnection::keepPending()
+{
+    for (auto it = rowsPending_.cbegin(); it != rowsPending_.cend(); ++it)
+        rowsInserted[it.key()] += it.value();
+    rowsPending_.clear();
+}
+
+void RecordingConnection::rollback()
+{
+    record(QStringLiteral("ROLLBACK WORK"));
+    rowsPending_.clear();
+}
+
 void RecordingConnection::execute(const QString& statement, int options)
 {
     executed << statement;
     executeOptions << options;
     maybeFail(statement);
     if (const QString t = tableAfter(statement, QLatin1String("INSERT INTO ")); !t.isEmpty())
-        ++rowsInserted[t];
+        ++(autoCommit ? rowsInserted : rowsPending_)[t];
     else if (const QString d = tableAfter(statement, QLatin1String("DROP TABLE ")); !d.isEmpty())
         rowsInserted.remove(d);
 }

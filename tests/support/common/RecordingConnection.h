@@ -26,6 +26,11 @@ public:
     void execute(const QString& statement, int options) override;
     std::unique_ptr<sql::ResultSet> openResultset(const QString& statement, int type, int lockType,
                                                   int options) override;
+    // Recorded in `executed` as "SET AUTOCOMMIT ON|OFF", "COMMIT WORK" and "ROLLBACK WORK"; failures can be
+    // scripted on those texts. Rows inserted with autocommit off count once committed.
+    void setAutoCommit(bool on) override;
+    void commit() override;
+    void rollback() override;
     void refreshTables() override { ++tableRefreshes; }
     std::shared_ptr<sql::Table> table(const QString& name) override;
 
@@ -44,12 +49,16 @@ public:
     // Rows accepted per table (INSERTs that did not fail, emptied by DROP TABLE): the answer to
     // "SELECT COUNT(*) FROM T" when no scripted result matches.
     QHash<QString, qint64> rowsInserted;
+    bool autoCommit = true;
     int timeout = 0;
     int tableRefreshes = 0;
 
 private:
     void maybeFail(const QString& statement);
+    void record(const QString& statement);
+    void keepPending();
     QList<Failure> failures_;
+    QHash<QString, qint64> rowsPending_;
 };
 
 }  // namespace testsupport

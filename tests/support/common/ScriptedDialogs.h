@@ -25,12 +25,14 @@ public:
     QString openFile(const QString& initialPath, const QString& filter) override;
     void printLines(const QStringList& lines) override;
     void printWidget(QWidget* widget) override;
+    bool userPresent() const override { return present; }
 
     QList<bool> answers;
     QStringList filesToChoose;
     QList<Shown> shown;
     QList<QStringList> printed;
     QString lastFilter;
+    bool present = true;  // false: a run without a display
 
     QStringList messages() const;  // texts of the message boxes, in order
 };
