@@ -44,7 +44,10 @@ public:
             std::thread([this] { run(); }).detach();
         }
         entries_.push_back(e);
-        wake_.notify_all();
+        // A busy copy starts thousands of statements a second: the watchdog is woken only when
+        // it sleeps for good; otherwise its next look at the clock finds the entry.
+        if (idle_)
+            wake_.notify_all();
     }
 
     void remove(const std::shared_ptr<WatchEntry>& e)
@@ -105,10 +108,18 @@ private:
                 lock.lock();
                 continue;
             }
-            if (next == Clock::time_point::max())
-                wake_.wait(lock);
+            if (entries_.empty())
+                lastBusy_ = std::min(lastBusy_, now);
             else
-                wake_.wait_until(lock, next);
+                lastBusy_ = Clock::time_point::max();
+            if (entries_.empty() && now - lastBusy_ > kIdleAfter) {
+                idle_ = true;
+                wake_.wait(lock);
+                idle_ = false;
+                lastBusy_ = Clock::time_point::max();
+            } else {
+                wake_.wait_until(lock, std::min(next, now + kLookInterval));
+            }
         }
     }
 
@@ -130,6 +141,12 @@ private:
     std::list<std::shared_ptr<WatchEntry>> entries_;
     std::function<void(const QString&)> handler_;
     bool started_ = false;
+    // How often the watchdog looks at the clock while statements run, and after how long without
+    // one it sleeps until woken. A deadline is met at most one look late.
+    static constexpr std::chrono::milliseconds kLookInterval{200};
+    static constexpr std::chrono::seconds kIdleAfter{10};
+    bool idle_ = false;
+    Clock::time_point lastBusy_ = Clock::time_point::max();
 };
 
 }  // namespace
