@@ -29,8 +29,9 @@ QString locateNwind()
     QStringList folders;
     if (qEnvironmentVariableIsSet("DORVEX_FIXTURES"))
         folders << qEnvironmentVariable("DORVEX_FIXTURES");
-    folders << QCoreApplication::applicationDirPath() + QStringLiteral("/../../shared/fixtures")
-            << QStringLiteral("/work/shared/fixtures");
+    // shared/fixtures beside the build's source tree or beside one of its parents.
+    for (QDir d(QCoreApplication::applicationDirPath()); d.cdUp();)
+        folders << d.filePath(QStringLiteral("shared/fixtures"));
     for (const QString& f : folders)
         if (QFileInfo::exists(f + QStringLiteral("/nwind.mdb")))
             return QFileInfo(f + QStringLiteral("/nwind.mdb")).absoluteFilePath();

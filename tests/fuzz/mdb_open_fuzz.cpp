@@ -5,6 +5,7 @@
 #include "runtime/RuntimeError.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <cstdio>
 #include <unistd.h>
@@ -13,7 +14,11 @@ namespace {
 
 const QString& inputPath()
 {
-    static const QString path = QStringLiteral("/tmp/mdb_open_fuzz_%1.mdb").arg(::getpid());
+    static const QString path = QDir::tempPath() + QStringLiteral("/mdb_open_fuzz_%1.mdb").arg(::getpid());
+    // The input file goes when the process ends, so replays leave nothing behind.
+    static const struct Remove {
+        ~Remove() { std::remove(path.toLocal8Bit().constData()); }
+    } remove;
     return path;
 }
 

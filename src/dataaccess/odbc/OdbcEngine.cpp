@@ -537,10 +537,10 @@ public:
                   stmt, "SQLTables");
             forEachRow(stmt, [&] {
                 bool null = false;
-                const QString catalog = readText(stmt, 1, null);
+                const QString tableCatalog = readText(stmt, 1, null);
                 const QString schema = readText(stmt, 2, null);
                 const QString name = readText(stmt, 3, null);
-                tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, catalog, schema, name));
+                tables.push_back(std::make_shared<OdbcTable>(conn_, timeout_, tableCatalog, schema, name));
             });
         });
         tables_ = std::move(tables);

@@ -16,7 +16,10 @@ QString sharedFixture(const QString& fileName)
     QStringList folders;
     if (qEnvironmentVariableIsSet("DORVEX_FIXTURES"))
         folders << qEnvironmentVariable("DORVEX_FIXTURES");
-    folders << QStringLiteral(DORVEX_SOURCE_DIR "/../shared/fixtures") << QStringLiteral("/work/shared/fixtures");
+    // shared/fixtures beside the source tree or beside one of its parents (a worktree sits
+    // deeper than the main checkout).
+    for (QDir d(QStringLiteral(DORVEX_SOURCE_DIR)); d.cdUp();)
+        folders << d.filePath(QStringLiteral("shared/fixtures"));
     for (const QString& f : folders) {
         const QString p = QDir(f).filePath(fileName);
         if (QFileInfo::exists(p))

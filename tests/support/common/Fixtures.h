@@ -6,8 +6,8 @@ class MainWindowAccess;
 namespace testsupport {
 
 // Path of a public sample file (nwind.mdb, ...) from the shared fixtures folder, or empty when
-// the folder is not on this machine. Looks at $DORVEX_FIXTURES, then ../shared/fixtures beside
-// the source tree, then /work/shared/fixtures.
+// the folder is not on this machine. Looks at $DORVEX_FIXTURES, then shared/fixtures beside the
+// source tree or beside one of its parent folders.
 QString sharedFixture(const QString& fileName);
 
 // A fresh temporary folder for one test, removed with the process.

@@ -274,14 +274,14 @@ void loadDescription(const QByteArray& json, Database& db) {
             for (auto it = pattern.begin(); it != pattern.end(); ++it) {
                 const int fi = t.fieldIndex(it.key());
                 if (fi < 0) fail(gw, QStringLiteral("no field %1").arg(it.key()));
-                const QVariant pattern = it.value().toVariant();
-                patternValue(pattern, t.fields()[fi].type, 0);  // reject unknown patterns now
-                specs->append({fi, pattern});
+                const QVariant fieldPattern = it.value().toVariant();
+                patternValue(fieldPattern, t.fields()[fi].type, 0);  // reject unknown patterns now
+                specs->append({fi, fieldPattern});
             }
             QList<int> types;
             for (const Field& f : t.fields()) types.append(f.type);
             t.generateRows(count, [specs, types](qint64 n, Row& row) {
-                for (const auto& [fi, pattern] : *specs) row[fi] = patternValue(pattern, types[fi], n);
+                for (const auto& [fi, fieldPattern] : *specs) row[fi] = patternValue(fieldPattern, types[fi], n);
             });
         }
     }
