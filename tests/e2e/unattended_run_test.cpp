@@ -324,19 +324,6 @@ TEST_F(UnattendedRun, AnAccessFileThatCannotBeOpenedStopsBeforeTheDocument)
     EXPECT_EQ(pluginArguments(500), QStringList{QStringLiteral("<not started>")});
 }
 
-TEST_F(UnattendedRun, OnlyMissingTablesAreConvertedAndExistingOnesKeepTheirRows)
-{
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
-    runSql(db.dsn(), QStringLiteral("CREATE TABLE Kunden (KundenNr INT, Name VARCHAR(20), Bemerkung_E2E VARCHAR(40))"));
-    runSql(db.dsn(), QStringLiteral("INSERT INTO Kunden VALUES (1, 'bleibt', NULL)"));
-    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB"));
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Kunden")), 1);
-    EXPECT_EQ(sqlValue(db.dsn(), QStringLiteral("SELECT Name FROM Kunden")).toString(), QStringLiteral("bleibt"));
-    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Artikel")), accessRows(QStringLiteral("Artikel")));
-}
-
 TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunEndsWithStatusThree)
 {
     ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
@@ -348,27 +335,6 @@ TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunEndsWithStatusThree)
     EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Modul: nicht gefunden")));
     EXPECT_TRUE(r.standardError.contains(
         QStringLiteral("Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator.")));
-}
-
-TEST_F(UnattendedRun, PluginArgumentsFollowTheUserSwitch)
-{
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
-    // A quoted user reaches the plug-in unquoted.
-    RunResult r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-user:\"sa\""), QStringLiteral("-MDBpfad:") + sample,
-                       QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    QStringList args = pluginArguments();
-    ASSERT_EQ(args.size(), 4) << qPrintable(args.join('|'));
-    EXPECT_EQ(args[2], "-sp_benutzer=@@@" + Base64_Kodieren("sa"));
-    EXPECT_EQ(args[3], QStringLiteral("-sp_passwort=@@@"));
-
-    // Without -user: only the path and the (empty) argument text.
-    QFile::remove(folder + "/Plugins/Velmora/args.txt");
-    r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-MDBpfad:") + sample,
-             QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    EXPECT_TRUE(pluginArguments().isEmpty());
 }
 
 TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport)
@@ -447,27 +413,6 @@ TEST_F(UnattendedRun, CleanRunEndsWithStatusZeroAndACompleteReport)
     EXPECT_EQ(orte[QStringLiteral("zeilenAufDemServer")].toInt(), 3);
 }
 
-TEST_F(UnattendedRun, MysqlServerKindConvertsTheSampleWhereEngineSubstitutionIsAllowed)
-{
-    REQUIRE_MARIADB();
-    ScratchDatabase db(ScratchDatabase::Kind::Mariadb);
-    odbcIni = QStringLiteral("[ZABSQL]\nDriver = DORVEX_MARIADB\nServer = localhost\nSocket = %1\nDatabase = %2\n"
-                             "User = %3\nPassword = %4\nCharset = utf8mb4\n"
-                             "InitStmt = SET SESSION sql_mode=REPLACE(@@sql_mode,'NO_ENGINE_SUBSTITUTION','')\n")
-                  .arg(mariadbSocket(), db.databaseName(), dbUser(), dbPassword());
-    writeBytes(folder + "/ZAB.XDB", QByteArray());
-    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB", dbUser(), dbPassword())
-                            << QStringLiteral("-servertyp:MySQL"));
-    // MONEY and IMAGE are written on every kind, and MariaDB knows neither: those two tables fail,
-    // and the run says so with status 3.
-    EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
-    EXPECT_FALSE(r.standardError.contains(QStringLiteral("ENGINE"))) << qPrintable(r.standardError);
-    for (const char* failed : {"Dokumente", "Kassenbuch"})
-        EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung:   \"%1\" [!Fehler!]").arg(failed))) << failed;
-    for (const QString& table : {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")})
-        EXPECT_EQ(countRows(db.dsn(), table), accessRows(table)) << qPrintable(table);
-}
-
 TEST(ProgramWithoutDisplay, UnusableCommandLinesEndWithStatusTwoAndAGermanReason)
 {
     const struct {
@@ -491,17 +436,4 @@ TEST(ProgramWithoutDisplay, UnusableCommandLinesEndWithStatusTwoAndAGermanReason
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.reason))) << qPrintable(err);
         EXPECT_EQ(foreignLines(err).join(u'|'), QString()) << c.reason;
     }
-}
-
-TEST(ProgramWithoutDisplay, HelpPrintsTheSwitchesInGerman)
-{
-    QProcess p;
-    p.start(QStringLiteral(DORVEX_BINARY_DIR "/dorvex"), {QStringLiteral("--help")});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0);
-    const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    for (const char* s : {"-ODBC:", "-user:", "-pass:", "-MDBpfad:", "-XDBpfad:", "-auto", "-noerror", "-servertyp:",
-                          "-linux", "-bericht:", "Exit-Status", "  3  "})
-        EXPECT_TRUE(out.contains(QLatin1String(s))) << s;
-    EXPECT_TRUE(out.contains(QStringLiteral("Datenquelle")));
 }

@@ -64,19 +64,6 @@ TEST(MdbValueDecoder, NumbersUseTheSystemSeparatorAndTheirPrecision)
     EXPECT_EQ(doubleText(std::numeric_limits<double>::max()), "1,7976931348623157E+308");
 }
 
-TEST(MdbValueDecoder, DecimalsFromSignAndMagnitude)
-{
-    // Sign byte, then four 32-bit little-endian words with the most significant first.
-    QByteArray v(17, '\0');
-    v[13] = char(0x39);
-    v[14] = char(0x30);     // last word = 0x3039 = 12345
-    EXPECT_EQ(decimalText(v, 2), "123.45");
-    v[0] = char(0x80);
-    EXPECT_EQ(decimalText(v, 0), "-12345");
-    EXPECT_EQ(decimalText(v, 7), "-0.0012345");
-    EXPECT_EQ(decimalText(QByteArray(17, '\0'), 3), "0");
-}
-
 TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
 {
     accessdb::Value v;
