@@ -78,21 +78,3 @@ TEST_F(PluginLaunch, MissingPluginIsReportedAndNotStarted)
     EXPECT_EQ(dialogs.messages().first(),
               "Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator.");
 }
-
-TEST_F(PluginLaunch, StartsInItsFolderWithUnquotedUser)
-{
-    installPlugin();
-    writeFile(folder + "/zab.ini", "[Database Source]\r\nSQL_Database=ZAB\r\nSQL_Server=srv\r\n");
-    session().ParamBenutzer = "\"sa\"";
-    session().ParamPasswort = "geheim";
-    const QString before = QDir::currentPath();
-    const auto pid = Modul_Starten(QString(), 1);
-    ASSERT_TRUE(pid.has_value());
-    EXPECT_EQ(*pid, 4711);
-    EXPECT_EQ(startedProgram, folder + "/Plugins/Velmora/Velmora");
-    EXPECT_EQ(startedArgs, (QStringList{"-sp_datenbank=@@@WkFC", "-sp_server=@@@c3J2", "-sp_benutzer=@@@c2E=",
-                                        "-sp_passwort=@@@" + Base64_Kodieren("geheim")}));
-    EXPECT_EQ(QDir(currentDuringStart).canonicalPath(), QDir(folder + "/Plugins/Velmora").canonicalPath());
-    EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_TRUE(dialogs.shown.isEmpty());
-}

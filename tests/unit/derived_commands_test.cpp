@@ -128,6 +128,7 @@ TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiec
     EXPECT_EQ(window.statuses.last(), "Bereit.");
     EXPECT_EQ(window.enabledStates, (QList<bool>{false, true}));
     EXPECT_FALSE(session().FehlerAufgetreten);  // trigger failures are only listed
+    EXPECT_EQ(mw.value, 0.0f);                  // the progress run has ended
 }
 
 }  // namespace

@@ -60,18 +60,6 @@ TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
     EXPECT_TRUE(log.contains("Query: " + QString::fromLatin1(QByteArray("DROP VIEW View_Neu").toBase64())));
 }
 
-TEST_F(CreateViewTest, AFailingCreateReplacesTheDropWarning)
-{
-    mw.kind = ServerKind::MySQL;
-    conn->failWhen("DROP VIEW", "42000: DROP command denied");
-    conn->failWhen("CREATE VIEW", "37000: You have an error in your SQL syntax");
-    QString query = "SELECT a FROM t";
-    QString message;
-    EXPECT_FALSE(Create_View("V", query, message));
-    EXPECT_EQ(message, "Warnung: 40002" "37000: You have an error in your SQL syntax");
-    EXPECT_EQ(runReport().viewsNotCreated, 1);
-}
-
 TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
 {
     mw.kind = ServerKind::DB2;
