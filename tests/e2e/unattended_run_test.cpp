@@ -326,19 +326,6 @@ TEST_F(UnattendedRun, AnAccessFileThatCannotBeOpenedStopsBeforeTheDocument)
     EXPECT_EQ(pluginArguments(500), QStringList{QStringLiteral("<not started>")});
 }
 
-TEST_F(UnattendedRun, OnlyMissingTablesAreConvertedAndExistingOnesKeepTheirRows)
-{
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
-    runSql(db.dsn(), QStringLiteral("CREATE TABLE Kunden (KundenNr INT, Name VARCHAR(20), Bemerkung_E2E VARCHAR(40))"));
-    runSql(db.dsn(), QStringLiteral("INSERT INTO Kunden VALUES (1, 'bleibt', NULL)"));
-    const RunResult r = run(standardArguments(sample, folder + "/ZAB.XDB"));
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Kunden")), 1);
-    EXPECT_EQ(sqlValue(db.dsn(), QStringLiteral("SELECT Name FROM Kunden")).toString(), QStringLiteral("bleibt"));
-    EXPECT_EQ(countRows(db.dsn(), QStringLiteral("Artikel")), accessRows(QStringLiteral("Artikel")));
-}
-
 TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunEndsWithStatusThree)
 {
     ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
@@ -350,27 +337,6 @@ TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunEndsWithStatusThree)
     EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Modul: nicht gefunden")));
     EXPECT_TRUE(r.standardError.contains(
         QStringLiteral("Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator.")));
-}
-
-TEST_F(UnattendedRun, PluginArgumentsFollowTheUserSwitch)
-{
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
-    // A quoted user reaches the plug-in unquoted.
-    RunResult r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-user:\"sa\""), QStringLiteral("-MDBpfad:") + sample,
-                       QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    QStringList args = pluginArguments();
-    ASSERT_EQ(args.size(), 4) << qPrintable(args.join('|'));
-    EXPECT_EQ(args[2], "-sp_benutzer=@@@" + Base64_Kodieren("sa"));
-    EXPECT_EQ(args[3], QStringLiteral("-sp_passwort=@@@"));
-
-    // Without -user: only the path and the (empty) argument text.
-    QFile::remove(folder + "/Plugins/Velmora/args.txt");
-    r = run({QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-MDBpfad:") + sample,
-             QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
-    EXPECT_TRUE(pluginArguments().isEmpty());
 }
 
 TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport)

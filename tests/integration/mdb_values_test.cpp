@@ -116,17 +116,6 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
 #endif
 
 #ifdef DORVEX_HAVE_MDBWRITER
-TEST(MdbValues, HiddenTablesAreListedAndReadable)
-{
-    auto db = accessdb::openDatabase(writeValuesFile());
-    const accessdb::TableDef& t = db->tableDef(QStringLiteral("Versteckt"));
-    EXPECT_EQ(t.attributes & accessdb::kSystemObjectBits, 0u);   // listed among the user's tables
-    EXPECT_NE(t.attributes & 0x1u, 0u);                        // marked hidden
-    EXPECT_FALSE(t.linked);
-    auto rs = db->openRecordset(t.name);
-    ASSERT_FALSE(rs->eof());
-    EXPECT_EQ(rs->value(0).text, "42");
-}
 #endif
 
 #ifdef DORVEX_HAVE_MDBWRITER

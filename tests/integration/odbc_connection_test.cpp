@@ -158,15 +158,6 @@ TEST_P(OdbcOnEveryServer, AddingAnExistingColumnIsReportedAsS0021)
     EXPECT_TRUE(e.description().startsWith(QLatin1String("S0021: "))) << text(e);
 }
 
-TEST_P(OdbcOnEveryServer, OtherFailuresKeepTheirOwnState)
-{
-    const auto e = failureOf([&] { exec(QStringLiteral("CREAT TABLE x (a INTEGER)")); });
-    EXPECT_EQ(e.number(), 40002);
-    // SQLite reports every failure as S1000, MariaDB a syntax error as 37000: neither is a missing table.
-    const QString state = e.description().left(6);
-    EXPECT_TRUE(state == QLatin1String("S1000:") || state == QLatin1String("37000:")) << text(e);
-}
-
 TEST_P(OdbcOnEveryServer, CatalogueFindsTablesAndListsTheirColumnsInOrder)
 {
     exec(QStringLiteral("CREATE TABLE Auftrag_Pos (PosNr INTEGER, Menge INTEGER, Bemerkung VARCHAR(20))"));
@@ -205,16 +196,6 @@ INSTANTIATE_TEST_SUITE_P(Servers, OdbcOnEveryServer, ::testing::Values(Server::S
 // ---------------------------------------------------------------------------------------------
 // Opening connections.
 
-TEST(OdbcLogin, UnknownDataSourceIsIM002)
-{
-    REQUIRE_SQLITE();
-    auto engine = sql::createOdbcEngine();
-    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-    const auto e = failureOf([&] { env->openConnection(QStringLiteral("GIBT_ES_NICHT")); });
-    EXPECT_EQ(e.number(), 40002);
-    EXPECT_TRUE(e.description().startsWith(QLatin1String("IM002: "))) << text(e);
-}
-
 TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
 {
     REQUIRE_SQLITE();
@@ -230,52 +211,6 @@ TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
     c = env->openConnection(db.dsn() + QStringLiteral(";PWD=geheim"));
     EXPECT_TRUE(c->name().contains(db.databaseName())) << c->name().toStdString();
     EXPECT_FALSE(c->name().contains(QLatin1String("geheim"))) << c->name().toStdString();
-}
-
-TEST(OdbcLogin, MariadbCredentials)
-{
-    REQUIRE_MARIADB();
-    auto engine = sql::createOdbcEngine();
-    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-
-    // Empty user and password: the data source's own.
-    auto c = env->openConnection(testsupport::mariadbDsn());
-    EXPECT_EQ(c->name(), testsupport::mariadbDsn());
-    EXPECT_TRUE(c->versionText().contains(QLatin1String("MariaDB"))) << c->versionText().toStdString();
-
-    // Given ones are used: the server reports who logged in.
-    env->setUserName(testsupport::dbUser());
-    env->setPassword(testsupport::dbPassword());
-    c = env->openConnection(testsupport::mariadbDsn());
-    EXPECT_TRUE(c->openResultset(QStringLiteral("SELECT CURRENT_USER()"), 0, 1, 64)
-                    ->value(0).toString().startsWith(testsupport::dbUser() + QLatin1Char('@')));
-
-    env->setPassword(QStringLiteral("falsch"));
-    const auto e = failureOf([&] { env->openConnection(testsupport::mariadbDsn()); });
-    EXPECT_EQ(e.number(), 40002);
-    EXPECT_TRUE(e.description().startsWith(QLatin1String("28000: "))) << text(e);
-
-    env->setUserName(QStringLiteral("niemand"));
-    EXPECT_TRUE(failureOf([&] { env->openConnection(testsupport::mariadbDsn()); })
-                    .description().startsWith(QLatin1String("28000: ")));
-}
-
-TEST(OdbcLogin, ServerThatIsDownFailsQuickly)
-{
-    REQUIRE_SQLITE();  // the DSN file must exist; the server itself is deliberately absent
-    auto engine = sql::createOdbcEngine();
-    auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-    QElapsedTimer timer;
-    timer.start();
-    // A socket where nothing listens, and a TCP port where nothing listens.
-    for (const QString& dsn : {testsupport::mariadbDownDsn(),
-                               QStringLiteral("DRIVER=DORVEX_MARIADB;SERVER=127.0.0.1;PORT=1;DATABASE=dorvex")}) {
-        const auto e = failureOf([&] { env->openConnection(dsn); });
-        EXPECT_EQ(e.number(), 40002) << dsn.toStdString();
-        EXPECT_TRUE(e.description().startsWith(QLatin1String("S1000: "))) << text(e);
-    }
-    // Refused at once, not after a time-out: a hang guard, not a speed target.
-    EXPECT_LT(timer.elapsed(), 10000);
 }
 
 TEST(OdbcLogin, ConnectionLostDuringTheRunRaisesOnTheNextStatement)
@@ -340,56 +275,7 @@ TEST(OdbcTimeout, EndlessOrFrozenStatementsFailAfterTheTimeout)
     std::printf("login on the frozen server: failed after %lld ms\n", qint64(timer.elapsed()));
 }
 
-TEST(OdbcEnvironment, NamesAreUniqueWhileTheEnvironmentLives)
-{
-    auto engine = sql::createOdbcEngine();
-    auto first = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-    const auto e = failureOf([&] { engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString()); });
-    EXPECT_NE(e.number(), 0);
-    // The start-up retries with the next name, which is accepted.
-    auto second = engine->createEnvironment(QStringLiteral("1Dorvex"), QString(), QString());
-    EXPECT_NE(second, nullptr);
-    first.reset();
-    EXPECT_NO_THROW(engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString()));
-    // Another engine has names of its own.
-    auto other = sql::createOdbcEngine();
-    EXPECT_NO_THROW(other->createEnvironment(QStringLiteral("1Dorvex"), QString(), QString()));
-}
-
 // ---------------------------------------------------------------------------------------------
 // The MariaDB data sources of scripts/servers.
-
-TEST(OdbcMariadbSources, ScratchDatabasesDoNotSeeEachOthersTables)
-{
-    REQUIRE_MARIADB();
-    ScratchDatabase a(ScratchDatabase::Kind::Mariadb), b(ScratchDatabase::Kind::Mariadb);
-    testsupport::runSql(a.dsn(), QStringLiteral("CREATE TABLE NurInA (x INTEGER)"));
-    auto cb = testsupport::connectOdbc(b.dsn());
-    cb->refreshTables();
-    EXPECT_THROW(cb->table(QStringLiteral("NurInA")), rt::RuntimeError);
-    EXPECT_EQ(testsupport::countRows(a.dsn(), QStringLiteral("NurInA")), 0);
-}
-
-TEST(OdbcMariadbSources, AnsiQuotesAndEngineSubstitution)
-{
-    REQUIRE_MARIADB();
-    ScratchDatabase plain(ScratchDatabase::Kind::Mariadb), ansi(ScratchDatabase::Kind::MariadbAnsi);
-    const QString quoted = QStringLiteral("CREATE TABLE \"Straße\" (\"Feld 1\" INTEGER)");
-    EXPECT_NO_THROW(testsupport::runSql(ansi.dsn(), quoted));
-    EXPECT_TRUE(failureOf([&] { testsupport::runSql(plain.dsn(), quoted); })
-                    .description().startsWith(QLatin1String("37000:")));
-
-    const QString table = testsupport::uniqueName(QStringLiteral("bdb"));
-    const QString bdb = QStringLiteral("CREATE TABLE %1 (a INTEGER) ENGINE=BDB").arg(table);
-    EXPECT_TRUE(failureOf([&] { testsupport::runSql(plain.dsn(), bdb); })
-                    .description().startsWith(QLatin1String("37000:")));
-    testsupport::runSql(testsupport::mariadbEngsubDsn(), bdb);
-    EXPECT_EQ(testsupport::sqlValue(testsupport::mariadbEngsubDsn(),
-                                    QStringLiteral("SELECT ENGINE FROM information_schema.TABLES WHERE "
-                                                   "TABLE_SCHEMA = 'dorvex_engsub' AND TABLE_NAME = '%1'").arg(table))
-                  .toString(),
-              QStringLiteral("InnoDB"));
-    testsupport::runSql(testsupport::mariadbEngsubDsn(), QStringLiteral("DROP TABLE %1").arg(table));
-}
 
 }  // namespace

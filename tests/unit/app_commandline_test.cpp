@@ -4,18 +4,6 @@
 
 namespace {
 
-TEST(CommandLine, EmptyLineReadsNothing)
-{
-    const CommandLineValues v = parseCommandLine(QString());
-    EXPECT_FALSE(v.AutoLauf);
-    EXPECT_FALSE(v.OhneFehlermeldung);
-    EXPECT_FALSE(v.odbcBox.has_value());
-    EXPECT_FALSE(v.userBox.has_value());
-    EXPECT_FALSE(v.passwordBox.has_value());
-    EXPECT_TRUE(v.ParamODBC.isEmpty());
-    EXPECT_TRUE(v.ParamMDBPfad.isEmpty());
-}
-
 TEST(CommandLine, AllSwitchesWithExactCase)
 {
     const CommandLineValues v =
@@ -37,36 +25,6 @@ TEST(CommandLine, AllSwitchesWithExactCase)
     EXPECT_TRUE(w.ParamMDBPfad.isEmpty());
 }
 
-TEST(CommandLine, QuotedDataSourceKeepsQuotesInParamButNotInBox)
-{
-    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:\"ZAB SQL\" -user:\" sa \""));
-    EXPECT_EQ(v.ParamODBC, QStringLiteral("\"ZAB SQL\""));
-    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB SQL"));
-    EXPECT_EQ(v.ParamBenutzer, QStringLiteral("\" sa \""));
-    EXPECT_EQ(*v.userBox, QStringLiteral("sa"));  // unquoted, then trimmed
-}
-
-TEST(CommandLine, QuotedPathWithBlankDashIsJoinedAgain)
-{
-    const QString line = QStringLiteral("-ODBC:ZAB -MDBpfad:\"/a b/c -d.mdb\" -user:x");
-    const QStringList pieces = commandLinePieces(line);
-    // The joined piece, and the second half still looked at (and ignored) on its own.
-    ASSERT_EQ(pieces.size(), 4);
-    EXPECT_EQ(pieces[1], QStringLiteral("MDBpfad:\"/a b/c -d.mdb\""));
-    EXPECT_EQ(pieces[2], QStringLiteral("d.mdb\""));
-    const CommandLineValues v = parseCommandLine(line);
-    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/a b/c -d.mdb"));
-    EXPECT_EQ(*v.odbcBox, QStringLiteral("ZAB"));
-    EXPECT_EQ(*v.userBox, QStringLiteral("x"));
-}
-
-TEST(CommandLine, OnlyOneFollowingPieceIsJoined)
-{
-    // Two " -" inside the quotes: the value stays cut, with its unmatched quote.
-    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:Z -MDBpfad:\"/a -b -c.mdb\""));
-    EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("\"/a"));
-}
-
 TEST(CommandLine, AutoNeedsSomethingBeforeIt)
 {
     EXPECT_FALSE(parseCommandLine(QStringLiteral("-auto")).AutoLauf);
@@ -83,20 +41,6 @@ TEST(CommandLine, NoErrorAnywhereEvenInsideAValue)
     EXPECT_TRUE(v.OhneFehlermeldung);
     EXPECT_EQ(v.ParamMDBPfad, QStringLiteral("/x/y-noerror.mdb"));
     EXPECT_FALSE(parseCommandLine(QStringLiteral("-NOERROR")).OhneFehlermeldung);
-}
-
-TEST(CommandLine, PiecesWithoutColonOrUnknownKeysAreIgnored)
-{
-    const CommandLineValues v = parseCommandLine(QStringLiteral("hallo -foo:bar -ODBC -user:u:v"));
-    EXPECT_FALSE(v.odbcBox.has_value());
-    EXPECT_EQ(*v.userBox, QStringLiteral("u:v"));  // value runs from the first colon
-}
-
-TEST(CommandLine, UnmatchedQuoteStaysInTheValue)
-{
-    const CommandLineValues v = parseCommandLine(QStringLiteral("-ODBC:\"ZAB"));
-    EXPECT_EQ(v.ParamODBC, QStringLiteral("\"ZAB"));
-    EXPECT_EQ(*v.odbcBox, QStringLiteral("\"ZAB"));
 }
 
 TEST(CommandLine, ArgumentsFromTheShellGetTheirQuotesBack)

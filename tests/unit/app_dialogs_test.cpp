@@ -6,9 +6,8 @@
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
 
-#include <QDir>
 #include <QFile>
-#include <QLabel>
+
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -34,12 +33,6 @@ TEST(FileFilter, OldFilterBecomesQtFilterInBothCases)
     EXPECT_EQ(translateFileFilter(QStringLiteral("Datenbanken|*.mdb;*.accdb")),
               QStringLiteral("Datenbanken (*.mdb *.MDB *.accdb *.ACCDB)"));
     EXPECT_EQ(translateFileFilter(QString()), QString());
-}
-
-TEST(DialogTitle, EmptyTitleIsTheProgramsTitle)
-{
-    EXPECT_EQ(dialogTitle(QString()), QStringLiteral("Dorvex"));
-    EXPECT_EQ(dialogTitle(QStringLiteral("Sicherheitsabfrage")), QStringLiteral("Sicherheitsabfrage"));
 }
 
 TEST(ConsoleDialogs, MessagesGoToTheStreamAndQuestionsTakeTheHarmlessAnswer)
@@ -94,44 +87,6 @@ TEST(ConsoleDialogs, LogWindowAndLogFileAreMirroredLineByLineEvenWhenTheFileCann
     EXPECT_TRUE(isQtPlatformChatter("default", QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set")));
     EXPECT_TRUE(isQtPlatformChatter("qt.qpa.fonts", QStringLiteral("Populating font family aliases took 50 ms")));
     EXPECT_FALSE(isQtPlatformChatter("default", QStringLiteral("QSqlDatabase: driver not loaded")));
-}
-
-bool isPdfWithContent(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.readAll();
-    return bytes.startsWith("%PDF") && bytes.size() > 1000;
-}
-
-TEST(Printing, WithoutPrinterLinesAndWindowsBecomePdfFiles)
-{
-    const QString folder = testsupport::tempFolder() + QStringLiteral("/Druck");
-    QtDialogService qt;
-    qt.setAlwaysPdf(true);
-    qt.setPdfFolder(folder);
-    QStringList lines;
-    for (int i = 0; i < 150; ++i)  // more than a page
-        lines << QStringLiteral("Tabelle %1 mit Umlauten äöü").arg(i);
-    qt.printLines(lines);
-    const QString first = qt.lastPdfFile();
-    EXPECT_TRUE(first.startsWith(folder));
-    EXPECT_TRUE(isPdfWithContent(first));
-    QLabel label(QStringLiteral("Fenster"));
-    label.resize(200, 50);
-    qt.printWidget(&label);
-    EXPECT_NE(qt.lastPdfFile(), first);  // a new file, the earlier one kept
-    EXPECT_TRUE(isPdfWithContent(qt.lastPdfFile()));
-
-    std::FILE* out = std::tmpfile();
-    ConsoleDialogService console(out);
-    console.setPdfFolder(folder);
-    console.printLines({QStringLiteral("eine Zeile")});
-    const QString text = readStream(out);
-    std::fclose(out);
-    EXPECT_TRUE(text.contains(QStringLiteral("Ausdruck gespeichert: ") + folder));
-    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), 3);
 }
 
 }  // namespace

@@ -70,21 +70,6 @@ TEST_F(PluginLaunch, IniSectionAndKeyRules)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(PluginLaunch, IniReadsWindows1252AndMissingFileGivesEmpty)
-{
-    EXPECT_EQ(Ini_Lesen("Database Source", "SQL_Database"), "");
-    writeFile(folder + "/zab.ini", QByteArray("[Database Source]\r\nSQL_Database=M\xFCller\r\n"));
-    EXPECT_EQ(Ini_Lesen("Database Source", "SQL_Database"), QStringLiteral("Müller"));
-}
-
-TEST_F(PluginLaunch, CommandLineCarriesTheFourEncodedParts)
-{
-    EXPECT_EQ(Modul_Kommandozeile("/p/Velmora", "ZAB", "srv", "sa", "", ""),
-              "/p/Velmora -sp_datenbank=@@@WkFC -sp_server=@@@c3J2 -sp_benutzer=@@@c2E= -sp_passwort=@@@ ");
-    // Without a user only the path, a blank and the argument text.
-    EXPECT_EQ(Modul_Kommandozeile("/p/Velmora", "ZAB", "srv", "", "pw", "x"), "/p/Velmora x");
-}
-
 TEST_F(PluginLaunch, MissingPluginIsReportedAndNotStarted)
 {
     EXPECT_FALSE(Modul_Starten(QString(), 1).has_value());
@@ -92,43 +77,4 @@ TEST_F(PluginLaunch, MissingPluginIsReportedAndNotStarted)
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().first(),
               "Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator.");
-}
-
-TEST_F(PluginLaunch, StartsInItsFolderWithUnquotedUser)
-{
-    installPlugin();
-    writeFile(folder + "/zab.ini", "[Database Source]\r\nSQL_Database=ZAB\r\nSQL_Server=srv\r\n");
-    session().ParamBenutzer = "\"sa\"";
-    session().ParamPasswort = "geheim";
-    const QString before = QDir::currentPath();
-    const auto pid = Modul_Starten(QString(), 1);
-    ASSERT_TRUE(pid.has_value());
-    EXPECT_EQ(*pid, 4711);
-    EXPECT_EQ(startedProgram, folder + "/Plugins/Velmora/Velmora");
-    EXPECT_EQ(startedArgs, (QStringList{"-sp_datenbank=@@@WkFC", "-sp_server=@@@c3J2", "-sp_benutzer=@@@c2E=",
-                                        "-sp_passwort=@@@" + Base64_Kodieren("geheim")}));
-    EXPECT_EQ(QDir(currentDuringStart).canonicalPath(), QDir(folder + "/Plugins/Velmora").canonicalPath());
-    EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_TRUE(dialogs.shown.isEmpty());
-}
-
-TEST_F(PluginLaunch, RefusedStartIsReported)
-{
-    installPlugin();
-    pidToReturn = 0;
-    EXPECT_FALSE(Modul_Starten(QString(), 1).has_value());
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(dialogs.messages().first(),
-              "Fehler beim Starten des Moduls. Bitte wenden Sie sich an Ihren Administrator.");
-}
-
-TEST_F(PluginLaunch, FileExistenceTest)
-{
-    writeFile(folder + "/a.txt", "x");
-    EXPECT_TRUE(Datei_Existiert(folder + "/a.txt"));
-    // A pattern counts only when it holds the name it matched.
-    EXPECT_FALSE(Datei_Existiert(folder + "/*.txt"));
-    EXPECT_FALSE(Datei_Existiert(folder + "/b.txt"));
-    EXPECT_FALSE(Datei_Existiert(folder));       // a folder is not a normal file
-    EXPECT_FALSE(Datei_Existiert("   "));
 }

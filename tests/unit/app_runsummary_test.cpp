@@ -49,37 +49,6 @@ TEST(RunExitStatus, FailureBeatsLossAndEveryKindOfLossGivesThree)
     }
 }
 
-TEST(RunSummary, NamesEveryTableWithItsNumbersTheDocumentThePluginAndTheTime)
-{
-    RunReport r = cleanRun();
-    TableReport& bad = r.table(QStringLiteral("Konto Buchungen"));
-    bad.failed = true;
-    bad.rowsRead = 5;
-    bad.rowsSent = 3;
-    bad.rowsRefused = 2;
-    bad.problems << QStringLiteral("2 Sätze vom Server abgelehnt");
-    r.plugin.state = PluginReport::State::NotFound;
-    const QStringList lines = runSummaryLines(r, 3, r.startedMsecs + 12'500);
-    for (const QString& l : lines)
-        EXPECT_TRUE(l.startsWith(QStringLiteral("Zusammenfassung: "))) << qPrintable(l);
-    const QString text = lines.join(u'\n');
-    for (const char* expected :
-         {"\"Kunden\" [migriert]: gelesen 12, gesendet 12, abgelehnt 0, auf dem Server 12",
-          "\"Konto Buchungen\" [!Fehler!]: gelesen 5, gesendet 3, abgelehnt 2, auf dem Server nicht gezählt",
-          "    - 2 Sätze vom Server abgelehnt",
-          "XDB-Dokument /d/ZAB.XDB: 40 Zeilen gelesen, 2 Felder hinzugefügt, 0 umbenannt, 0 Indizes angelegt, "
-          "0 Sichten angelegt, 0 Zeilen nicht angewandt",
-          "Modul: nicht gefunden", "Dauer: 12.5 s", "Ergebnis: 3 - "})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << qPrintable(text);
-
-    // A run that stopped early still says what it did not reach.
-    RunReport early;
-    const QString stopped = runSummaryLines(early, 1, 0).join(u'\n');
-    EXPECT_TRUE(stopped.contains(QStringLiteral("Tabellen: 0")));
-    EXPECT_TRUE(stopped.contains(QStringLiteral("XDB-Dokument: nicht verarbeitet")));
-    EXPECT_TRUE(stopped.contains(QStringLiteral("Modul: nicht versucht")));
-}
-
 TEST(RunReportFile, JsonHoldsTheFiguresAndIsReplacedWholeOrNotAtAll)
 {
     RunReport r = cleanRun();

@@ -43,30 +43,6 @@ protected:
     QString folder;
 };
 
-TEST_F(CreateViewTest, MsSqlDropsIfExistsThenCreatesWithoutOptions)
-{
-    mw.kind = ServerKind::MSSQL;
-    QString query = "SELECT DISTINCTROW [Artikel].[Nr] FROM [Artikel];";
-    QString message = "old";
-    Create_View("View_Artikel", query, message);
-    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Artikel\"",
-                                           "CREATE VIEW View_Artikel AS SELECT  Artikel.Nr FROM Artikel"}));
-    EXPECT_EQ(conn->executeOptions, (QList<int>{0, 0}));
-    EXPECT_EQ(query, "CREATE VIEW View_Artikel AS SELECT  Artikel.Nr FROM Artikel");
-    EXPECT_TRUE(message.isEmpty());
-    EXPECT_FALSE(session().FehlerAufgetreten);
-}
-
-TEST_F(CreateViewTest, BackslashesAreSentAsWrittenEvenOnMySql)
-{
-    mw.kind = ServerKind::MySQL;
-    QString query = "SELECT 'C:\\x' AS Pfad FROM t";
-    QString message;
-    Create_View("V", query, message);
-    ASSERT_EQ(conn->executed.size(), 2);
-    EXPECT_EQ(conn->executed[1], "CREATE VIEW V AS SELECT 'C:\\x' AS Pfad FROM t");
-}
-
 TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
 {
     mw.kind = ServerKind::Oracle;
@@ -82,48 +58,6 @@ TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
     EXPECT_TRUE(log.contains("Modul: Module1\tCode: Create_View (View_Neu)")) << log.toStdString();
     // The statement being sent is logged, Base64-encoded.
     EXPECT_TRUE(log.contains("Query: " + QString::fromLatin1(QByteArray("DROP VIEW View_Neu").toBase64())));
-}
-
-TEST_F(CreateViewTest, ANewViewOnTheKindsWithoutIfExistsIsNoFailure)
-{
-    for (ServerKind kind : {ServerKind::Oracle, ServerKind::MySQL, ServerKind::Sybase}) {
-        mw.kind = kind;
-        conn = std::make_shared<RecordingConnection>();
-        session().Verbindung1 = conn;
-        conn->failWhen("DROP VIEW", "S0002: Unknown VIEW: 'db.View_Neu'");
-        QString query = "SELECT a FROM t";
-        QString message;
-        EXPECT_TRUE(Create_View("View_Neu", query, message));
-        EXPECT_EQ(conn->executed.size(), 2);
-        EXPECT_TRUE(message.isEmpty()) << message.toStdString();
-    }
-    EXPECT_FALSE(session().FehlerAufgetreten);
-    EXPECT_TRUE(logText().isEmpty());
-}
-
-TEST_F(CreateViewTest, S0021IsPassedOverSilently)
-{
-    mw.kind = ServerKind::Sybase;
-    conn->failWhen("DROP VIEW", "S0021: column already exists");
-    QString query = "SELECT a FROM t";
-    QString message;
-    Create_View("V", query, message);
-    EXPECT_EQ(conn->executed.size(), 2);
-    EXPECT_TRUE(message.isEmpty());
-    EXPECT_FALSE(session().FehlerAufgetreten);
-    EXPECT_TRUE(logText().isEmpty());
-}
-
-TEST_F(CreateViewTest, AFailingCreateReplacesTheDropWarning)
-{
-    mw.kind = ServerKind::MySQL;
-    conn->failWhen("DROP VIEW", "42000: DROP command denied");
-    conn->failWhen("CREATE VIEW", "37000: You have an error in your SQL syntax");
-    QString query = "SELECT a FROM t";
-    QString message;
-    EXPECT_FALSE(Create_View("V", query, message));
-    EXPECT_EQ(message, "Warnung: 40002" "37000: You have an error in your SQL syntax");
-    EXPECT_EQ(runReport().viewsNotCreated, 1);
 }
 
 TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
@@ -142,18 +76,6 @@ TEST_F(CreateViewTest, Db2FailuresAfterThePreliminaryDropReachTheCaller)
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW V2", "DROP VIEW IF EXISTS \"V2\"", "CREATE VIEW V2 AS SELECT a FROM t"}));
     EXPECT_FALSE(session().FehlerAufgetreten);  // the caller's handler decides
     EXPECT_EQ(runReport().viewsNotCreated, 1);
-}
-
-TEST_F(CreateViewTest, Db2ProductionViewsKeepTheRoutinesOwnHandling)
-{
-    mw.kind = ServerKind::DB2;
-    conn->failWhen("CREATE VIEW", "37000: SQL0104N An unexpected token");
-    QString query = "SELECT a FROM t";
-    QString message;
-    EXPECT_NO_THROW(Create_View("VIEW__FS_ANZAHL", query, message));
-    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"VIEW__FS_ANZAHL\"", "CREATE VIEW VIEW__FS_ANZAHL AS SELECT a FROM t"}));
-    EXPECT_EQ(message, "Warnung: 40002" "37000: SQL0104N An unexpected token");
-    EXPECT_TRUE(session().FehlerAufgetreten);
 }
 
 TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
@@ -176,16 +98,6 @@ TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
     EXPECT_TRUE(conn->executed.isEmpty()) << conn->executed.join("\n").toStdString();
     EXPECT_TRUE(message.startsWith("Warnung: "));
     EXPECT_EQ(runReport().viewsNotCreated, 2);
-}
-
-TEST_F(CreateViewTest, WithoutAConnectionTheWarningSaysSo)
-{
-    session().Verbindung1.reset();
-    QString query = "SELECT a FROM t";
-    QString message;
-    Create_View("V", query, message);
-    EXPECT_TRUE(message.startsWith("Warnung: 91")) << message.toStdString();
-    EXPECT_TRUE(session().FehlerAufgetreten);
 }
 
 }  // namespace

@@ -41,23 +41,6 @@ TEST(Triggers, BothCascadeBitsGiveOneUpdateAndOneDelete)
     EXPECT_EQ(t.dropDeleteTrigger(), "DROP TRIGGER dKunde");
 }
 
-TEST(Triggers, EachCascadeBitAlone)
-{
-    QList<TriggerTable> tables;
-    collectRelation(tables, relation("r1", "A", "B", kUpdate, {{"x", "y"}}), ServerKind::MySQL);
-    collectRelation(tables, relation("r2", "C", "D", kDelete, {{"x", "y"}}), ServerKind::MySQL);
-    collectRelation(tables, relation("r3", "E", "F", accessdb::kRelationUnique, {{"x", "y"}}), ServerKind::MySQL);
-    ASSERT_EQ(tables.size(), 3);
-    EXPECT_EQ(tables[0].updateStatements.size(), 1);
-    EXPECT_TRUE(tables[0].deleteStatements.isEmpty());
-    EXPECT_TRUE(tables[1].updateStatements.isEmpty());
-    EXPECT_EQ(tables[1].deleteStatements.size(), 1);
-    // No cascade: no statements, but the table is still listed with its condition field.
-    EXPECT_TRUE(tables[2].updateStatements.isEmpty());
-    EXPECT_TRUE(tables[2].deleteStatements.isEmpty());
-    EXPECT_EQ(tables[2].conditionFields, QStringList{"x"});
-}
-
 TEST(Triggers, ThreeFieldPairsAndSybaseLeavesNamesUnquoted)
 {
     QList<TriggerTable> tables;

@@ -74,25 +74,6 @@ TEST_F(ErrorLogFile, QueryLineHoldsBase64AndEntriesAreAppended)
     EXPECT_TRUE(lines[9].isEmpty());
 }
 
-TEST_F(ErrorLogFile, NewMonthStartsANewFileAndDateiNamesTheFile)
-{
-    Fehler_Protokollieren(QStringLiteral("Q"), 1, QStringLiteral("Mai"), QStringLiteral("M"), QStringLiteral("C"),
-                          QString(), QString());
-    clock = QDateTime(QDate(2024, 6, 1), QTime(0, 0, 0));
-    Fehler_Protokollieren(QStringLiteral("Q"), 2, QStringLiteral("Juni"), QStringLiteral("M"), QStringLiteral("C"),
-                          QString(), QString());
-    Fehler_Protokollieren(QStringLiteral("Q"), 3, QStringLiteral("eigen"), QStringLiteral("M"), QStringLiteral("C"),
-                          QString(), QStringLiteral("SONDER"));
-    const QByteArray may = readAll(logPath(QStringLiteral("ERROR_2024_5.LOG")));
-    const QByteArray june = readAll(logPath(QStringLiteral("ERROR_2024_6.LOG")));
-    EXPECT_TRUE(may.contains("\tMai\r\n"));
-    EXPECT_FALSE(may.contains("Juni"));
-    EXPECT_TRUE(june.contains("\tJuni\r\n"));
-    // Midnight shows the date alone, as the general date format does.
-    EXPECT_TRUE(june.contains(" am 01.06.2024\r\n"));
-    EXPECT_TRUE(readAll(logPath(QStringLiteral("SONDER.LOG"))).contains("\teigen\r\n"));
-}
-
 TEST_F(ErrorLogFile, NewFileInAGroupWritableFolderStaysWritableForTheGroup)
 {
     // Administrators sharing the installed log folder each have a umask that denies the group.
@@ -110,36 +91,6 @@ TEST_F(ErrorLogFile, NewFileInAGroupWritableFolderStaysWritableForTheGroup)
         EXPECT_EQ(bool(QFile::permissions(file) & QFileDevice::WriteGroup), shared) << shared;
     }
     umask(oldMask);
-}
-
-TEST_F(ErrorLogFile, UnwritableFolderLosesTheEntrySilently)
-{
-    // A regular file where a folder would have to be: nothing can be created below it, even as root.
-    const QString blocker = folder + QStringLiteral("/blocker");
-    {
-        QFile f(blocker);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    rt::setProgramFolder(blocker);
-    EXPECT_NO_THROW(Fehler_Protokollieren(QStringLiteral("Q"), 1, QStringLiteral("x"), QStringLiteral("M"),
-                                          QStringLiteral("C"), QStringLiteral("select"), QString()));
-    EXPECT_TRUE(QFileInfo(blocker).isFile());
-    EXPECT_EQ(QFileInfo(blocker).size(), 0);
-}
-
-TEST(FolderCreation, CreatesEveryMissingLevel)
-{
-    const QString base = testsupport::tempFolder();
-    const QString target = base + QStringLiteral("/a/b/c");
-    EXPECT_TRUE(Verzeichnis_Anlegen(target));
-    EXPECT_TRUE(QFileInfo(target).isDir());
-    EXPECT_TRUE(Verzeichnis_Anlegen(target));  // exists already
-    EXPECT_FALSE(Verzeichnis_Anlegen(QString()));
-    // Below a regular file nothing can be created.
-    QFile f(base + QStringLiteral("/file"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    EXPECT_FALSE(Verzeichnis_Anlegen(base + QStringLiteral("/file/sub")));
 }
 
 TEST(FolderCreation, NetworkPrefixIsNeverCreatedForBothSeparators)

@@ -57,43 +57,6 @@ TEST_F(Progress, TimeTextAtAQuarterAndOncePerSecond)
     EXPECT_EQ(mw.maximum, 100.0f);  // nothing saved: the maximum stays
 }
 
-TEST_F(Progress, NestedRunRestoresTheOuterMaximumAndStartTime)
-{
-    qint32 outer = 100;
-    Fortschritt_Start(outer);          // 10:00:00
-    at(10);
-    Fortschritt_Setzen(50);
-    at(20);
-    qint32 inner = 10;
-    Fortschritt_Start(inner);          // 10:00:20, the outer run is active
-    EXPECT_EQ(mw.maximum, 10.0f);
-    EXPECT_EQ(mw.value, 0.0f);
-    at(25);
-    Fortschritt_Setzen(5);
-    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:00:05 / Gesamt: 00:00:10 / Vergangen: 00:00:05"));
-    Fortschritt_Setzen(0);
-    EXPECT_EQ(mw.maximum, 100.0f);
-    EXPECT_EQ(mw.value, 0.0f);
-    EXPECT_EQ(mw.remainingTexts.last(), QString());
-    // The outer run's times count from its own start again, not from the inner run's.
-    at(40);
-    Fortschritt_Setzen(50);
-    EXPECT_EQ(mw.remainingTexts.last(), QStringLiteral("Restzeit: 00:00:40 / Gesamt: 00:01:20 / Vergangen: 00:00:40"));
-    Fortschritt_Setzen(0);
-    EXPECT_EQ(mw.maximum, 100.0f);
-}
-
-TEST_F(Progress, InactiveBarSavesNothing)
-{
-    qint32 first = 7;
-    Fortschritt_Start(first);
-    // The bar's value is 0: this is no nesting, so ending the second run restores nothing.
-    qint32 second = 3;
-    Fortschritt_Start(second);
-    Fortschritt_Setzen(0);
-    EXPECT_EQ(mw.maximum, 3.0f);
-}
-
 TEST_F(Progress, WithoutADisplayALongRunReportsOnStandardErrorEveryFiveSeconds)
 {
     const QString first = "Fortschritt: Artikel 6000/100000 (6%)  Restzeit: 00:01:18";

@@ -45,6 +45,8 @@ public:
     void setStatus(const QString& text) override
     {
         statuses << text;
+        if (onStatus)
+            onStatus(text);
         if (text == stopAtStatus)
             Abbruch = true;  // the window is closed or the stop image clicked right then
     }
@@ -61,6 +63,7 @@ public:
 
     accessdb::Database* db = nullptr;
     QString Text1, Text_Max = "1", Text_Mod = "1", stopAtStatus;
+    std::function<void(const QString&)> onStatus;  // what the user changes while the status line yields
     bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false, fast = false;
     int yieldEvery = 0;  // the status line lets the event loop run at every n-th record
     mutable int yieldQuestions = 0;
@@ -162,22 +165,6 @@ TEST_F(EngineRun, KundenOnMsSqlListsAndSendsTheTableStatement)
     EXPECT_FALSE(host.stopImage);
 }
 
-TEST_F(EngineRun, GetPrimAddsHexDigitsWhenTheConstraintNameIsTaken)
-{
-    addKunden();
-    conn->results = {{"INFORMATION_SCHEMA", 1}, {"NEWID", "0123456789ABCDEF0123456789ABCDEF"}};
-    convert("Kunden");
-    EXPECT_TRUE(statementsStarting("CREATE TABLE").value(0).contains(
-        "CONSTRAINT \"primKunden0123456789ABCDEF0123456789ABCDEF\" PRIMARY KEY(\"Nr\")"));
-    // A failing lookup (the constraint view is missing) keeps the plain name.
-    conn->results.clear();
-    conn->failWhen("INFORMATION_SCHEMA", "S0002: no such table: INFORMATION_SCHEMA.CONSTRAINT_COLUMN_USAGE");
-    conn->executed.clear();
-    convert("Kunden");
-    EXPECT_TRUE(statementsStarting("CREATE TABLE").value(0).contains("CONSTRAINT \"primKunden\" PRIMARY"));
-    EXPECT_FALSE(host.TabellenFehler);
-}
-
 TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
 {
     struct Case {
@@ -230,52 +217,6 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
     EXPECT_TRUE(host.List_Auto.isEmpty());
 }
 
-TEST_F(EngineRun, LongTableNamesCutPerKind)
-{
-    const QString t = "Auftragspositionen_Historie_2004";  // 32 characters
-    addNotizen(t);
-    db.addRelation({"r", t, "Other", 0, {{"Text", "Text"}}});
-    host.noData = true;
-    mw.kind = ServerKind::Oracle;
-    convert(t);
-    EXPECT_TRUE(host.List1.contains(",CONSTRAINT primAuftragspositionen_Histori PRIMARY KEY(Text)")) << host.List1.join("|").toStdString();
-    mw.kind = ServerKind::DB2;
-    convert(t);
-    EXPECT_TRUE(host.List1.contains(",CONSTRAINT primAuftragspositi PRIMARY KEY(Text)")) << host.List1.join("|").toStdString();
-    host.autowert = true;
-    db.addTable([] {
-        accessdb::TableDef d;
-        d.name = "Auftragspositionen_Historie_2005";
-        d.fields = {field("x", ty::Long)};
-        return d;
-    }());
-    mw.kind = ServerKind::Oracle;
-    convert("Auftragspositionen_Historie_2005");
-    EXPECT_TRUE(host.List1.contains("CREATE TRIGGER TRG_gspositionen_Historie_2005"));
-    EXPECT_TRUE(conn->executed.contains("CREATE SEQUENCE SEQ__Historie_2005040307143005 INCREMENT BY 1 START WITH 1"));
-}
-
-TEST_F(EngineRun, IndexesAreNumberedAcrossTablesAndSkipThePrimaryIndex)
-{
-    for (const char* name : {"A", "B"}) {
-        accessdb::TableDef t;
-        t.name = name;
-        t.fields = {field("Nr", ty::Long), field("Ort", ty::Text, 20)};
-        t.indexes = {index("PrimaryKey", {"Nr"}), index("Ort", {"Ort"}, false, true), index("pk2", {"Nr"}, true)};
-        db.addTable(t);
-    }
-    host.noData = true;
-    mw.kind = ServerKind::Oracle;
-    convert("A");
-    convert("B");
-    const QStringList ix = statementsStarting("CREATE INDEX");
-    ASSERT_EQ(ix.size(), 2);
-    EXPECT_EQ(ix[0], "CREATE INDEX \"001AOrt040307143005\" ON A(Ort)");
-    EXPECT_EQ(ix[1], "CREATE INDEX \"002BOrt040307143005\" ON B(Ort)");
-    EXPECT_TRUE(host.List1.contains("CREATE INDEX \"002BOrt040307143005\" ON B"));
-    EXPECT_EQ(host.statuses.filter("Erzeuge Indexe für SQL-Tabelle").size(), 2);
-}
-
 TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
 {
     accessdb::TableDef t;
@@ -309,41 +250,6 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
     convert("Werte");
     EXPECT_EQ(statementsStarting("INSERT").value(0),
               "INSERT INTO Werte (`Name`,`Betrag`,`Tag`) VALUES ('O''Brien',3.5,'20040307')");
-}
-
-TEST_F(EngineRun, SpecialTimeColumnsAlsoWithoutTheStructurePhase)
-{
-    accessdb::TableDef t;
-    t.name = "Terminkalender";
-    t.fields = {field("Datum", ty::DateTime), field("Zeit", ty::DateTime), field("Betreff", ty::Text, 20)};
-    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::date(2004, 3, 7), val::date(1899, 12, 30, 14, 30),
-                                                             val::text("Termin")};
-    convert("Terminkalender");
-    EXPECT_EQ(statementsStarting("INSERT").value(0),
-              "INSERT INTO Terminkalender (\"Datum\",\"Zeit\",\"Betreff\") VALUES ('20040307','20040307 14:30:00','Termin')");
-    // A run that only copies rows (two PCs) finds the columns from the record set.
-    host.Text_Max = "2";
-    host.Text_Mod = "1";
-    mw.kind = ServerKind::Sybase;
-    conn->executed.clear();
-    convert("Terminkalender");
-    EXPECT_EQ(conn->executed,
-              QStringList({"INSERT INTO Terminkalender (Datum,Zeit,Betreff) VALUES ('20040307','2004-03-07 14:30:00','Termin')"}));
-}
-
-TEST_F(EngineRun, TwoPcsShareTheRowsWithoutTouchingTheStructure)
-{
-    addNumberTable("Zahlen", 5);
-    host.Text_Max = "2";
-    host.Text_Mod = "1";
-    convert("Zahlen");
-    EXPECT_EQ(conn->executed, QStringList({"INSERT INTO Zahlen (\"N\") VALUES (1)", "INSERT INTO Zahlen (\"N\") VALUES (3)",
-                                           "INSERT INTO Zahlen (\"N\") VALUES (5)"}));
-    host.Text_Mod = "2";
-    conn->executed.clear();
-    convert("Zahlen");
-    EXPECT_EQ(conn->executed,
-              QStringList({"INSERT INTO Zahlen (\"N\") VALUES (2)", "INSERT INTO Zahlen (\"N\") VALUES (4)"}));
 }
 
 TEST_F(EngineRun, InvalidShareEndsBeforeAnythingIsDropped)
@@ -387,52 +293,6 @@ TEST_F(EngineRun, FailingCreateSkipsIndexesAndRows)
     EXPECT_EQ(host.enabledCalls.last(), true);
 }
 
-TEST_F(EngineRun, RejectedRowIsLoggedAndTheNextRowFollows)
-{
-    addNotizen();
-    conn->failWhen("VALUES ('a')", "23000: duplicate key");
-    convert("Notizen");
-    EXPECT_EQ(statementsStarting("INSERT").size(), 2);
-    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Notizen", "23000: duplicate key"}));
-    EXPECT_TRUE(host.TabellenFehler);
-    EXPECT_TRUE(dialogs.shown.isEmpty());  // Check_Message is clear
-    host.message = true;
-    convert("Notizen");
-    ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].title, "Indexerstellung / Datenübernahme");
-}
-
-TEST_F(EngineRun, ExistingIndexIsSilentOnlyOnOracleAndDb2)
-{
-    accessdb::TableDef t;
-    t.name = "I";
-    t.fields = {field("a", ty::Long)};
-    t.indexes = {index("ia", {"a"}), index("ib", {"a"})};
-    db.addTable(t);
-    host.noData = true;
-    const std::pair<ServerKind, QString> exists[] = {{ServerKind::Oracle, "S1000: ORA-00955 42S11 name is already used"},
-                                                     {ServerKind::DB2, "S1000: SQL0605W The index was not created"}};
-    for (const auto& [k, message] : exists) {
-        mw.kind = k;
-        conn = std::make_shared<testsupport::RecordingConnection>();
-        session().Verbindung1 = conn;
-        conn->failWhen("CREATE INDEX", message);
-        host.errorLog.clear();
-        host.TabellenFehler = false;
-        convert("I");
-        EXPECT_EQ(host.errorLog, QStringList({"Tabelle: I"}));
-        EXPECT_FALSE(host.TabellenFehler);
-    }
-    // The same message is an error on the other kinds.
-    mw.kind = ServerKind::MySQL;
-    host.errorLog.clear();
-    conn->executed.clear();
-    convert("I");
-    EXPECT_EQ(statementsStarting("CREATE INDEX").size(), 2) << "the second index is still tried";
-    EXPECT_EQ(host.errorLog.size(), 3);
-    EXPECT_TRUE(host.TabellenFehler);
-}
-
 TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
 {
     for (int code : {ty::Binary, 13, 14, 16}) {
@@ -450,37 +310,6 @@ TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
         EXPECT_TRUE(host.errorLog[1].contains(QString::number(code)));
         EXPECT_TRUE(host.TabellenFehler);
     }
-}
-
-TEST_F(EngineRun, MissingAccessTableEndsTheRun)
-{
-    convert("Gibtsnicht");
-    EXPECT_TRUE(conn->executed.isEmpty());
-    EXPECT_TRUE(host.TabellenFehler);
-    EXPECT_EQ(host.statuses.last(), "Fertig.");
-}
-
-TEST_F(EngineRun, StopRequestEndsTheRowLoop)
-{
-    addNumberTable("Viele", 10);
-    conn->failWhen("VALUES (3)", "S1000: busy");  // the row where the user clicks the stop image
-    host.noData = false;
-    // The third row fails; the user's stop request arrives with it.
-    class StoppingHost : public TestHost {
-    public:
-        void errorLogAdd(const QString& line) override
-        {
-            TestHost::errorLogAdd(line);
-            if (line.startsWith("S1000"))
-                Abbruch = true;
-        }
-    } stopping;
-    stopping.db = &db;
-    stopping.Text1 = "Viele";
-    engine::TableConversion e(stopping);
-    e.Command1_SIK();
-    EXPECT_EQ(statementsStarting("INSERT").size(), 3);
-    EXPECT_FALSE(stopping.Abbruch) << "the end of the run clears the request";
 }
 
 TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
@@ -637,4 +466,26 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
             EXPECT_TRUE(host.errorLog.join('|').contains(c.logContains)) << host.errorLog.join('|').toStdString();
         }
     }
+}
+
+TEST_F(EngineRun, OptionsChangedDuringTheCopyApplyFromTheNextRow)
+{
+    accessdb::TableDef t;
+    t.name = "Wechsel";
+    t.fields = {field("Name", ty::Text, 10), field("Ort", ty::Text, 10)};
+    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("a"), val::null()}
+                   << testsupport::MemoryAccessDatabase::Row{val::text("b"), val::null()}
+                   << testsupport::MemoryAccessDatabase::Row{val::text("c"), val::null()};
+    // While the status line yields before the second row, the user ticks the blank default and
+    // picks another server kind: the rows after it are written for what is chosen now.
+    host.onStatus = [&](const QString& status) {
+        if (status.startsWith("2/3")) {
+            host.defaultBlank = true;
+            mw.kind = ServerKind::MySQL;
+        }
+    };
+    convert("Wechsel");
+    EXPECT_EQ(statementsStarting("INSERT"), QStringList({"INSERT INTO Wechsel (\"Name\") VALUES ('a')",
+                                                         "INSERT INTO Wechsel (`Name`,`Ort`) VALUES ('b',' ')",
+                                                         "INSERT INTO Wechsel (`Name`,`Ort`) VALUES ('c',' ')"}));
 }

@@ -40,67 +40,6 @@ QString lines(std::initializer_list<const char*> parts)
 
 }  // namespace
 
-TEST(MdbQueryText, RowsAreTakenInAttributeAndOrderSequence)
-{
-    // Stored out of order; Order values above 255 compare as numbers.
-    QList<QueryRow> rows = {row(q::Column, 0x100, 0, {}, {}, "B.Zweite"), row(q::End, 1),
-                            row(q::Table, 1, 0, "B"),                     row(q::Column, 0xFF, 0, {}, {}, "B.Erste"),
-                            row(q::OrderBy, 2, 0, "D", {}, "B.Zweite"),  row(q::OrderBy, 1, 0, {}, {}, "B.Erste"),
-                            row(q::Type, 1, q::Select),                   row(q::Start, 1)};
-    EXPECT_EQ(queryText(rows), lines({"SELECT B.Erste, B.Zweite", "FROM B", "ORDER BY B.Erste, B.Zweite DESC;"}));
-}
-
-TEST(MdbQueryText, JoinsNestInTheOrderTheyAreStored)
-{
-    auto base = frame(q::Select);
-    base << row(q::Column, 1, 0, {}, {}, "A.x") << row(q::Table, 1, 0, "A") << row(q::Table, 2, 0, "B")
-         << row(q::Table, 3, 0, "C");
-    auto leftDeep = base;
-    leftDeep << row(q::Join, 1, 1, "A", "B", "A.id = B.id") << row(q::Join, 2, 2, "B", "C", "B.k = C.k");
-    EXPECT_EQ(queryText(leftDeep),
-              lines({"SELECT A.x", "FROM (A INNER JOIN B ON A.id = B.id) LEFT JOIN C ON B.k = C.k;"}));
-    auto rightDeep = base;
-    rightDeep << row(q::Join, 1, 3, "B", "C", "B.k = C.k") << row(q::Join, 2, 1, "A", "B", "A.id = B.id");
-    EXPECT_EQ(queryText(rightDeep),
-              lines({"SELECT A.x", "FROM A INNER JOIN (B RIGHT JOIN C ON B.k = C.k) ON A.id = B.id;"}));
-    // Two joined groups joined with each other: both sides parenthesised.
-    auto both = base;
-    both << row(q::Table, 4, 0, "D") << row(q::Join, 1, 1, "A", "B", "A.id = B.id")
-         << row(q::Join, 2, 1, "C", "D", "C.id = D.id") << row(q::Join, 3, 1, "B", "C", "B.k = C.k");
-    EXPECT_EQ(queryText(both), lines({"SELECT A.x", "FROM (A INNER JOIN B ON A.id = B.id) INNER JOIN (C INNER JOIN D "
-                                      "ON C.id = D.id) ON B.k = C.k;"}));
-    // A table no join mentions stays in the list.
-    auto loose = base;
-    loose << row(q::Join, 1, 1, "A", "C", "A.id = C.id");
-    EXPECT_EQ(queryText(loose), lines({"SELECT A.x", "FROM A INNER JOIN C ON A.id = C.id, B;"}));
-}
-
-TEST(MdbQueryText, NamesWithOtherCharactersAreBracketed)
-{
-    auto rows = frame(q::Select);
-    rows << row(q::Table, 1, 0, "Order Details", "OD") << row(q::Table, 2, 0, QStringLiteral("Umsätze"))
-         << row(q::Column, 1, 0, "Ex Tax", {}, "[Cost]/1.22") << row(q::Column, 2, 0, "Netto_1", {}, "OD.Price")
-         << row(q::Join, 1, 1, "OD", QStringLiteral("Umsätze"), QStringLiteral("OD.OrderID = Umsätze.OrderID"));
-    EXPECT_EQ(queryText(rows),
-              QStringLiteral("SELECT [Cost]/1.22 AS [Ex Tax], OD.Price AS Netto_1\r\nFROM [Order Details] AS OD "
-                             "INNER JOIN Umsätze ON OD.OrderID = Umsätze.OrderID;"));
-}
-
-TEST(MdbQueryText, SelectPredicatesParametersAndOwnerAccess)
-{
-    auto rows = frame(q::Select, 0x02 | 0x10 | 0x20 | 0x04);
-    rows[2].name1 = "25";
-    rows << row(q::Parameter, 1, 10, "Ab Datum") << row(q::Parameter, 2, 4, "Nr") << row(q::Table, 1, 0, "T")
-         << row(q::Column, 1, 0, {}, {}, "T.a") << row(q::Where, 1, 0, {}, {}, "T.a>[Nr]")
-         << row(q::GroupBy, 1, 0, {}, {}, "T.a") << row(q::Having, 1, 0, {}, {}, "Count(*)>1");
-    EXPECT_EQ(queryText(rows), lines({"PARAMETERS [Ab Datum] Text, Nr Long;", "SELECT DISTINCT TOP 25 PERCENT T.a",
-                                      "FROM T", "WHERE T.a>[Nr]", "GROUP BY T.a", "HAVING Count(*)>1",
-                                      "WITH OWNERACCESS OPTION;"}));
-    auto star = frame(q::Select, 0x01 | 0x08);
-    star << row(q::Table, 1, 0, "T");
-    EXPECT_EQ(queryText(star), lines({"SELECT DISTINCTROW *", "FROM T;"}));
-}
-
 TEST(MdbQueryText, UnionAndCrosstab)
 {
     auto all = frame(q::Union);
@@ -147,12 +86,4 @@ TEST(MdbQueryText, ActionQueries)
     // Data definition and pass-through keep their stored text unchanged.
     EXPECT_EQ(queryText(frame(q::Ddl, 0, {}, {}, "CREATE TABLE Neu (Nr LONG);")), "CREATE TABLE Neu (Nr LONG);");
     EXPECT_EQ(queryText(frame(q::PassThrough, 0, "ODBC;DSN=x", {}, "exec sp_who")), "exec sp_who");
-}
-
-TEST(MdbQueryText, KindFromTheObjectFlagsWhenTheTypeRowIsMissing)
-{
-    QList<QueryRow> rows = {row(q::Start, 1), row(q::Table, 1, 0, {}, "X1", "SELECT 1 FROM T"),
-                            row(q::Table, 2, 0, {}, "X2", "SELECT 2 FROM T"), row(q::End, 1)};
-    EXPECT_EQ(queryText(rows, 0x80), lines({"SELECT 1 FROM T", "UNION ALL SELECT 2 FROM T;"}));
-    EXPECT_EQ(queryText({}), QString());
 }

@@ -26,12 +26,6 @@ QString doubleText(double v)
     accessdb::mdb::doubleText(v, s);
     return s;
 }
-QString jet4Text(const char* data, int size)
-{
-    QString s;
-    accessdb::mdb::jet4Text(data, size, s);
-    return s;
-}
 
 struct Separator {
     explicit Separator(QChar c) { rt::setDecimalSeparator(c); }
@@ -62,19 +56,6 @@ TEST(MdbValueDecoder, NumbersUseTheSystemSeparatorAndTheirPrecision)
     EXPECT_EQ(doubleText(-2.5), "-2,5");
     EXPECT_EQ(doubleText(1e300), "1E+300");
     EXPECT_EQ(doubleText(std::numeric_limits<double>::max()), "1,7976931348623157E+308");
-}
-
-TEST(MdbValueDecoder, DecimalsFromSignAndMagnitude)
-{
-    // Sign byte, then four 32-bit little-endian words with the most significant first.
-    QByteArray v(17, '\0');
-    v[13] = char(0x39);
-    v[14] = char(0x30);     // last word = 0x3039 = 12345
-    EXPECT_EQ(decimalText(v, 2), "123.45");
-    v[0] = char(0x80);
-    EXPECT_EQ(decimalText(v, 0), "-12345");
-    EXPECT_EQ(decimalText(v, 7), "-0.0012345");
-    EXPECT_EQ(decimalText(QByteArray(17, '\0'), 3), "0");
 }
 
 TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
@@ -149,20 +130,4 @@ TEST(MdbValueDecoder, NumberTextsMatchPrintfGeneralFormatWhereThatKeepsTheValue)
             ASSERT_EQ(singleText(float(d)), expectedSingle) << expectedSingle.toStdString();
         }
     }
-}
-
-TEST(MdbValueDecoder, GuidAndJet4Text)
-{
-    const QByteArray g = QByteArray::fromHex("67452301ab89efcd0123456789abcdef");
-    EXPECT_EQ(guidText(g), "{01234567-89AB-CDEF-0123-456789ABCDEF}");
-    EXPECT_EQ(guidText(QByteArray(3, 'x')), "");
-
-    const QByteArray utf16 = QByteArray::fromHex("4d00fc006c006c0065007200ac20");
-    EXPECT_EQ(jet4Text(utf16.constData(), int(utf16.size())), QStringLiteral("Müller€"));
-    // Compressed: one byte per character, a zero byte switching to two-byte characters and back.
-    const QByteArray packed = QByteArray::fromHex("fffe4dfc6c6c657200ac200020");
-    EXPECT_EQ(jet4Text(packed.constData(), int(packed.size())), QStringLiteral("Müller€ "));
-    EXPECT_EQ(jet4Text(packed.constData(), 2), "");
-    const QByteArray odd = QByteArray::fromHex("410042");   // a dangling last byte is dropped
-    EXPECT_EQ(jet4Text(odd.constData(), 3), "A");
 }

@@ -1,6 +1,10 @@
 #include "runtime/Cp1252.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
+#include "runtime/TextFile.h"
+#include "common/Fixtures.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -91,4 +95,40 @@ TEST(RuntimeCp1252, RoundTripsTheWholeCodePage)
     EXPECT_EQ(toCp1252(fromCp1252(all)), all);
     EXPECT_EQ(toCp1252(QStringLiteral("Ä€’")), QByteArray("\xC4\x80\x92"));
     EXPECT_EQ(toCp1252(QStringLiteral("中")), QByteArray("?"));
+}
+
+TEST(RuntimeTextFile, EveryLineEndEndsOneLine)
+{
+    const struct {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\r\nb", {"a", "b"}},  // the last line needs no end
+        {"a\r\n\r\n\nb", {"a", "", "", "b"}},
+        {"a\r\r\nb\n\rc", {"a", "", "b", "", "c"}},
+        {"\xC4\x80\r\n", {QStringLiteral("Ä€")}},
+        {"", {}},
+    };
+    const QString path = testsupport::tempFolder() + QStringLiteral("/zeilen.txt");
+    for (const auto& c : cases) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        Cp1252LineReader reader(path);
+        QStringList lines;
+        while (!reader.atEnd())
+            lines << reader.readLine();
+        EXPECT_EQ(lines, c.lines) << c.bytes.toHex().toStdString();
+        EXPECT_EQ(reader.position(), c.bytes.size());
+        try {
+            reader.readLine();
+            FAIL() << "read past the end";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::InputPastEnd);
+        }
+    }
 }

@@ -25,62 +25,6 @@ void whenModalOpens(std::function<void(QWidget*)> inspect)
     });
 }
 
-TEST(QtDialogs, MessageBoxWithTheProgramsTitleAndTheGivenOne)
-{
-    QtDialogService qt;
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    auto capture = [&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    };
-    whenModalOpens(capture);
-    qt.message(QStringLiteral("ODBC-Datenquelle 'X' nicht gefunden!"));
-    EXPECT_EQ(title, QStringLiteral("Dorvex"));
-    EXPECT_EQ(text, QStringLiteral("ODBC-Datenquelle 'X' nicht gefunden!"));
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
-    whenModalOpens(capture);
-    qt.message(QStringLiteral("x"), QStringLiteral("Fehler"), DialogService::Icon::Exclamation);
-    EXPECT_EQ(title, QStringLiteral("Fehler"));
-    EXPECT_EQ(icon, QMessageBox::Warning);
-}
-
-TEST(QtDialogs, YesNoQuestionGivesTheClickedAnswer)
-{
-    QtDialogService qt;
-    for (bool yes : {true, false}) {
-        QString title;
-        whenModalOpens([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_NE(box, nullptr);
-            title = box->windowTitle();
-            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-        });
-        EXPECT_EQ(qt.askYesNo(QStringLiteral("Wollen Sie trotzdem fortfahren ?"), QStringLiteral("Sicherheitsabfrage")),
-                  yes);
-        EXPECT_EQ(title, QStringLiteral("Sicherheitsabfrage"));
-    }
-}
-
-TEST(QtDialogs, FileDialogOffersTheTranslatedFilterAndKeepsThePathWhenCancelled)
-{
-    QtDialogService qt;
-    QStringList filters;
-    whenModalOpens([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        filters = dialog->nameFilters();
-        dialog->reject();
-    });
-    EXPECT_EQ(qt.openFile(QStringLiteral("/tmp/ZAB.MDB"), QStringLiteral("Access|*.MDB")),
-              QStringLiteral("/tmp/ZAB.MDB"));
-    EXPECT_EQ(filters, QStringList({QStringLiteral("Access (*.MDB *.mdb)")}));
-}
-
 // Qt's own dialogs speak German too: the "..." button of the conversion window opens Qt's file
 // dialog with German labels and buttons.
 TEST(QtDialogs, FileDialogOfTheConversionWindowSpeaksGerman)

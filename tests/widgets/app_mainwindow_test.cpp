@@ -201,33 +201,6 @@ TEST_F(MainWindowTest, InitialControlsAndStartUp)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainWindowTest, CommandLineFillsTheBoxesAndTheCaption)
-{
-    load(QStringLiteral("-ODBC:\"ZAB 2\" -user:\"Ad min\" -pass:pw -MDBpfad:\"/a b/c -d.mdb\" -noerror"));
-    EXPECT_EQ(window->windowTitle(), versionCaption() + QStringLiteral(" (no error)"));
-    EXPECT_EQ(window->ODBC_Name->text(), QStringLiteral("ZAB 2"));
-    EXPECT_EQ(window->Text_UID->text(), QStringLiteral("Ad min"));
-    EXPECT_EQ(window->Text_PW->text(), QStringLiteral("pw"));
-    const Session& s = session();
-    EXPECT_EQ(s.ParamODBC, QStringLiteral("\"ZAB 2\""));
-    EXPECT_EQ(s.ParamBenutzer, QStringLiteral("\"Ad min\""));
-    EXPECT_EQ(s.ParamMDBPfad, QStringLiteral("/a b/c -d.mdb"));
-    EXPECT_TRUE(s.OhneFehlermeldung);
-    EXPECT_FALSE(s.AutoLauf);
-}
-
-TEST_F(MainWindowTest, RefusedEnvironmentNamesAreRetriedWithTheNextNumber)
-{
-    refuseCalls = {0, 1, 3};  // 0Dorvex, 1Dorvex refused for the first; 2Dorvex refused once for the second
-    load();
-    EXPECT_EQ(calls.environmentNames,
-              QStringList({QStringLiteral("0Dorvex"), QStringLiteral("1Dorvex"), QStringLiteral("2Dorvex"),
-                           QStringLiteral("2Dorvex"), QStringLiteral("3Dorvex")}));
-    EXPECT_TRUE(session().Umgebung1 && session().Umgebung2);
-    EXPECT_FALSE(window->endRequested());
-    EXPECT_EQ(childWindows().size(), 2);
-}
-
 TEST_F(MainWindowTest, StartUpGivesUpAfterTheBoundWithAMessageAndFailureStatus)
 {
     refuseAll = true;
@@ -246,43 +219,6 @@ TEST_F(MainWindowTest, StartUpGivesUpAfterTheBoundWithAMessageAndFailureStatus)
     QFile log(programFolder + QStringLiteral("/Log/Dorvex/") + logs.first());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("Modul: MDIForm_Main\tCode: Form_Load\tLine: 0\r\nQuelle: Fake\tFehler: 40002\tS1000: name refused\r\n"));
-}
-
-TEST_F(MainWindowTest, SecondPassThroughTheEnvironmentStageEndsTheProgram)
-{
-    session().UmgebungenAngelegt = true;
-    load();
-    EXPECT_TRUE(window->endRequested());
-    EXPECT_EQ(window->exitCode(), 0);
-    EXPECT_TRUE(calls.environmentNames.isEmpty());
-}
-
-TEST_F(MainWindowTest, ServerKindButtonsAndLinuxBox)
-{
-    load();
-    MDIForm_Main& w = *window;
-    w.Option_Sybase->setChecked(true);  // chosen from code: the click handler still runs
-    EXPECT_EQ(w.serverKind(), ServerKind::Sybase);
-    EXPECT_FALSE(w.Check1->isHidden());
-    w.Check1->setChecked(true);
-    EXPECT_TRUE(w.linuxChecked());
-    w.Option_DB2->click();
-    EXPECT_EQ(w.serverKind(), ServerKind::DB2);
-    EXPECT_FALSE(w.Check1->isHidden());
-    EXPECT_TRUE(w.Check1->isChecked());
-    w.Option_Oracle->setChecked(true);
-    EXPECT_EQ(w.serverKind(), ServerKind::Oracle);
-    EXPECT_TRUE(w.Check1->isHidden());
-    EXPECT_FALSE(w.Check1->isChecked());
-    w.Option_Sybase->setChecked(true);
-    EXPECT_FALSE(w.Check1->isChecked());  // shown with its value unchanged
-    w.Check1->setChecked(true);
-    w.Option_MySQL->setChecked(true);
-    EXPECT_EQ(w.serverKind(), ServerKind::MySQL);
-    EXPECT_TRUE(w.Check1->isHidden());
-    EXPECT_FALSE(w.linuxChecked());
-    w.Option_MSSQL->click();
-    EXPECT_EQ(w.serverKind(), ServerKind::MSSQL);
 }
 
 TEST_F(MainWindowTest, LoginSuccessShowsTheReportedNameAndEnablesTheWorkButtons)
@@ -327,106 +263,6 @@ TEST_F(MainWindowTest, FailedLoginStillAttemptsEveryLaterStatement)
         << qPrintable(logText());
 }
 
-TEST_F(MainWindowTest, CommandLineChoosesAndShowsTheServerKindOrEndsWithStatusTwo)
-{
-    const struct {
-        const char* value;
-        ServerKind kind;
-    } kinds[] = {{"MSSQL", ServerKind::MSSQL},   {"MySQL", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
-                 {"Sybase", ServerKind::Sybase}, {"DB2", ServerKind::DB2}};
-    for (const auto& k : kinds) {
-        TearDown();
-        SetUp();
-        load(QStringLiteral("-ODBC:Z -servertyp:%1 -linux").arg(QLatin1String(k.value)));
-        EXPECT_EQ(window->serverKind(), k.kind) << k.value;
-        EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option_") +
-                                                     QLatin1String(k.kind == ServerKind::MSSQL ? "MSSQL" : k.value))
-                        ->isVisible())
-            << k.value;
-        EXPECT_TRUE(window->linuxChecked()) << k.value;
-        EXPECT_FALSE(window->endRequested()) << k.value;
-    }
-
-    TearDown();
-    SetUp();
-    calls = Calls();
-    dialogs.shown.clear();
-    load(QStringLiteral("-ODBC:Z -servertyp:Nonsense -auto"));
-    EXPECT_TRUE(window->endRequested());
-    EXPECT_EQ(window->exitCode(), 2);
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().startsWith(QStringLiteral("Unbekannter Servertyp 'Nonsense'")));
-    EXPECT_FALSE(session().UmgebungenAngelegt);  // nothing started, no login attempted
-    EXPECT_TRUE(calls.environmentNames.isEmpty());
-}
-
-TEST_F(MainWindowTest, EnterInThePasswordBoxLogsInAndIsSwallowed)
-{
-    load();
-    QSignalSpy returnPressed(window->Text_PW, &QLineEdit::returnPressed);
-    window->Text_PW->setFocus();
-    QTest::keyClicks(window->Text_PW, QStringLiteral("pw"));
-    QTest::keyClick(window->Text_PW, Qt::Key_Return);
-    EXPECT_TRUE(window->Command1->isEnabled());
-    EXPECT_EQ(returnPressed.count(), 0);
-    EXPECT_TRUE(calls.log.contains(QStringLiteral("env1.password=pw")));
-    // Enter in the other two boxes logs in too; a disabled login button ignores it.
-    calls.log.clear();
-    QTest::keyClick(window->Text_UID, Qt::Key_Enter);
-    EXPECT_TRUE(calls.log.contains(QStringLiteral("env1.open=REPORTED")));
-    calls.log.clear();
-    window->setWorkControlsEnabled(false);
-    window->ODBC_Name->setEnabled(true);
-    QTest::keyClick(window->ODBC_Name, Qt::Key_Return);
-    EXPECT_TRUE(calls.log.isEmpty());
-}
-
-TEST_F(MainWindowTest, TypingIntoTheDataSourceAfterLoginResetsAndUnloadsTheWorkWindows)
-{
-    load();
-    window->Command3->click();
-    window->Command1->click();
-    window->Command2->click();
-    ASSERT_TRUE(SingleInstance<Konvertierung>::loaded());
-    ASSERT_TRUE(SingleInstance<Abgleichen>::loaded());
-    EXPECT_EQ(childWindows().size(), 4);
-    EXPECT_EQ(window->mdiArea->activeSubWindow(), window->subWindowOf(SingleInstance<Abgleichen>::existing()));
-    const auto connection = session().Verbindung1;
-    QTest::keyClick(window->ODBC_Name, Qt::Key_X);
-    EXPECT_FALSE(window->Command1->isEnabled());
-    EXPECT_FALSE(window->Command2->isEnabled());
-    EXPECT_FALSE(SingleInstance<Konvertierung>::loaded());
-    EXPECT_FALSE(SingleInstance<Abgleichen>::loaded());
-    EXPECT_EQ(childWindows().size(), 2);  // the subwindows are gone too, not just their contents
-    EXPECT_EQ(session().Verbindung1, connection);  // kept until the next login
-    // Opened again: a fresh window.
-    window->Command3->click();
-    window->Command1->click();
-    EXPECT_TRUE(SingleInstance<Konvertierung>::loaded());
-    EXPECT_EQ(childWindows().size(), 3);
-}
-
-TEST_F(MainWindowTest, LoginWithAnOpenWorkWindowUnloadsItEvenWhenTheLoginFails)
-{
-    load();
-    window->Command3->click();
-    window->Command1->click();
-    ASSERT_TRUE(SingleInstance<Konvertierung>::loaded());
-    openFails = true;
-    window->Command3->click();
-    EXPECT_FALSE(SingleInstance<Konvertierung>::loaded());
-    EXPECT_FALSE(window->Command1->isEnabled());
-    EXPECT_EQ(dialogs.messages().size(), 1);
-}
-
-TEST_F(MainWindowTest, CloseButtonEndsTheProgram)
-{
-    load();
-    window->Command4->click();
-    EXPECT_TRUE(window->endRequested());
-    EXPECT_EQ(window->exitCode(), 0);
-}
-
 // A work window that refuses to close while it is busy, as the conversion does.
 class BusyWindow : public QWidget {
 public:
@@ -455,22 +291,6 @@ TEST_F(MainWindowTest, ClosingTheMainWindowWaitsForABusyWorkWindow)
     EXPECT_TRUE(window->endRequested());
 }
 
-TEST_F(MainWindowTest, ProgressBarKeepsFloatValuesAndLabelShowsTheText)
-{
-    load();
-    window->setProgressMaximum(3);
-    window->setProgressValue(1.5f);
-    EXPECT_FLOAT_EQ(window->progressValue(), 1.5f);
-    EXPECT_FLOAT_EQ(window->progressMaximum(), 3.0f);
-    EXPECT_EQ(window->ProgressBar1->value(), window->ProgressBar1->maximum() / 2);
-    window->setRemainingTimeText(QStringLiteral("Restzeit: 00:00:01"));
-    EXPECT_EQ(window->Label_Rest->text(), QStringLiteral("Restzeit: 00:00:01"));
-    window->setWorkControlsEnabled(false);
-    for (QWidget* c : {static_cast<QWidget*>(window->Command1), static_cast<QWidget*>(window->Command3),
-                       static_cast<QWidget*>(window->Command4), static_cast<QWidget*>(window->Text_PW)})
-        EXPECT_FALSE(c->isEnabled());
-}
-
 // The real driver manager and drivers.
 class MainWindowOdbc : public MainWindowTest {
 protected:
@@ -481,49 +301,5 @@ protected:
         window->setEngineFactory([] { return sql::createOdbcEngine(); });
     }
 };
-
-TEST_F(MainWindowOdbc, LoginToSqlite)
-{
-    REQUIRE_SQLITE();
-    load(QStringLiteral("-ODBC:") + testsupport::sqliteDsn());
-    window->Command3->click();
-    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(window->Command1->isEnabled());
-    EXPECT_TRUE(window->Command2->isEnabled());
-    EXPECT_EQ(window->ODBC_Name->text(), testsupport::sqliteDsn());
-    ASSERT_TRUE(session().Verbindung1 && session().Verbindung2);
-    EXPECT_FALSE(session().FehlerAufgetreten);
-}
-
-TEST_F(MainWindowOdbc, UnknownDataSourceGivesTheMessage)
-{
-    REQUIRE_SQLITE();
-    load(QStringLiteral("-ODBC:GibtEsNicht"));
-    window->Command3->click();
-    EXPECT_EQ(dialogs.messages(), QStringList({QStringLiteral("ODBC-Datenquelle 'GibtEsNicht' nicht gefunden!")}));
-    EXPECT_TRUE(session().FehlerAufgetreten);
-    EXPECT_FALSE(window->Command1->isEnabled());
-}
-
-TEST_F(MainWindowOdbc, LoginToMariadbAndWrongPassword)
-{
-    REQUIRE_MARIADB();
-    load(QStringLiteral("-ODBC:%1 -user:%2 -pass:%3")
-             .arg(testsupport::mariadbDsn(), testsupport::dbUser(), testsupport::dbPassword()));
-    window->Command3->click();
-    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(window->Command1->isEnabled());
-    EXPECT_EQ(window->ODBC_Name->text(), testsupport::mariadbDsn());
-    EXPECT_FALSE(session().FehlerAufgetreten);
-
-    window->Text_PW->setText(QStringLiteral("falsch"));
-    window->Command3->click();
-    EXPECT_EQ(dialogs.messages(),
-              QStringList({QStringLiteral("ODBC-Datenquelle '%1' nicht gefunden!").arg(testsupport::mariadbDsn())}));
-    EXPECT_TRUE(session().FehlerAufgetreten);
-    EXPECT_FALSE(window->Command1->isEnabled());
-    EXPECT_FALSE(window->Command2->isEnabled());
-    EXPECT_TRUE(logText().contains(QStringLiteral("28000: "))) << qPrintable(logText());  // the server's reason
-}
 
 }  // namespace

@@ -20,26 +20,6 @@
 
 namespace {
 
-TEST(FehlerProtokollWindow, ClearAddAndVersion)
-{
-    FehlerProtokoll f;
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Fehlerprotokoll"));
-    EXPECT_EQ(f.Command1->text(), QStringLiteral("O.K."));
-    EXPECT_EQ(f.lblVersion->text(), QStringLiteral(" Version: %1.%2.%3")
-                                        .arg(dorvex::version::major)
-                                        .arg(dorvex::version::minor)
-                                        .arg(dorvex::version::revision));
-    f.Add(QStringLiteral("a"));
-    f.Add(QStringLiteral("x"));
-    EXPECT_EQ(f.text(), QStringLiteral("a\r\nx\r\n"));
-    EXPECT_EQ(f.Text1->toPlainText(), QStringLiteral("a\nx\n"));
-    f.Clear();
-    EXPECT_EQ(f.text(), QString());
-    EXPECT_EQ(f.Text1->toPlainText(), QString());
-    f.Add(QStringLiteral("Tabelle: Kunden"));
-    EXPECT_EQ(f.text(), QStringLiteral("Tabelle: Kunden\r\n"));
-}
-
 TEST(FehlerProtokollWindow, OkSendsItBehindTheOtherWindows)
 {
     testsupport::ScriptedDialogs dialogs;
@@ -64,48 +44,6 @@ TEST(FehlerProtokollWindow, OkSendsItBehindTheOtherWindows)
     }
     EXPECT_FALSE(SingleInstance<Form_Auto>::loaded());
     session().reset();
-}
-
-TEST(ZusatzInfoWindow, ControlsAndMinimumSize)
-{
-    ZusatzInfo z;
-    EXPECT_EQ(z.windowTitle(), QStringLiteral("Informationen zu dieser Maske"));
-    EXPECT_EQ(z.Label1->text(), QStringLiteral("Zusatzinformationen"));
-    EXPECT_EQ(z.text(), QStringLiteral("leer"));
-    EXPECT_EQ(z.Command1->text(), QStringLiteral("Schließen"));
-    EXPECT_EQ(z.Command2->text(), QStringLiteral("Drucken"));
-    EXPECT_EQ(z.Label2->text(), QStringLiteral("Weiterführende Informationen :"));
-    EXPECT_EQ(z.Label3->text(), QStringLiteral("Benutzen Sie unsere Online-Hilfe durch die F1 - Taste  bzw. schlagen Sie "
-                                               "in unserem umfangreichen Benutzerhandbuch nach."));
-    z.show();
-    const QSize frame = z.frameGeometry().size() - z.size();
-    z.resize(50, 50);
-    QCoreApplication::processEvents();
-    const QSize outer = z.size() + frame;
-    EXPECT_EQ(outer.width(), twipsToPixels(kZusatzInfoMinWidth, z.logicalDpiX()));
-    EXPECT_EQ(outer.height(), twipsToPixels(kZusatzInfoMinHeight, z.logicalDpiY()));
-    // The controls sit where the twip layout puts them, at the screen's resolution.
-    const ZusatzInfoLayout& l = z.twipLayout();
-    EXPECT_NEAR(pixelsToTwips(z.width(), z.logicalDpiX()), l.Label3.width + 450, 1.0);
-    EXPECT_EQ(z.Command1->geometry().left(), twipsToPixels(l.Command1.left, z.logicalDpiX()));
-    EXPECT_EQ(z.Command1->width(), twipsToPixels(720, z.logicalDpiX()));
-    EXPECT_LT(z.Command2->geometry().right(), z.Command1->geometry().left());
-    EXPECT_LT(z.Text1->geometry().bottom(), z.Command1->geometry().top());
-    EXPECT_LT(z.Line1->geometry().top(), z.Label2->geometry().top());
-}
-
-TEST(ZusatzInfoWindow, MinimizedWindowKeepsItsLayout)
-{
-    ZusatzInfo z;
-    z.show();
-    z.resize(500, 600);
-    const QRect before = z.Command1->geometry();
-    z.setWindowState(Qt::WindowMinimized);
-    z.resize(300, 450);
-    EXPECT_EQ(z.Command1->geometry(), before);
-    z.setWindowState(Qt::WindowNoState);
-    z.resize(320, 460);
-    EXPECT_NE(z.Command1->geometry(), before);  // laid out again once restored
 }
 
 TEST(ZusatzInfoWindow, ImageOfTheMainWindowShowsTheInformationModally)
