@@ -290,7 +290,11 @@ bool Abgleichen::Feld_Existiert(const QString& name)
 xdb::Built Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, double size, QString& defaultValue)
 {
     const QString table = currentTableName();
-    xdb::Built built = xdb::addField(table, field, type, size, defaultValue, serverKind(), linuxChecked(), Fremd_DSN());
+    engine::TextOptions o;
+    o.kind = serverKind();
+    o.linuxBox = linuxChecked();
+    o.fremdDsn = Fremd_DSN();
+    xdb::Built built = xdb::addField(table, field, type, size, defaultValue, o);
     if (!built.refusal.isEmpty())
         built.refusal = QStringLiteral("Feld ") + field + QStringLiteral(" in ") + table +
                         QStringLiteral(" nicht angelegt: ") + built.refusal;

@@ -1,8 +1,11 @@
 #include "common/MemoryAccessDatabase.h"
 #include "engine/SqlText.h"
+#include "engine/TypeMap.h"
 #include "runtime/RuntimeError.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace engine;
 using testsupport::field;
@@ -73,6 +76,44 @@ TEST(EngineSqlText, TypesPerServerKind)
     TextOptions onLinux = opts(Sybase);
     onLinux.linuxBox = true;
     EXPECT_EQ(sqlType(field("f", ty::Double), onLinux), "DECIMAL");
+}
+
+// A document adds fields with the table conversion's types except in exactly these cells.
+TEST(EngineSqlText, DocumentTypesDifferOnlyWhereIntended)
+{
+    struct Cell {
+        int code;
+        ServerKind kind;
+        bool sibling;
+        const char* table;
+        const char* document;
+    };
+    const Cell expected[] = {
+        {ty::Boolean, Oracle, false, "FLOAT", "DECIMAL(1,0)"},
+        {ty::Memo, Oracle, true, "CLOB", "VARCHAR(2000)"},
+        {ty::Memo, DB2, true, "VARCHAR(2000)", "CLOB(4194304)"},
+    };
+    int differences = 0;
+    for (int code = 0; code <= 20; ++code)
+        for (ServerKind kind : kAllServerKinds)
+            for (bool sibling : {false, true})
+                for (bool linuxBox : {false, true}) {
+                    TextOptions o = opts(kind);
+                    o.fremdDsn = sibling;
+                    o.linuxBox = linuxBox;
+                    const auto table = engine::sqlTypeOf(code, 35, engine::TypeUse::Table, o);
+                    const auto document = engine::sqlTypeOf(code, 35, engine::TypeUse::Document, o);
+                    if (table == document)
+                        continue;
+                    ++differences;
+                    const auto cell = std::find_if(std::begin(expected), std::end(expected), [&](const Cell& c) {
+                        return c.code == code && c.kind == kind && c.sibling == sibling;
+                    });
+                    ASSERT_NE(cell, std::end(expected)) << "code " << code << " kind " << int(kind);
+                    EXPECT_EQ(table, QLatin1String(cell->table));
+                    EXPECT_EQ(document, QLatin1String(cell->document));
+                }
+    EXPECT_EQ(differences, 2 * int(std::size(expected)));  // each with the Linux box on and off
 }
 
 TEST(EngineSqlText, TypesWithoutSqlCounterpartNameFieldAndCode)
