@@ -1,8 +1,8 @@
 #include "dataaccess/AccessDatabase.h"
-#include "derived/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "derived/TriggerBuilding.h"
 #include "derived/ViewRewriting.h"
+#include "diag/ConversionWindowContext.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
@@ -34,7 +34,7 @@ void buildTriggers(ConversionWindowContext& window)
     accessdb::Database* db = window.database();
     if (!db)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    const ServerKind kind = mainWindow().serverKind();
+    const ServerKind kind = window.textOptions().kind;
 
     QList<TriggerTable> tables;
     for (const accessdb::Relation& r : db->relations()) {

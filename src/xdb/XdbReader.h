@@ -1,5 +1,6 @@
 #pragma once
 #include "dataaccess/ServerKind.h"
+#include "diag/TextOptions.h"
 #include "xdb/XdbStatements.h"
 
 #include <QString>
@@ -17,8 +18,7 @@ namespace xdb {
 class Target {
 public:
     virtual ~Target() = default;
-    virtual ServerKind serverKind() const = 0;
-    virtual bool linuxChecked() const = 0;
+    virtual TextOptions textOptions() const = 0;  // read afresh at each call
     virtual void report(const QString& line) = 0;  // a line of List1
     virtual void scrollReportToEnd() = 0;
     virtual void processEvents() = 0;

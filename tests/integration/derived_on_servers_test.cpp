@@ -4,7 +4,7 @@
 #include "common/Servers.h"
 
 #include "dataaccess/odbc/OdbcEngine.h"
-#include "derived/ConversionWindowContext.h"
+#include "diag/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
