@@ -2,6 +2,7 @@
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
 #include "diag/ConversionWindowContext.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
@@ -25,11 +26,12 @@ void report(ConversionWindowContext& window, const rt::RuntimeError& e)
 template <class F>
 void guarded(ConversionWindowContext& window, F&& step)
 {
-    try {
-        step();
-    } catch (const rt::RuntimeError& e) {
-        report(window, e);
-    }
+    diag::guarded(
+        [&](const rt::RuntimeError& e) {
+            report(window, e);
+            return diag::AfterFailure::Next;
+        },
+        step);
 }
 
 void convertQuery(ConversionWindowContext& window, const accessdb::QueryDef& q)

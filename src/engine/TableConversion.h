@@ -1,12 +1,12 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
 #include "diag/ConversionWindowContext.h"
+#include "diag/Guard.h"
 #include "engine/RowTransaction.h"
 #include "engine/SqlText.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace rt {
@@ -80,14 +80,13 @@ private:
     // A template, so the per-row steps of the copy cost no allocation.
     template <class Statement>
     bool step(Statement&& statement);
-    bool handleFailure(const rt::RuntimeError& e);
+    diag::AfterFailure handleFailure(const rt::RuntimeError& e);
     // Logs one line, shows the message box when wanted and marks the table failed.
     void reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem);
     void addProblem(const QString& problem);
     // This machine's share of the records from..to (counted from 1).
     qint64 shareOf(qint64 from, qint64 to) const;
     void verifyServerRows(const QString& T);
-    void ignoringErrors(const std::function<void()>& statement);
     Shares readShares() const;
     bool checkFieldTypes();
     bool structurePhase(const QString& T);

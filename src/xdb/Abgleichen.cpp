@@ -102,10 +102,7 @@ void Abgleichen::XDB_Verarbeiten()
         } catch (const EndOfRun&) {
             // A failure of the run time ended it. The progress run ends too, so the bar does not
             // stay half full and a later run does not nest inside this one.
-            try {
-                Fortschritt_Setzen(0);
-            } catch (const rt::RuntimeError&) {
-            }
+            diag::guarded(diag::nextStatement, [] { Fortschritt_Setzen(0); });
         }
         running_ = false;
     }
@@ -116,14 +113,8 @@ void Abgleichen::runDocument(const QString& path)
 {
     // Each step that can fail goes to the run's handler, which answers next or end.
     const auto step = [this](auto&& f) {
-        try {
-            f();
-            return true;
-        } catch (const rt::RuntimeError& e) {
-            if (!failed(e))
-                throw EndOfRun{};
-            return false;
-        }
+        if (diag::guarded(xdb::runHandler(*this), f) == diag::Guarded::Ended)
+            throw EndOfRun{};
     };
 
     step([] {

@@ -1,4 +1,5 @@
 #include "xdb/XdbReader.h"
+#include "diag/Guard.h"
 #include "diag/RunReport.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
@@ -28,14 +29,10 @@ void noteNotApplied(XdbReport& summary, const QString& problem)
 template <class F>
 bool Reader::step(Target& t, F&& f)
 {
-    try {
-        f();
-        return true;
-    } catch (const rt::RuntimeError& e) {
-        if (!t.failed(e))
-            throw RunEnded{};
-        return false;
-    }
+    const diag::Guarded r = diag::guarded(runHandler(t), f);
+    if (r == diag::Guarded::Ended)
+        throw RunEnded{};
+    return r == diag::Guarded::Ran;
 }
 
 void Reader::clearSections() { bFelder = bAltesFormat = bRenameField = bRenameTable = bQuerys = false; }

@@ -1,5 +1,6 @@
 #pragma once
 #include "dataaccess/ServerKind.h"
+#include "diag/Guard.h"
 #include "diag/TextOptions.h"
 #include "xdb/XdbStatements.h"
 
@@ -43,6 +44,12 @@ public:
     // The run's failure handler: reports and logs; true when the run goes on with the next statement.
     virtual bool failed(const rt::RuntimeError& e) = 0;
 };
+
+// The run's failure handler as the statement guard takes it.
+inline auto runHandler(Target& t)
+{
+    return [&t](const rt::RuntimeError& e) { return t.failed(e) ? diag::AfterFailure::Next : diag::AfterFailure::End; };
+}
 
 // Counts a line that was not applied and keeps its problem once.
 void noteNotApplied(XdbReport& summary, const QString& problem);
