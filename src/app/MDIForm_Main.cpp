@@ -3,6 +3,7 @@
 #include "app/RunSummary.h"
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "diag/SingleInstance.h"
 #include "diag/ZusatzInfo.h"
@@ -31,6 +32,19 @@
 #include <cmath>
 
 namespace {
+// A fault of the driver or a library below it that is no RuntimeError counts as a failed step of
+// the start and of the login, with its own text.
+void asRuntimeFailure(const std::function<void()>& statement)
+{
+    try {
+        statement();
+    } catch (const rt::RuntimeError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw rt::RuntimeError(0, QStringLiteral("Dorvex"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
 // QProgressBar counts in ints; the bar keeps the float value and maximum and shows their ratio.
 // A hundred steps: the bar repaints itself at once at each step (a millisecond of painting, with
 // helper threads), which at one step per pixel would cost a long copy hundreds of repaints.
@@ -307,18 +321,9 @@ bool MDIForm_Main::applyCommandLine(const QString& commandLine)
 
 bool MDIForm_Main::runStartupStep(const std::function<void()>& step)
 {
-    rt::RuntimeError failure(0, QString(), QString());
-    for (;;) {
-        try {
-            step();
-            return true;
-        } catch (const rt::RuntimeError& e) {
-            failure = e;
-        } catch (const std::exception& e) {
-            failure = rt::RuntimeError(0, QStringLiteral("Dorvex"), QString::fromLocal8Bit(e.what()));
-        }
+    const auto handler = [this](const rt::RuntimeError& failure) {
         if (++m_retryCounter < kStartupAttempts)
-            continue;
+            return diag::AfterFailure::Repeat;
         Fehler_Protokollieren(failure.source(), failure.number(), failure.description(), QStringLiteral("MDIForm_Main"),
                               QStringLiteral("Form_Load"), QString(), QString());
         dialogs().message(QStringLiteral("Der Programmstart ist nach %1 Versuchen gescheitert: %2\r\n"
@@ -327,8 +332,9 @@ bool MDIForm_Main::runStartupStep(const std::function<void()>& step)
                               .arg(failure.description()),
                           QString(), DialogService::Icon::Critical);
         Programm_Beenden(1);
-        return false;
-    }
+        return diag::AfterFailure::End;
+    };
+    return diag::guarded(handler, [&] { asRuntimeFailure(step); }) == diag::Guarded::Ran;
 }
 
 void MDIForm_Main::Programm_Beenden(int exitCode)
@@ -374,20 +380,18 @@ void MDIForm_Main::Command3_Click()
     // connection that did not open (each reason once).
     QStringList reasons;
     auto attempt = [&](const std::function<void()>& statement, bool logReason = false) {
-        try {
-            statement();
-        } catch (const std::exception& e) {
+        const auto handler = [&](const rt::RuntimeError& failure) {
             s.FehlerAufgetreten = true;
             ok = false;
-            const auto* failure = dynamic_cast<const rt::RuntimeError*>(&e);
-            const QString description = failure ? failure->description() : QString::fromLocal8Bit(e.what());
-            if (logReason && !reasons.contains(description)) {
-                reasons << description;
-                Fehler_Protokollieren(failure ? failure->source() : QStringLiteral("Dorvex"),
-                                      failure ? failure->number() : 0, description, QStringLiteral("MDIForm_Main"),
-                                      QStringLiteral("Command3_Click"), QString(), QString());
+            if (logReason && !reasons.contains(failure.description())) {
+                reasons << failure.description();
+                Fehler_Protokollieren(failure.source(), failure.number(), failure.description(),
+                                      QStringLiteral("MDIForm_Main"), QStringLiteral("Command3_Click"), QString(),
+                                      QString());
             }
-        }
+            return diag::AfterFailure::Next;
+        };
+        diag::guarded(handler, [&] { asRuntimeFailure(statement); });
     };
     // User, password and connection, in each of the two environments.
     auto connect = [&](const std::shared_ptr<sql::Environment>& environment,

@@ -1,6 +1,7 @@
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
 #include "diag/Module1.h"
+#include "diag/TextOptions.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
@@ -36,7 +37,7 @@ bool Create_View(const QString& name, QString& query, QString& message)
     ServerKind kind = ServerKind::MSSQL;
     std::shared_ptr<sql::Connection> connection;
     try {
-        kind = mainWindow().serverKind();
+        kind = mainWindowTextOptions().kind;
         connection = session().Verbindung1;
         if (!connection)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);

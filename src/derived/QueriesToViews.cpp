@@ -1,7 +1,8 @@
 #include "dataaccess/AccessDatabase.h"
-#include "derived/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
+#include "diag/ConversionWindowContext.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
@@ -25,11 +26,12 @@ void report(ConversionWindowContext& window, const rt::RuntimeError& e)
 template <class F>
 void guarded(ConversionWindowContext& window, F&& step)
 {
-    try {
-        step();
-    } catch (const rt::RuntimeError& e) {
-        report(window, e);
-    }
+    diag::guarded(
+        [&](const rt::RuntimeError& e) {
+            report(window, e);
+            return diag::AfterFailure::Next;
+        },
+        step);
 }
 
 void convertQuery(ConversionWindowContext& window, const accessdb::QueryDef& q)
@@ -64,8 +66,9 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
         const QList<accessdb::QueryDef>& queries = db->queryDefs();
         // Read at each use, as the options may change between clicks.
-        const auto sybaseLinux = [] {
-            return mainWindow().serverKind() == ServerKind::Sybase && mainWindow().linuxChecked();
+        const auto sybaseLinux = [&] {
+            const TextOptions o = window.textOptions();
+            return o.kind == ServerKind::Sybase && o.linuxBox;
         };
         qint32 count = qint32(queries.size());
         qint32 counter = 0;

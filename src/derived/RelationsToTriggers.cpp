@@ -1,8 +1,9 @@
 #include "dataaccess/AccessDatabase.h"
-#include "derived/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "derived/TriggerBuilding.h"
 #include "derived/ViewRewriting.h"
+#include "diag/ConversionWindowContext.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "runtime/RuntimeError.h"
@@ -10,23 +11,25 @@
 
 namespace {
 
+// A failure shows in the list, indented, and the next statement follows.
+auto listed(ConversionWindowContext& window)
+{
+    return [&window](const rt::RuntimeError& e) {
+        for (const QString& piece : reportPieces(e.description(), 70))
+            window.addToList1(QLatin1Char('\t') + piece);
+        return diag::AfterFailure::Next;
+    };
+}
+
+// A table met for the first time has no triggers yet: a failed drop changes nothing.
 void dropIgnoringFailure(QString statement)
 {
-    try {
-        SQL_Ausfuehren(statement);
-    } catch (const rt::RuntimeError&) {
-        // a table met for the first time has no triggers yet
-    }
+    diag::guarded(diag::nextStatement, [&] { SQL_Ausfuehren(statement); });
 }
 
 void create(ConversionWindowContext& window, QString statement)
 {
-    try {
-        SQL_Ausfuehren(statement);
-    } catch (const rt::RuntimeError& e) {
-        for (const QString& piece : reportPieces(e.description(), 70))
-            window.addToList1(QLatin1Char('\t') + piece);
-    }
+    diag::guarded(listed(window), [&] { SQL_Ausfuehren(statement); });
 }
 
 void buildTriggers(ConversionWindowContext& window)
@@ -34,7 +37,7 @@ void buildTriggers(ConversionWindowContext& window)
     accessdb::Database* db = window.database();
     if (!db)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    const ServerKind kind = mainWindow().serverKind();
+    const ServerKind kind = window.textOptions().kind;
 
     QList<TriggerTable> tables;
     for (const accessdb::Relation& r : db->relations()) {
@@ -76,17 +79,9 @@ void Beziehungen_nach_Trigger(ConversionWindowContext& window)
         return;  // only machine 1 converts the relationships
     window.Schalter_Freigeben(false);
     window.clearList1();
-    try {
-        buildTriggers(window);
-    } catch (const rt::RuntimeError& e) {
-        // Reading the relationships failed: shown like a failed create, and the window is usable again.
-        for (const QString& piece : reportPieces(e.description(), 70))
-            window.addToList1(QLatin1Char('\t') + piece);
-    }
-    try {
-        Fortschritt_Setzen(0);
-    } catch (const rt::RuntimeError&) {
-        // without a main window there is no progress display to end
-    }
+    // Reading the relationships failed: shown like a failed create, and the window is usable again.
+    diag::guarded(listed(window), [&] { buildTriggers(window); });
+    // Without a main window there is no progress display to end.
+    diag::guarded(diag::nextStatement, [] { Fortschritt_Setzen(0); });
     window.Schalter_Freigeben(true);
 }

@@ -28,6 +28,67 @@ bool completeArgument(const QString& arg)
     return depth == 0 && !inLiteral;
 }
 
+// The end of the Access literal that starts at `open` (a ' or a "), where a doubled quote stands
+// for itself; -1 when the literal is not closed.
+qsizetype literalEnd(const QString& text, qsizetype open)
+{
+    const QChar quote = text[open];
+    for (qsizetype i = open + 1; i < text.size(); ++i) {
+        if (text[i] != quote)
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == quote)
+            ++i;
+        else
+            return i;
+    }
+    return -1;
+}
+
+// The first semicolon outside the query's literals; -1 when there is none.
+qsizetype statementEnd(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u';')
+            return i;
+        if (text[i] == u'\'' || text[i] == u'"') {
+            i = literalEnd(text, i);
+            if (i < 0)
+                return -1;
+        }
+    }
+    return -1;
+}
+
+// Access writes texts in double or single quotes, SQL only in single ones. A double-quoted text
+// becomes single-quoted with its single quotes doubled and its doubled double quotes single, so it
+// keeps its text and cannot end early; a single-quoted text stays as it is.
+QString singleQuotedLiterals(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        const qsizetype end = ch == u'\'' || ch == u'"' ? literalEnd(text, i) : -1;
+        if (end < 0) {
+            out += ch == u'"' ? QChar(u'\'') : ch;  // an open quote is left as the rounds leave it
+            continue;
+        }
+        if (ch == u'\'') {
+            out += QStringView(text).mid(i, end - i + 1);
+        } else {
+            out += u'\'';
+            for (qsizetype k = i + 1; k < end; ++k) {
+                if (text[k] == u'"')
+                    ++k;  // "" stands for one "
+                out += text[k] == u'\'' ? QStringLiteral("''") : QString(text[k]);
+            }
+            out += u'\'';
+        }
+        i = end;
+    }
+    return out;
+}
+
 // Step 4: brackets go, double quotes become single quotes, DISTINCTROW goes, FIRST( becomes MIN(.
 // Each kind of change is exhausted before the next starts, because each round makes the first
 // applicable change from the start of the text.
@@ -35,7 +96,7 @@ QString accessDialectRounds(QString text)
 {
     text.remove(QLatin1Char('['));
     text.remove(QLatin1Char(']'));
-    text.replace(QLatin1Char('"'), QLatin1Char('\''));
+    text = singleQuotedLiterals(text);
     // Searched from the start every time: removing one can join the letters around it into another.
     for (qsizetype p; (p = text.indexOf(kDistinctRow, 0, Qt::CaseInsensitive)) >= 0;)
         text.remove(p, kDistinctRow.size());
@@ -152,7 +213,7 @@ ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, 
     if (kind == ServerKind::DB2 && !isDb2ProductionView(name))
         out.preliminaryDrop = QStringLiteral("DROP VIEW ") + name;
 
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
+    const qsizetype semicolon = statementEnd(text);
     if (semicolon >= 0)
         text.truncate(semicolon);
 

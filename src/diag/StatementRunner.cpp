@@ -1,13 +1,14 @@
 #include "diag/Module1.h"
 #include "diag/Session.h"
+#include "diag/TextOptions.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
 void SQL_Ausfuehren(QString& sql)
 {
-    const MainWindowAccess& mw = mainWindow();
-    const ServerKind kind = mw.serverKind();
-    if (kind == ServerKind::MySQL || (kind == ServerKind::Sybase && mw.linuxChecked()))
+    const TextOptions o = mainWindowTextOptions();
+    const ServerKind kind = o.kind;
+    if (doublesBackslashes(o))
         sql.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     if (!session().Verbindung1)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
@@ -22,9 +23,16 @@ void SQL_Ausfuehren(QString& sql)
 
 bool Fremd_DSN(const QString& dataSourceName)
 {
-    const QString prefix = rt::left(dataSourceName, 5).toUpper();
-    return prefix == QLatin1String("TIRAM") || prefix == QLatin1String("MEXOL") ||
-           prefix == QLatin1String("RUDEN");
+    // Compared character by character: the options are read for every row of a copy.
+    if (dataSourceName.size() < 5)
+        return false;
+    const auto startsWith = [&](const char* prefix) {
+        for (int i = 0; i < 5; ++i)
+            if (dataSourceName[i].toUpper() != QLatin1Char(prefix[i]))
+                return false;
+        return true;
+    };
+    return startsWith("TIRAM") || startsWith("MEXOL") || startsWith("RUDEN");
 }
 
 bool Fremd_DSN() { return Fremd_DSN(mainWindow().odbcName()); }

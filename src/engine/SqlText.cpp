@@ -1,4 +1,5 @@
 #include "engine/SqlText.h"
+#include "engine/TypeMap.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
@@ -110,48 +111,8 @@ QString insertColumnName(const QString& fieldName, ServerKind kind)
 
 QString sqlType(const accessdb::Field& field, const TextOptions& o)
 {
-    using namespace accessdb::type;
-    const ServerKind k = o.kind;
-    switch (field.type) {
-    case Boolean:
-        return k == ServerKind::Oracle ? QStringLiteral("FLOAT")
-               : k == ServerKind::DB2  ? QStringLiteral("SMALLINT")
-                                       : QStringLiteral("BIT");
-    case Byte:
-    case Integer:
-        if (k == ServerKind::Oracle)
-            return o.fremdDsn ? QStringLiteral("FLOAT") : QStringLiteral("DECIMAL");
-        return QStringLiteral("SMALLINT");
-    case Long:
-        if (k == ServerKind::Oracle)
-            return o.fremdDsn ? QStringLiteral("FLOAT") : QStringLiteral("INT");
-        return k == ServerKind::DB2 ? QStringLiteral("INTEGER") : QStringLiteral("INT");
-    case Currency: return QStringLiteral("MONEY");
-    case Single: return QStringLiteral("REAL");
-    case Double:
-        switch (k) {
-        case ServerKind::Sybase: return o.linuxBox ? QStringLiteral("DECIMAL") : QStringLiteral("FLOAT");
-        case ServerKind::MySQL:
-        case ServerKind::DB2: return QStringLiteral("DOUBLE");
-        case ServerKind::MSSQL:
-        case ServerKind::Oracle: return QStringLiteral("FLOAT");
-        }
-        break;
-    case DateTime:
-        return (k == ServerKind::Oracle || k == ServerKind::DB2) ? QStringLiteral("TIMESTAMP")
-                                                                 : QStringLiteral("DATETIME");
-    case Text: return QStringLiteral("VARCHAR(") + QString::number(field.size) + QStringLiteral(")");
-    case LongBinary: return QStringLiteral("IMAGE");
-    case Memo:
-        if (k == ServerKind::Oracle)
-            return QStringLiteral("CLOB");
-        if (k == ServerKind::DB2)
-            return o.fremdDsn ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("CLOB(4194304)");
-        return QStringLiteral("TEXT");
-    // Without a length the servers take one byte or refuse the type; a GUID has sixteen.
-    case Guid: return QStringLiteral("VARBINARY(16)");
-    default: break;
-    }
+    if (std::optional<QString> type = sqlTypeOf(field.type, field.size, TypeUse::Table, o))
+        return *type;
     throw rt::RuntimeError(rt::err::TypeMismatch, QStringLiteral("Konvertierung"),
                            QStringLiteral("Feld '%1': für den Access-Feldtyp %2 gibt es keinen SQL-Typ")
                                .arg(field.name)

@@ -1,6 +1,7 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
 #include "dataaccess/ServerKind.h"
+#include "diag/TextOptions.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,15 +14,7 @@
 // values of the moment and plain values read from the Access database.
 namespace engine {
 
-// The option values a text depends on, read from the windows just before each use.
-struct TextOptions {
-    ServerKind kind = ServerKind::MSSQL;
-    bool linuxBox = false;        // main window's "Linux" box (Sybase)
-    bool fremdDsn = false;      // sibling data source (TIRAM, MEXOL, RUDEN)
-    bool default0 = false;      // Check_Default0
-    bool defaultBlank = false;  // Check_DefaultBlank
-    bool sqliteTarget = false;  // the data source's DBMS is SQLite: binary values as X'..'
-};
+using TextOptions = ::TextOptions;
 
 // Oracle and DB2 cannot take this column name as it is; every statement renames it alike.
 QString renameColumnForKind(const QString& text, ServerKind kind);

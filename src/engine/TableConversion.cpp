@@ -1,5 +1,6 @@
 #include "engine/TableConversion.h"
 #include "diag/DialogService.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
@@ -78,28 +79,24 @@ bool isConnectionLost(const rt::RuntimeError& e)
 template <class Statement>
 bool TableConversion::step(Statement&& statement)
 {
-    try {
-        statement();
-        return true;
-    } catch (const rt::RuntimeError& e) {
-        return handleFailure(e);
-    }
+    const auto handler = [this](const rt::RuntimeError& e) { return handleFailure(e); };
+    return diag::guarded(handler, statement) != diag::Guarded::Ended;
 }
 
-bool TableConversion::handleFailure(const rt::RuntimeError& e)
+diag::AfterFailure TableConversion::handleFailure(const rt::RuntimeError& e)
 {
     const ServerKind kind = host_.textOptions().kind;
     if (kind == ServerKind::Oracle && e.description().contains(QLatin1String("42S11")))
-        return true;
+        return diag::AfterFailure::Next;
     if (kind == ServerKind::DB2 && e.description().contains(QLatin1String("SQL0605W")))
-        return true;
+        return diag::AfterFailure::Next;
     if (isConnectionLost(e))
         outcome_.connectionLost = true;
     reportFailure(e, e.description(),
                   outcome_.connectionLost ? QStringLiteral("Verbindung zum SQL-Server verloren")
                   : tableCreated_         ? QStringLiteral("Fehler bei Index oder Daten")
                                           : QStringLiteral("Tabelle nicht angelegt"));
-    return tableCreated_ && !outcome_.connectionLost;
+    return tableCreated_ && !outcome_.connectionLost ? diag::AfterFailure::Next : diag::AfterFailure::End;
 }
 
 void TableConversion::reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem)
@@ -131,14 +128,6 @@ qint64 TableConversion::shareOf(qint64 from, qint64 to) const
         if (isThisMachinesRecord(c, shares_.max, shares_.mod))
             ++n;
     return n;
-}
-
-void TableConversion::ignoringErrors(const std::function<void()>& statement)
-{
-    try {
-        statement();
-    } catch (const rt::RuntimeError&) {
-    }
 }
 
 void TableConversion::addLine(const QString& line)
@@ -245,7 +234,7 @@ bool TableConversion::structurePhase(const QString& T)
     if (!checkFieldTypes())
         return false;
     host_.setStatus(QStringLiteral("lösche evtl. vorhandene SQL-Tabelle"));
-    ignoringErrors([&] { run(QStringLiteral("DROP TABLE ") + T); });
+    diag::guarded(diag::nextStatement, [&] { run(QStringLiteral("DROP TABLE ") + T); });
 
     host_.setStatus(QStringLiteral("Erstelle SQL - Tabellenstruktur"));
     host_.clearList1();
@@ -275,7 +264,8 @@ bool TableConversion::structurePhase(const QString& T)
         identityAdded = true;
         outcome_.identityAdded = true;
         if (kind == ServerKind::Oracle) {
-            ignoringErrors([&] { run(QStringLiteral("DROP SEQUENCE ") + oracleSequenceName(T, rt::now())); });
+            diag::guarded(diag::nextStatement,
+                          [&] { run(QStringLiteral("DROP SEQUENCE ") + oracleSequenceName(T, rt::now())); });
             sequenceName = oracleSequenceName(T, rt::now());
             if (!step([&] {
                     run(QStringLiteral("CREATE SEQUENCE ") + sequenceName +

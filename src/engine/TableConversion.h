@@ -1,11 +1,12 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
+#include "diag/ConversionWindowContext.h"
+#include "diag/Guard.h"
 #include "engine/RowTransaction.h"
 #include "engine/SqlText.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace rt {
@@ -16,12 +17,9 @@ namespace engine {
 
 // The conversion window as the engine sees it. Every option is read through it at the moment
 // it is used, so a change during a run takes effect at the next statement.
-class Host {
+class Host : public ConversionWindowContext {
 public:
-    virtual ~Host() = default;
-    virtual accessdb::Database* database() = 0;         // Datenbank; null before an Access login
     virtual QString tableName() const = 0;            // Text1
-    virtual TextOptions textOptions() const = 0;      // server kind and the options of the texts
     virtual bool autowertChecked() const = 0;         // Check_Autowert
     virtual bool noDataChecked() const = 0;           // Check_NoData
     virtual bool messageChecked() const = 0;          // Check_Message
@@ -29,15 +27,10 @@ public:
     // Whether the next change of the status line lets the event loop run (at most once a second).
     virtual bool yieldDue() const { return false; }
     virtual QString textMax() const = 0;              // Text_Max ("von :")
-    virtual QString textMod() const = 0;              // Text_Mod ("PC :")
-    virtual void clearList1() = 0;
-    virtual void addToList1(const QString& line) = 0;
     virtual void clearList3() = 0;
     virtual void List3AddUnique(const QString& Item) = 0;
     virtual QStringList list3() const = 0;
-    virtual void setStatus(const QString& text) = 0;  // Label1, with the once-per-second yield
     virtual void showStopImage(bool visible) = 0;     // Image1
-    virtual void Schalter_Freigeben(bool enabled) = 0;
     virtual bool abbruch() const = 0;
     virtual void setAbbruch(bool on) = 0;
     virtual void setTabellenFehler(bool on) = 0;
@@ -87,14 +80,13 @@ private:
     // A template, so the per-row steps of the copy cost no allocation.
     template <class Statement>
     bool step(Statement&& statement);
-    bool handleFailure(const rt::RuntimeError& e);
+    diag::AfterFailure handleFailure(const rt::RuntimeError& e);
     // Logs one line, shows the message box when wanted and marks the table failed.
     void reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem);
     void addProblem(const QString& problem);
     // This machine's share of the records from..to (counted from 1).
     qint64 shareOf(qint64 from, qint64 to) const;
     void verifyServerRows(const QString& T);
-    void ignoringErrors(const std::function<void()>& statement);
     Shares readShares() const;
     bool checkFieldTypes();
     bool structurePhase(const QString& T);

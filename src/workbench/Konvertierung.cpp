@@ -341,7 +341,7 @@ void Konvertierung::MDB_Anmelden()
             std::unique_ptr<sql::ResultSet> rs;
             if (!session().Verbindung2)
                 throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = engine::rowCountStatement(name, mainWindow().serverKind());
+            const QString query = engine::rowCountStatement(name, textOptions().kind);
             try {
                 rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
             } catch (const rt::RuntimeError& e) {
@@ -576,22 +576,11 @@ void Konvertierung::clearList1() { List1->clear(); }
 void Konvertierung::addToList1(const QString& line) { List1->addItem(line); }
 void Konvertierung::scrollList1ToEnd() { List1->scrollToBottom(); }
 
-engine::TextOptions Konvertierung::textOptions() const
+TextOptions Konvertierung::textOptions() const
 {
-    const MainWindowAccess& mw = mainWindow();
-    engine::TextOptions o;
-    o.kind = mw.serverKind();
-    o.linuxBox = mw.linuxChecked();
-    const QString name = mw.odbcName();
-    if (name != fremdDsnName_) {   // no name is no sibling's, as fremdDsn_ starts
-        fremdDsnName_ = name;
-        fremdDsn_ = Fremd_DSN(name);
-    }
-    o.fremdDsn = fremdDsn_;
+    TextOptions o = mainWindowTextOptions();
     o.default0 = Check_Default0->isChecked();
     o.defaultBlank = Check_DefaultBlank->isChecked();
-    if (sql::Connection* c = session().Verbindung1.get())
-        o.sqliteTarget = c->dbmsName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
     return o;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
-#include "derived/ConversionWindowContext.h"
 #include "engine/TableConversion.h"
 
 #include <QLabel>
@@ -26,7 +25,7 @@ protected:
 };
 
 // The conversion window "Konvertierung : Access zu SQL-Server".
-class Konvertierung : public QWidget, public ConversionWindowContext, public engine::Host {
+class Konvertierung : public QWidget, public engine::Host {
     Q_OBJECT
 public:
     Konvertierung();
@@ -63,7 +62,7 @@ public:
     // A mark the system sets itself; the click rule does not apply.
     void setMarkedBySystem(int row, bool marked);
 
-    // ConversionWindowContext and engine::Host.
+    // engine::Host, the context of every conversion.
     accessdb::Database* database() override { return Datenbank.get(); }
     QString textMod() const override;
     void clearList1() override;
@@ -72,7 +71,7 @@ public:
     void setStatus(const QString& text) override;
     void processEvents() override;
     QString tableName() const override;
-    engine::TextOptions textOptions() const override;
+    TextOptions textOptions() const override;
     bool autowertChecked() const override;
     bool noDataChecked() const override;
     bool messageChecked() const override;
@@ -141,8 +140,4 @@ private:
     // The engine's numbers for the table just converted, into the run's report.
     void recordTableReport(const QString& table) const;
     engine::TableConversion engine_;
-    // Whether the main window's data source is a sibling's, for the name it was worked out for:
-    // the options are read for every row, the name changes only with a login.
-    mutable QString fremdDsnName_;
-    mutable bool fremdDsn_ = false;
 };

@@ -102,10 +102,7 @@ void Abgleichen::XDB_Verarbeiten()
         } catch (const EndOfRun&) {
             // A failure of the run time ended it. The progress run ends too, so the bar does not
             // stay half full and a later run does not nest inside this one.
-            try {
-                Fortschritt_Setzen(0);
-            } catch (const rt::RuntimeError&) {
-            }
+            diag::guarded(diag::nextStatement, [] { Fortschritt_Setzen(0); });
         }
         running_ = false;
     }
@@ -116,14 +113,8 @@ void Abgleichen::runDocument(const QString& path)
 {
     // Each step that can fail goes to the run's handler, which answers next or end.
     const auto step = [this](auto&& f) {
-        try {
-            f();
-            return true;
-        } catch (const rt::RuntimeError& e) {
-            if (!failed(e))
-                throw EndOfRun{};
-            return false;
-        }
+        if (diag::guarded(xdb::runHandler(*this), f) == diag::Guarded::Ended)
+            throw EndOfRun{};
     };
 
     step([] {
@@ -217,8 +208,7 @@ XdbReport& Abgleichen::summary() { return runReport().xdb; }
 
 // ---- the operations on the database ----
 
-ServerKind Abgleichen::serverKind() const { return mainWindow().serverKind(); }
-bool Abgleichen::linuxChecked() const { return mainWindow().linuxChecked(); }
+TextOptions Abgleichen::textOptions() const { return mainWindowTextOptions(); }
 
 void Abgleichen::report(const QString& line) { List1->addItem(line); }
 void Abgleichen::scrollReportToEnd() { List1->scrollToBottom(); }
@@ -246,7 +236,7 @@ bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
     QString name = tableName;
     bool found = false;
     try {
-        const ServerKind kind = serverKind();
+        const ServerKind kind = textOptions().kind;
         if (kind == ServerKind::Oracle || kind == ServerKind::DB2)
             name = rt::ucase(name);
         auto& connection = session().Verbindung1;
@@ -278,7 +268,7 @@ bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
 
 bool Abgleichen::Feld_Existiert(const QString& name)
 {
-    const ServerKind kind = serverKind();
+    const ServerKind kind = textOptions().kind;
     if (name == xdb::kNeverAddedOnOracleDb2 && (kind == ServerKind::Oracle || kind == ServerKind::DB2))
         return true;
     for (const QString& column : currentTable().columnNames())
@@ -290,7 +280,7 @@ bool Abgleichen::Feld_Existiert(const QString& name)
 xdb::Built Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, double size, QString& defaultValue)
 {
     const QString table = currentTableName();
-    xdb::Built built = xdb::addField(table, field, type, size, defaultValue, serverKind(), linuxChecked(), Fremd_DSN());
+    xdb::Built built = xdb::addField(table, field, type, size, defaultValue, textOptions());
     if (!built.refusal.isEmpty())
         built.refusal = QStringLiteral("Feld ") + field + QStringLiteral(" in ") + table +
                         QStringLiteral(" nicht angelegt: ") + built.refusal;
@@ -299,7 +289,7 @@ xdb::Built Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, d
 
 bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
 {
-    const ServerKind kind = serverKind();
+    const ServerKind kind = textOptions().kind;
     if (xdb::indexTakenAsPresent(kind))
         return true;
     const QString query = xdb::indexExistsQuery(kind, table, index);
@@ -314,7 +304,7 @@ bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
 
 bool Abgleichen::Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields)
 {
-    const xdb::Built built = xdb::createIndexStatement(serverKind(), table, index, attribute, fields);
+    const xdb::Built built = xdb::createIndexStatement(textOptions().kind, table, index, attribute, fields);
     if (!built.refusal.isEmpty()) {
         lineNotApplied(QStringLiteral("Index ") + index + QStringLiteral(" in ") + table +
                        QStringLiteral(" nicht angelegt: ") + built.refusal);

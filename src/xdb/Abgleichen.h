@@ -44,8 +44,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    ServerKind serverKind() const override;
-    bool linuxChecked() const override;
+    TextOptions textOptions() const override;
     void report(const QString& line) override;
     void scrollReportToEnd() override;
     void processEvents() override;

@@ -1,4 +1,5 @@
 #include "xdb/XdbReader.h"
+#include "diag/Guard.h"
 #include "diag/RunReport.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
@@ -28,14 +29,10 @@ void noteNotApplied(XdbReport& summary, const QString& problem)
 template <class F>
 bool Reader::step(Target& t, F&& f)
 {
-    try {
-        f();
-        return true;
-    } catch (const rt::RuntimeError& e) {
-        if (!t.failed(e))
-            throw RunEnded{};
-        return false;
-    }
+    const diag::Guarded r = diag::guarded(runHandler(t), f);
+    if (r == diag::Guarded::Ended)
+        throw RunEnded{};
+    return r == diag::Guarded::Ran;
 }
 
 void Reader::clearSections() { bFelder = bAltesFormat = bRenameField = bRenameTable = bQuerys = false; }
@@ -140,7 +137,7 @@ void Reader::querysLine(Target& t, const QString& z)
     if (keyIn(z, 22, "sql") && !pendingView_.isEmpty()) {
         const QString query = rt::trim(rt::mid(z, 24));
         t.report(QStringLiteral("Abfrage/Sicht erstellen: ") + pendingView_);
-        if (t.serverKind() == ServerKind::Sybase && t.linuxChecked() && pendingView_ == kDeferredOnSybaseLinux) {
+        if (t.textOptions().kind == ServerKind::Sybase && t.textOptions().linuxBox && pendingView_ == kDeferredOnSybaseLinux) {
             deferredView_ = query;  // it depends on other views: created after the whole document
         } else {
             createView(t, pendingView_, query);
@@ -266,7 +263,7 @@ void Reader::createView(Target& t, const QString& name, const QString& query)
 void Reader::finishRun(Target& t)
 {
     // Without a text there is nothing to create, and dropping the existing view would only lose it.
-    if (t.serverKind() == ServerKind::Sybase && t.linuxChecked() && !deferredView_.isEmpty())
+    if (t.textOptions().kind == ServerKind::Sybase && t.textOptions().linuxBox && !deferredView_.isEmpty())
         createView(t, kDeferredOnSybaseLinux, deferredView_);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include "dataaccess/ServerKind.h"
+#include "diag/Guard.h"
+#include "diag/TextOptions.h"
 #include "xdb/XdbStatements.h"
 
 #include <QString>
@@ -17,8 +19,7 @@ namespace xdb {
 class Target {
 public:
     virtual ~Target() = default;
-    virtual ServerKind serverKind() const = 0;
-    virtual bool linuxChecked() const = 0;
+    virtual TextOptions textOptions() const = 0;  // read afresh at each call
     virtual void report(const QString& line) = 0;  // a line of List1
     virtual void scrollReportToEnd() = 0;
     virtual void processEvents() = 0;
@@ -43,6 +44,12 @@ public:
     // The run's failure handler: reports and logs; true when the run goes on with the next statement.
     virtual bool failed(const rt::RuntimeError& e) = 0;
 };
+
+// The run's failure handler as the statement guard takes it.
+inline auto runHandler(Target& t)
+{
+    return [&t](const rt::RuntimeError& e) { return t.failed(e) ? diag::AfterFailure::Next : diag::AfterFailure::End; };
+}
 
 // Counts a line that was not applied and keeps its problem once.
 void noteNotApplied(XdbReport& summary, const QString& problem);

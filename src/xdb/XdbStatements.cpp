@@ -1,62 +1,11 @@
 #include "xdb/XdbStatements.h"
 #include "derived/SqlNames.h"
+#include "engine/TypeMap.h"
 
 #include <QRegularExpression>
 #include <cmath>
 
 namespace xdb {
-
-std::optional<QString> columnType(int typeCode, int size, ServerKind kind, bool linuxChecked, bool sibling)
-{
-    using K = ServerKind;
-    switch (typeCode) {
-    case 1:  // Yes/No; MySQL and Sybase as the table conversion does it
-        switch (kind) {
-        case K::MSSQL:
-        case K::MySQL:
-        case K::Sybase: return QStringLiteral("BIT");
-        case K::Oracle: return sibling ? QStringLiteral("FLOAT") : QStringLiteral("DECIMAL(1,0)");
-        case K::DB2: return QStringLiteral("SMALLINT");
-        }
-        break;
-    case 2:
-    case 3:  // Byte, Integer
-        if (kind == K::Oracle)
-            return sibling ? QStringLiteral("FLOAT") : QStringLiteral("DECIMAL");
-        return QStringLiteral("SMALLINT");
-    case 4:  // Long
-        if (kind == K::Oracle)
-            return sibling ? QStringLiteral("FLOAT") : QStringLiteral("INT");
-        return kind == K::DB2 ? QStringLiteral("INTEGER") : QStringLiteral("INT");
-    case 5: return QStringLiteral("MONEY");
-    case 6: return QStringLiteral("REAL");
-    case 7:  // Double
-        switch (kind) {
-        case K::MSSQL:
-        case K::Oracle: return QStringLiteral("FLOAT");
-        case K::MySQL:
-        case K::DB2: return QStringLiteral("DOUBLE");
-        case K::Sybase: return linuxChecked ? QStringLiteral("DECIMAL") : QStringLiteral("FLOAT");
-        }
-        break;
-    case 8:  // Date/Time; MySQL as the table conversion does it
-        return (kind == K::Oracle || kind == K::DB2) ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME");
-    case 10: return QStringLiteral("VARCHAR(") + QString::number(size) + QLatin1Char(')');
-    case 11: return QStringLiteral("IMAGE");
-    case 12:  // Memo; MySQL as the table conversion does it
-        switch (kind) {
-        case K::MSSQL:
-        case K::MySQL:
-        case K::Sybase: return QStringLiteral("TEXT");
-        case K::Oracle: return sibling ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("CLOB");
-        case K::DB2: return QStringLiteral("CLOB(4194304)");
-        }
-        break;
-    case 15: return QStringLiteral("VARBINARY(16)");  // without a length it holds one byte, or is refused
-    default: break;
-    }
-    return std::nullopt;
-}
 
 bool validTextSize(double size) { return size >= 1 && size <= 8000 && std::floor(size) == size; }
 
@@ -106,9 +55,9 @@ std::optional<QString> documentDefault(const QString& value, int typeCode)
 }
 
 Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
-               ServerKind kind, bool linuxChecked, bool sibling)
+               const engine::TextOptions& o)
 {
-    const std::optional<QString> type = columnType(typeCode, int(size), kind, linuxChecked, sibling);
+    const std::optional<QString> type = engine::sqlTypeOf(typeCode, int(size), engine::TypeUse::Document, o);
     if (!type)
         return {QString(), QStringLiteral("für den Typcode ") + QString::number(typeCode) +
                                QStringLiteral(" gibt es keinen SQL-Typ")};

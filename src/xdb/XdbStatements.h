@@ -1,5 +1,6 @@
 #pragma once
 #include "dataaccess/ServerKind.h"
+#include "engine/SqlText.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,10 +16,6 @@ struct Built {
     QString refusal;
 };
 
-// The SQL type for a field type code of the document; nullopt when the code has none
-// (Binary 9, the codes 13 and 14, anything unknown).
-std::optional<QString> columnType(int typeCode, int size, ServerKind kind, bool linuxChecked, bool sibling);
-
 // A Text size the servers take: a whole number from 1 to 8000.
 bool validTextSize(double size);
 
@@ -29,7 +26,7 @@ std::optional<QString> documentDefault(const QString& value, int typeCode);
 
 // The ALTER TABLE for a document field, or why it is not added.
 Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
-               ServerKind kind, bool linuxChecked, bool sibling);
+               const engine::TextOptions& o);
 
 // "ALTER TABLE [t]  ADD [f] type[ DEFAULT d NULL]"; the same bracketed form for every kind. The
 // default is SQL text already (documentDefault).

@@ -2,7 +2,7 @@
 #include "common/Fixtures.h"
 #include "common/MemoryAccessDatabase.h"
 #include "common/RecordingConnection.h"
-#include "derived/ConversionWindowContext.h"
+#include "diag/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"

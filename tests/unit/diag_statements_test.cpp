@@ -1,9 +1,13 @@
 #include "common/FakeMainWindow.h"
 #include "common/RecordingConnection.h"
+#include "diag/Guard.h"
 #include "diag/Module1.h"
 #include "runtime/RuntimeError.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -84,6 +88,44 @@ TEST(SiblingDataSource, FirstFiveCharactersIgnoringCase)
     EXPECT_TRUE(Fremd_DSN());
     mw.dsn = QStringLiteral("ZABSQL");
     EXPECT_FALSE(Fremd_DSN());
+}
+
+// Each policy of the statement guard: how often the statement runs and what the caller learns.
+TEST(StatementGuard, NextRepeatAndEnd)
+{
+    using diag::AfterFailure;
+    using diag::Guarded;
+    const struct {
+        int failures;  // the statement fails this many times, then runs through
+        AfterFailure policy;
+        int runs;
+        Guarded result;
+    } cases[] = {
+        {0, AfterFailure::End, 1, Guarded::Ran},
+        {1, AfterFailure::Next, 1, Guarded::Failed},
+        {2, AfterFailure::Repeat, 3, Guarded::Ran},
+        {1, AfterFailure::End, 1, Guarded::Ended},
+    };
+    for (const auto& c : cases) {
+        int runs = 0, handled = 0;
+        const Guarded r = diag::guarded(
+            [&](const rt::RuntimeError& e) {
+                EXPECT_EQ(e.number(), rt::err::Odbc);
+                ++handled;
+                return c.policy;
+            },
+            [&] {
+                if (runs++ < c.failures)
+                    throw rt::RuntimeError(rt::err::Odbc, QStringLiteral("t"), QStringLiteral("S1000: x"));
+            });
+        EXPECT_EQ(r, c.result) << c.failures;
+        EXPECT_EQ(runs, c.runs) << c.failures;
+        EXPECT_EQ(handled, std::min(c.failures, c.runs)) << c.failures;
+    }
+    // Anything but a RuntimeError is a fault of the program and is not handled.
+    EXPECT_THROW(diag::guarded([](const rt::RuntimeError&) { return AfterFailure::Next; },
+                               [] { throw std::logic_error("fault"); }),
+                 std::logic_error);
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ public:
     QString textMod() const override { return Text_Mod; }
     void clearList1() override { List1.clear(); }
     void addToList1(const QString& line) override { List1 << line; }
+    void scrollList1ToEnd() override {}
+    void processEvents() override {}
     void clearList3() override { List3.clear(); }
     void List3AddUnique(const QString& item) override { engine::addUnique(List3, item); }
     QStringList list3() const override { return List3; }

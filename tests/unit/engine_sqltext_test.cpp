@@ -1,8 +1,11 @@
 #include "common/MemoryAccessDatabase.h"
 #include "engine/SqlText.h"
+#include "engine/TypeMap.h"
 #include "runtime/RuntimeError.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace engine;
 using testsupport::field;

@@ -1,5 +1,6 @@
 #include "common/MemoryAccessDatabase.h"
 #include "engine/SqlText.h"
+#include "engine/TypeMap.h"
 #include "xdb/XdbStatements.h"
 
 #include <algorithm>
@@ -7,7 +8,14 @@
 
 namespace {
 
-using xdb::columnType;
+std::optional<QString> columnType(int code, int size, ServerKind kind, bool linuxBox, bool sibling)
+{
+    engine::TextOptions o;
+    o.kind = kind;
+    o.linuxBox = linuxBox;
+    o.fremdDsn = sibling;
+    return engine::sqlTypeOf(code, size, engine::TypeUse::Document, o);
+}
 const ServerKind MSSQL = ServerKind::MSSQL, MySQL = ServerKind::MySQL, Oracle = ServerKind::Oracle,
                  Sybase = ServerKind::Sybase, DB2 = ServerKind::DB2;
 
@@ -175,7 +183,7 @@ TEST(XdbStatements, FieldsAreBuiltOrRefusedWithTheReason)
     };
     for (const auto& c : cases) {
         const xdb::Built b = xdb::addField("T", QString::fromUtf8(c.field), c.type, c.size, QString::fromUtf8(c.defaultValue),
-                                           MSSQL, false, false);
+                                           engine::TextOptions{});
         EXPECT_EQ(b.statement.toStdString(), c.statement) << c.field;
         EXPECT_EQ(b.refusal.toStdString(), c.refusal) << c.field;
     }

@@ -1,11 +1,13 @@
 #pragma once
+#include "diag/TextOptions.h"
+
 #include <QString>
 
 namespace accessdb {
 class Database;
 }
 
-// What the query and relationship conversions use of the conversion window.
+// What the table, query and relationship conversions use of the conversion window.
 class ConversionWindowContext {
 public:
     virtual ~ConversionWindowContext() = default;
@@ -17,4 +19,6 @@ public:
     virtual void scrollList1ToEnd() = 0;
     virtual void setStatus(const QString& text) = 0; // Label1, with the once-per-second yield
     virtual void processEvents() = 0;                // let the window process pending events
+    // The options of the texts, read afresh at each call; a window with option boxes adds them.
+    virtual TextOptions textOptions() const { return mainWindowTextOptions(); }
 };
