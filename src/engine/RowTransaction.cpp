@@ -22,14 +22,7 @@ RowTransaction::~RowTransaction()
     if (!active_)
         return;
     // Whatever is still open was never counted as sent; switching autocommit on would commit it.
-    try {
-        c_.rollback();
-    } catch (const rt::RuntimeError&) {
-    }
-    try {
-        c_.setAutoCommit(true);
-    } catch (const rt::RuntimeError&) {
-    }
+    fallBack();
 }
 
 bool RowTransaction::due(bool yieldComing) const
