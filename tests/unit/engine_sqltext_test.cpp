@@ -1,4 +1,5 @@
 #include "common/MemoryAccessDatabase.h"
+#include "engine/LookupText.h"
 #include "engine/SqlText.h"
 #include "engine/TypeMap.h"
 #include "runtime/RuntimeError.h"
@@ -180,6 +181,10 @@ TEST(EngineSqlText, ConstraintAndOracleNamesFromFirstAndLastCharacters)
     EXPECT_EQ(keyConstraintBaseName(t, DB2), "primABCDEFGHIJKLMN");
     EXPECT_EQ(keyConstraint("primX", {"a", "b"}, MSSQL), "CONSTRAINT \"primX\" PRIMARY KEY(\"a\",\"b\")");
     EXPECT_EQ(keyConstraint("primX", {"a", "b"}, MySQL), "CONSTRAINT primX PRIMARY KEY(a,b)");
+    // MS SQL asks whether the name is taken, and for a suffix when it is.
+    EXPECT_EQ(constraintUseCountQuery("primKunden"), "SELECT COUNT(CONSTRAINT_NAME) FROM INFORMATION_SCHEMA."
+                                                     "CONSTRAINT_COLUMN_USAGE WHERE CONSTRAINT_NAME = 'primKunden'");
+    EXPECT_EQ(newIdHexQuery(), "SELECT REPLACE(CONVERT(VARCHAR(36), NEWID()), '-', '')");
     EXPECT_EQ(oracleTriggerName(t), "TRG_EFGHIJKLMNOPQRSTUVWXYZ0123");
     const QDateTime when(QDate(2004, 3, 7), QTime(14, 30, 5));
     EXPECT_EQ(timeStamp12(when), "040307143005");
