@@ -252,14 +252,14 @@ bool TableConversion::structurePhase(const QString& T)
     QStringList& keys = *outcome_.keyFields;
     if (host_.autowertChecked() && keys.isEmpty()) {
         host_.addIdentityTable(T);
-        const ServerKind kind = host_.textOptions().kind;
-        addLine(identityColumnLine(kind));
+        const TextOptions o = host_.textOptions();
+        addLine(identityColumnLine(o));
         separator = QStringLiteral(",");
-        if (identityJoinsKeyList(kind))
+        if (identityJoinsKeyList(o))
             addUnique(keys, kIdentityName);
         identityAdded = true;
         outcome_.identityAdded = true;
-        if (kind == ServerKind::Oracle) {
+        if (o.kind == ServerKind::Oracle) {
             diag::guarded(diag::nextStatement,
                           [&] { run(QStringLiteral("DROP SEQUENCE ") + oracleSequenceName(T, rt::now())); });
             sequenceName = oracleSequenceName(T, rt::now());
@@ -277,14 +277,14 @@ bool TableConversion::structurePhase(const QString& T)
         for (int i = 0; i < recordset_->fieldCount(); ++i) {
             const accessdb::Field& f = recordset_->field(i);
             const TextOptions o = host_.textOptions();
-            const QString name = separator + columnNameText(f.name, T, o.kind);
+            const QString name = separator + columnNameText(f.name, T, o);
             const QString type = sqlType(f, o);
             const QString def = defaultClause(f, o);
-            const QString nul = nullClause(f, o.kind, keys);
+            const QString nul = nullClause(f, o, keys);
             separator = QStringLiteral(",");
             if (!keys.isEmpty() && keys.first().compare(f.name, Qt::CaseInsensitive) == 0) {
-                const QString base = keyConstraintBaseName(T, o.kind);
-                constraint = keyConstraint(o.kind == ServerKind::MSSQL ? GetPrim(base, runner_) : base, keys, o.kind);
+                const QString base = keyConstraintBaseName(T, o);
+                constraint = keyConstraint(o.kind == ServerKind::MSSQL ? GetPrim(base, runner_) : base, keys, o);
             }
             addLine(columnLine(QString(), name, type, def, nul));
         }
@@ -292,14 +292,14 @@ bool TableConversion::structurePhase(const QString& T)
     if (!goOn)
         return false;
 
-    const ServerKind kind = host_.textOptions().kind;
+    const TextOptions o = host_.textOptions();
     if (!rt::trim(constraint).isEmpty())
         addLine(u',' + constraint);
     addLine(QStringLiteral(")"));
-    if (kind == ServerKind::MySQL)
+    if (o.kind == ServerKind::MySQL)
         addLine(QStringLiteral(" ENGINE=BDB"));
     host_.setStatus(QStringLiteral("Erstelle SQL - Tabelle auf SQL-Server"));
-    if (!step([&] { run(joinTableStatement(lines_, kind)); }))
+    if (!step([&] { run(joinTableStatement(lines_, o)); }))
         return false;
 
     if (host_.textOptions().kind == ServerKind::Oracle && identityAdded) {
@@ -325,7 +325,7 @@ void TableConversion::indexPhase(const QString& T)
             return;
         step([&] {
             const QStringList lines =
-                indexStatementLines(T, ix, host_.textOptions().kind, host_.indexCounter(), rt::now());
+                indexStatementLines(T, ix, host_.textOptions(), host_.indexCounter(), rt::now());
             for (const QString& l : lines)
                 host_.addToList1(l);
             run(lines.join(QString()));
@@ -441,7 +441,7 @@ bool TableConversion::dataPhase(const QString& T)
             if (columnNames.isEmpty() || namesKind != o.kind) {
                 columnNames.clear();
                 for (const accessdb::Field& f : fields)
-                    columnNames << insertColumnName(f.name, o.kind);
+                    columnNames << insertColumnName(f.name, o);
                 namesKind = o.kind;
             }
             columns.clear();
@@ -609,7 +609,7 @@ void TableConversion::verifyServerRows(const QString& T)
     if (!runner_.connection())
         return;
     try {
-        auto rs = runner_.query(rowCountStatement(T, host_.textOptions().kind), sql::kForwardOnly);
+        auto rs = runner_.query(rowCountStatement(T, host_.textOptions()), sql::kForwardOnly);
         const QVariant v = rs->value(0);
         rs->close();
         bool ok = false;

@@ -341,7 +341,7 @@ void Konvertierung::MDB_Anmelden()
             std::unique_ptr<sql::ResultSet> rs;
             if (!session().Verbindung2)
                 throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = engine::rowCountStatement(name, textOptions().kind);
+            const QString query = engine::rowCountStatement(name, textOptions());
             try {
                 rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
             } catch (const rt::RuntimeError& e) {
