@@ -1,25 +1,41 @@
+#include "diag/StatementRunner.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "diag/TextOptions.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
-void SQL_Ausfuehren(QString& sql)
+namespace diag {
+
+void SessionStatementRunner::execute(QString& sql, const TextOptions& o)
 {
-    const TextOptions o = mainWindowTextOptions();
-    const ServerKind kind = o.kind;
     if (doublesBackslashes(o))
         sql.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    if (!session().Verbindung1)
+    sql::Connection* c = connection();
+    if (!c)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
     try {
-        session().Verbindung1->execute(sql, sql::kExecDirect);
+        c->execute(sql, sql::kExecDirect);
     } catch (const rt::RuntimeError& e) {
-        if (kind == ServerKind::Sybase && e.description().startsWith(QLatin1String("S1000:")))
+        if (o.kind == ServerKind::Sybase && e.description().startsWith(QLatin1String("S1000:")))
             return;
         throw;
     }
 }
+
+std::unique_ptr<sql::ResultSet> SessionStatementRunner::query(const QString& sql, int cursorType)
+{
+    sql::Connection* c = connection();
+    if (!c)
+        throw rt::runtimeFailure(rt::err::ObjectNotSet);
+    return c->openResultset(sql, cursorType, sql::kReadOnly, sql::kExecDirect);
+}
+
+sql::Connection* SessionStatementRunner::connection() { return session().Verbindung1.get(); }
+
+}  // namespace diag
+
+void SQL_Ausfuehren(QString& sql) { diag::SessionStatementRunner().execute(sql, mainWindowTextOptions()); }
 
 bool Fremd_DSN(const QString& dataSourceName)
 {

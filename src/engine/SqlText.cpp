@@ -63,21 +63,21 @@ bool parseDefaultDate(QString s, QDateTime& out)
 }
 }  // namespace
 
-QString renameColumnForKind(const QString& text, ServerKind kind)
+QString renameColumnForKind(const QString& text, const TextOptions& o)
 {
-    if (kind != ServerKind::Oracle && kind != ServerKind::DB2)
+    if (o.kind != ServerKind::Oracle && o.kind != ServerKind::DB2)
         return text;
     return rt::replaceCi(text, QStringLiteral("Auftragsbestätigung_Französisch"),
                          QStringLiteral("AuftragsbestätigungFranzösisch"));
 }
 
-QString columnNameText(const QString& fieldName, const QString& tableName, ServerKind kind)
+QString columnNameText(const QString& fieldName, const QString& tableName, const TextOptions& o)
 {
-    if (kind == ServerKind::DB2 && tableName == QLatin1String("F5SB90R"))
+    if (o.kind == ServerKind::DB2 && tableName == QLatin1String("F5SB90R"))
         return quoted(fieldName);
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::Oracle:
-        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK")) : fieldName;
+        return isOracleCheck(fieldName, o.kind) ? quoted(QStringLiteral("CHECK")) : fieldName;
     case ServerKind::DB2: return fieldName;
     case ServerKind::MSSQL: return quoted(fieldName);
     case ServerKind::Sybase: return fieldName;
@@ -86,13 +86,12 @@ QString columnNameText(const QString& fieldName, const QString& tableName, Serve
     return fieldName;
 }
 
-QString indexFieldName(const QString& fieldName, ServerKind kind)
+QString indexFieldName(const QString& fieldName, const TextOptions& o)
 {
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::Oracle:
-        return isOracleCheck(fieldName, kind) ? quoted(QStringLiteral("CHECK"))
-                                              : renameColumnForKind(fieldName, kind);
-    case ServerKind::DB2: return renameColumnForKind(fieldName, kind);
+        return isOracleCheck(fieldName, o.kind) ? quoted(QStringLiteral("CHECK")) : renameColumnForKind(fieldName, o);
+    case ServerKind::DB2: return renameColumnForKind(fieldName, o);
     case ServerKind::MSSQL: return quoted(fieldName);
     case ServerKind::Sybase:
     case ServerKind::MySQL: return fieldName;
@@ -100,13 +99,13 @@ QString indexFieldName(const QString& fieldName, ServerKind kind)
     return fieldName;
 }
 
-QString insertColumnName(const QString& fieldName, ServerKind kind)
+QString insertColumnName(const QString& fieldName, const TextOptions& o)
 {
     // As in an index (on Oracle the column was created as "CHECK": written bare the word is a
     // keyword and every row fails), but MySQL quotes the names of the row.
-    if (kind == ServerKind::MySQL)
+    if (o.kind == ServerKind::MySQL)
         return QStringLiteral("`") + fieldName + QStringLiteral("`");
-    return indexFieldName(fieldName, kind);
+    return indexFieldName(fieldName, o);
 }
 
 QString sqlType(const accessdb::Field& field, const TextOptions& o)
@@ -161,11 +160,11 @@ QString defaultClause(const accessdb::Field& field, const TextOptions& o)
     return (o.kind == ServerKind::DB2 ? QStringLiteral("WITH DEFAULT ") : QStringLiteral("DEFAULT ")) + s;
 }
 
-QString nullClause(const accessdb::Field& field, ServerKind kind, const QStringList& List3)
+QString nullClause(const accessdb::Field& field, const TextOptions& o, const QStringList& List3)
 {
     QString c;
     if (!field.required)
-        c = kind == ServerKind::DB2 ? QString() : QStringLiteral("NULL");
+        c = o.kind == ServerKind::DB2 ? QString() : QStringLiteral("NULL");
     else
         c = QStringLiteral("NOT NULL");
     if (field.type == accessdb::type::Boolean)
@@ -219,9 +218,9 @@ QStringList keyFields(const accessdb::TableDef& table, const QList<accessdb::Rel
     return keys;
 }
 
-QString identityColumnLine(ServerKind kind)
+QString identityColumnLine(const TextOptions& o)
 {
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::DB2:
         return kIdentityName + QStringLiteral(" INTEGER NOT NULL GENERATED ALWAYS AS IDENTITY (START WITH 0, "
                                               "INCREMENT BY 1, NO CACHE ) PRIMARY KEY");
@@ -233,7 +232,7 @@ QString identityColumnLine(ServerKind kind)
     return QString();
 }
 
-bool identityJoinsKeyList(ServerKind kind) { return kind == ServerKind::Sybase || kind == ServerKind::MySQL; }
+bool identityJoinsKeyList(const TextOptions& o) { return o.kind == ServerKind::Sybase || o.kind == ServerKind::MySQL; }
 
 QString timeStamp12(const QDateTime& t) { return t.toString(QStringLiteral("yyMMddhhmmss")); }
 
@@ -262,42 +261,42 @@ QString oracleTriggerStatement(const QString& table, const QString& sequenceName
                           "raise_application_error(-20000, 'Cannot Change Counter Value'); END;");
 }
 
-QString keyConstraintBaseName(const QString& table, ServerKind kind)
+QString keyConstraintBaseName(const QString& table, const TextOptions& o)
 {
-    return QStringLiteral("prim") + rt::left(table, kind == ServerKind::DB2 ? 14 : 26);
+    return QStringLiteral("prim") + rt::left(table, o.kind == ServerKind::DB2 ? 14 : 26);
 }
 
-QString keyConstraintHead(const QString& constraintName, ServerKind kind)
+QString keyConstraintHead(const QString& constraintName, const TextOptions& o)
 {
-    if (kind == ServerKind::MSSQL)
+    if (o.kind == ServerKind::MSSQL)
         return QStringLiteral("CONSTRAINT ") + quoted(constraintName) + QStringLiteral(" PRIMARY KEY(");
     return QStringLiteral("CONSTRAINT ") + constraintName + QStringLiteral(" PRIMARY KEY(");
 }
 
-QString keyConstraint(const QString& constraintName, const QStringList& keyList, ServerKind kind)
+QString keyConstraint(const QString& constraintName, const QStringList& keyList, const TextOptions& o)
 {
     QStringList names;
     for (const QString& k : keyList)
-        names << (kind == ServerKind::MSSQL ? quoted(k) : k);
-    return keyConstraintHead(constraintName, kind) + names.join(u',') + u')';
+        names << (o.kind == ServerKind::MSSQL ? quoted(k) : k);
+    return keyConstraintHead(constraintName, o) + names.join(u',') + u')';
 }
 
-QString joinTableStatement(const QStringList& lines, ServerKind kind)
+QString joinTableStatement(const QStringList& lines, const TextOptions& o)
 {
     QString s;
     for (const QString& line : lines)
-        s += renameColumnForKind(line, kind);
+        s += renameColumnForKind(line, o);
     return s;
 }
 
-QStringList indexStatementLines(const QString& table, const accessdb::Index& index, ServerKind kind,
+QStringList indexStatementLines(const QString& table, const accessdb::Index& index, const TextOptions& o,
                                 qint32& counter, const QDateTime& now)
 {
-    QString n = kind == ServerKind::Oracle ? table + index.name + timeStamp12(now) : index.name;
+    QString n = o.kind == ServerKind::Oracle ? table + index.name + timeStamp12(now) : index.name;
     n = rt::right(n, 30);
     QStringList lines;
     const QString on = QStringLiteral(" ON ") + table;
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::Oracle:
         ++counter;
         lines << QStringLiteral("CREATE INDEX ") + kDq + rt::format000(counter) + rt::left(n, 27) + kDq + on;
@@ -317,16 +316,16 @@ QStringList indexStatementLines(const QString& table, const accessdb::Index& ind
     }
     QString sep = QStringLiteral("(");
     for (const QString& f : index.fields) {
-        lines << sep + indexFieldName(f, kind);
+        lines << sep + indexFieldName(f, o);
         sep = QStringLiteral(",");
     }
     lines << QStringLiteral(")");
     return lines;
 }
 
-QString rowCountStatement(const QString& table, ServerKind kind)
+QString rowCountStatement(const QString& table, const TextOptions& o)
 {
-    if (kind == ServerKind::MySQL)
+    if (o.kind == ServerKind::MySQL)
         return QStringLiteral("SELECT COUNT(*) FROM `") + table + u'`';
     return QStringLiteral("SELECT COUNT(*) FROM ") + table;
 }

@@ -17,13 +17,13 @@ namespace engine {
 using TextOptions = ::TextOptions;
 
 // Oracle and DB2 cannot take this column name as it is; every statement renames it alike.
-QString renameColumnForKind(const QString& text, ServerKind kind);
+QString renameColumnForKind(const QString& text, const TextOptions& o);
 
 // Column name in CREATE TABLE, without the separator.
-QString columnNameText(const QString& fieldName, const QString& tableName, ServerKind kind);
+QString columnNameText(const QString& fieldName, const QString& tableName, const TextOptions& o);
 // Column name in CREATE INDEX and INSERT (renamed on Oracle and DB2).
-QString indexFieldName(const QString& fieldName, ServerKind kind);
-QString insertColumnName(const QString& fieldName, ServerKind kind);
+QString indexFieldName(const QString& fieldName, const TextOptions& o);
+QString insertColumnName(const QString& fieldName, const TextOptions& o);
 
 // SQL type of an Access field. Types without an SQL counterpart (9, 13, 14, above 15) raise
 // rt::err::TypeMismatch naming the field and its type code.
@@ -34,7 +34,7 @@ QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o);
 
 QString defaultClause(const accessdb::Field& field, const TextOptions& o);
 // List3 is the key-field list: a field named there is NOT NULL.
-QString nullClause(const accessdb::Field& field, ServerKind kind, const QStringList& List3);
+QString nullClause(const accessdb::Field& field, const TextOptions& o, const QStringList& List3);
 QString columnLine(const QString& separator, const QString& nameText, const QString& type,
                    const QString& defaultClause, const QString& nullClause);
 
@@ -46,9 +46,9 @@ void addUnique(QStringList& list, const QString& item);
 QStringList keyFields(const accessdb::TableDef& table, const QList<accessdb::Relation>& relations);
 
 inline const QString kIdentityName = QStringLiteral("AutoWertIdentität");
-QString identityColumnLine(ServerKind kind);
+QString identityColumnLine(const TextOptions& o);
 // Sybase and MySQL list the identity column among the key fields.
-bool identityJoinsKeyList(ServerKind kind);
+bool identityJoinsKeyList(const TextOptions& o);
 
 // Twelve digits: yyMMddhhmmss.
 QString timeStamp12(const QDateTime& t);
@@ -58,21 +58,21 @@ QStringList oracleTriggerDisplayLines(const QString& table);
 QString oracleTriggerStatement(const QString& table, const QString& sequenceName);
 
 // The constraint name before GetPrim ("prim" + first 26 / 14 characters of T).
-QString keyConstraintBaseName(const QString& table, ServerKind kind);
+QString keyConstraintBaseName(const QString& table, const TextOptions& o);
 // "CONSTRAINT ... PRIMARY KEY(" with the name as given (on MS SQL quoted).
-QString keyConstraintHead(const QString& constraintName, ServerKind kind);
-QString keyConstraint(const QString& constraintName, const QStringList& keyList, ServerKind kind);
+QString keyConstraintHead(const QString& constraintName, const TextOptions& o);
+QString keyConstraint(const QString& constraintName, const QStringList& keyList, const TextOptions& o);
 
 // Joins the lines of a statement as sent (the column rename applies on Oracle and DB2).
-QString joinTableStatement(const QStringList& lines, ServerKind kind);
+QString joinTableStatement(const QStringList& lines, const TextOptions& o);
 
 // An index statement's lines. counter is raised for the kinds that number their indexes;
 // now gives the Oracle time stamp.
-QStringList indexStatementLines(const QString& table, const accessdb::Index& index, ServerKind kind,
+QStringList indexStatementLines(const QString& table, const accessdb::Index& index, const TextOptions& o,
                                 qint32& counter, const QDateTime& now);
 
 // "SELECT COUNT(*) FROM T": the server's row count of a table (MySQL quotes the name).
-QString rowCountStatement(const QString& table, ServerKind kind);
+QString rowCountStatement(const QString& table, const TextOptions& o);
 
 // Whether record number counter (from 1) belongs to this machine.
 bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);

@@ -1,8 +1,7 @@
 #include "engine/TableConversion.h"
 #include "diag/DialogService.h"
 #include "diag/Guard.h"
-#include "diag/Module1.h"
-#include "diag/Session.h"
+#include "engine/LookupText.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
@@ -35,16 +34,12 @@ void appendNumber(TextBuffer& out, qint64 n)
 }
 }  // namespace
 
-QString GetPrim(const QString& prim)
+QString GetPrim(const QString& prim, diag::StatementRunner& runner)
 {
     try {
-        sql::Connection* c = session().Verbindung1.get();
-        if (!c)
+        if (!runner.connection())
             return prim;
-        auto rs = c->openResultset(QStringLiteral("SELECT COUNT(CONSTRAINT_NAME) FROM INFORMATION_SCHEMA."
-                                                  "CONSTRAINT_COLUMN_USAGE WHERE CONSTRAINT_NAME = '") +
-                                       prim + u'\'',
-                                   sql::kStatic, sql::kReadOnly, sql::kExecDirect);
+        auto rs = runner.query(constraintUseCountQuery(prim), sql::kStatic);
         const QVariant v = rs->value(0);
         rs->close();
         bool ok = false;
@@ -52,8 +47,7 @@ QString GetPrim(const QString& prim)
         if (v.isNull() || !ok)
             return prim;
         if (rt::toInt16(n) >= 1) {
-            auto id = c->openResultset(QStringLiteral("SELECT REPLACE(CONVERT(VARCHAR(36), NEWID()), '-', '')"),
-                                       sql::kStatic, sql::kReadOnly, sql::kExecDirect);
+            auto id = runner.query(newIdHexQuery(), sql::kStatic);
             const QString suffix = id->value(0).toString();
             id->close();
             return prim + suffix;
@@ -107,9 +101,9 @@ void TableConversion::reportFailure(const rt::RuntimeError& e, const QString& lo
     }
     const QString phase = tableCreated_ ? kPhaseAfter : kPhaseCreate;
     if (host_.messageChecked())
-        dialogs().message(QString::number(e.number()) + QStringLiteral(" ,  ") + e.description() +
-                              QStringLiteral(" ,  ") + e.source(),
-                          phase);
+        dialogs_.message(QString::number(e.number()) + QStringLiteral(" ,  ") + e.description() +
+                             QStringLiteral(" ,  ") + e.source(),
+                         phase);
     host_.setTabellenFehler(true);
     outcome_.failed = true;
     addProblem(problem);
@@ -136,7 +130,9 @@ void TableConversion::addLine(const QString& line)
     host_.addToList1(line);
 }
 
-void TableConversion::run(QString sql) { SQL_Ausfuehren(sql); }
+void TableConversion::run(QString sql) { runner_.execute(sql, host_.textOptions()); }
+
+void TableConversion::run(QString sql, const TextOptions& o) { runner_.execute(sql, o); }
 
 TableConversion::Shares TableConversion::readShares() const
 {
@@ -151,13 +147,12 @@ TableConversion::Shares TableConversion::readShares() const
     return {max, mod};
 }
 
-void TableConversion::Command1_SIK()
+TableOutcome TableConversion::convert(const QString& T)
 {
     tableCreated_ = false;
     positionsKnown_ = false;
     outcome_ = TableOutcome();
     host_.setBeschaeftigt(true);
-    const QString T = host_.tableName();
     bool goOn = step([&] {
         host_.errorLogAdd(QStringLiteral("Tabelle: ") + T);
         host_.Schalter_Freigeben(false);
@@ -187,6 +182,7 @@ void TableConversion::Command1_SIK()
         });
     }
     endRun();
+    return outcome_;
 }
 
 void TableConversion::endRun()
@@ -243,10 +239,9 @@ bool TableConversion::structurePhase(const QString& T)
     addLine(QStringLiteral("("));
 
     bool goOn = step([&] {
-        host_.clearList3();
-        const QStringList keys = keyFields(db->tableDef(T), db->relations());
-        for (const QString& k : keys)
-            host_.List3AddUnique(k);
+        QStringList& keys = outcome_.keyFields.emplace();
+        for (const QString& k : keyFields(db->tableDef(T), db->relations()))
+            addUnique(keys, k);
     });
     if (!goOn)
         return false;
@@ -254,16 +249,17 @@ bool TableConversion::structurePhase(const QString& T)
     QString separator = QStringLiteral(" ");
     bool identityAdded = false;
     QString sequenceName;
-    if (host_.autowertChecked() && host_.list3().isEmpty()) {
+    QStringList& keys = *outcome_.keyFields;
+    if (host_.autowertChecked() && keys.isEmpty()) {
         host_.addIdentityTable(T);
-        const ServerKind kind = host_.textOptions().kind;
-        addLine(identityColumnLine(kind));
+        const TextOptions o = host_.textOptions();
+        addLine(identityColumnLine(o));
         separator = QStringLiteral(",");
-        if (identityJoinsKeyList(kind))
-            host_.List3AddUnique(kIdentityName);
+        if (identityJoinsKeyList(o))
+            addUnique(keys, kIdentityName);
         identityAdded = true;
         outcome_.identityAdded = true;
-        if (kind == ServerKind::Oracle) {
+        if (o.kind == ServerKind::Oracle) {
             diag::guarded(diag::nextStatement,
                           [&] { run(QStringLiteral("DROP SEQUENCE ") + oracleSequenceName(T, rt::now())); });
             sequenceName = oracleSequenceName(T, rt::now());
@@ -281,15 +277,14 @@ bool TableConversion::structurePhase(const QString& T)
         for (int i = 0; i < recordset_->fieldCount(); ++i) {
             const accessdb::Field& f = recordset_->field(i);
             const TextOptions o = host_.textOptions();
-            const QStringList keys = host_.list3();
-            const QString name = separator + columnNameText(f.name, T, o.kind);
+            const QString name = separator + columnNameText(f.name, T, o);
             const QString type = sqlType(f, o);
             const QString def = defaultClause(f, o);
-            const QString nul = nullClause(f, o.kind, keys);
+            const QString nul = nullClause(f, o, keys);
             separator = QStringLiteral(",");
             if (!keys.isEmpty() && keys.first().compare(f.name, Qt::CaseInsensitive) == 0) {
-                const QString base = keyConstraintBaseName(T, o.kind);
-                constraint = keyConstraint(o.kind == ServerKind::MSSQL ? GetPrim(base) : base, keys, o.kind);
+                const QString base = keyConstraintBaseName(T, o);
+                constraint = keyConstraint(o.kind == ServerKind::MSSQL ? GetPrim(base, runner_) : base, keys, o);
             }
             addLine(columnLine(QString(), name, type, def, nul));
         }
@@ -297,14 +292,14 @@ bool TableConversion::structurePhase(const QString& T)
     if (!goOn)
         return false;
 
-    const ServerKind kind = host_.textOptions().kind;
+    const TextOptions o = host_.textOptions();
     if (!rt::trim(constraint).isEmpty())
         addLine(u',' + constraint);
     addLine(QStringLiteral(")"));
-    if (kind == ServerKind::MySQL)
+    if (o.kind == ServerKind::MySQL)
         addLine(QStringLiteral(" ENGINE=BDB"));
     host_.setStatus(QStringLiteral("Erstelle SQL - Tabelle auf SQL-Server"));
-    if (!step([&] { run(joinTableStatement(lines_, kind)); }))
+    if (!step([&] { run(joinTableStatement(lines_, o)); }))
         return false;
 
     if (host_.textOptions().kind == ServerKind::Oracle && identityAdded) {
@@ -330,7 +325,7 @@ void TableConversion::indexPhase(const QString& T)
             return;
         step([&] {
             const QStringList lines =
-                indexStatementLines(T, ix, host_.textOptions().kind, host_.indexCounter(), rt::now());
+                indexStatementLines(T, ix, host_.textOptions(), host_.indexCounter(), rt::now());
             for (const QString& l : lines)
                 host_.addToList1(l);
             run(lines.join(QString()));
@@ -356,15 +351,15 @@ bool TableConversion::dataPhase(const QString& T)
         rs->moveLast();
         const long count = rs->recordCount();
         total = rt::toInt32(double(count));
-        Fortschritt_Start(total);
+        progress_.start(total);
         started = true;
-        Fortschritt_Benennen(T);
+        progress_.name(T);
         rs->moveFirst();
     } catch (const rt::RuntimeError& e) {
         reportFailure(e, QStringLiteral("Tabelle %1: Access-Tabelle nicht lesbar: %2").arg(T, e.description()),
                       QStringLiteral("Access-Tabelle nicht lesbar"));
         if (started)
-            step([&] { Fortschritt_Setzen(0); });
+            step([&] { progress_.set(0); });
         return false;
     }
     if (!positionsKnown_)
@@ -428,7 +423,7 @@ bool TableConversion::dataPhase(const QString& T)
         }
         ++counter;
         step([&] {
-            Fortschritt_Setzen(qint32(counter));
+            progress_.set(qint32(counter));
             status.clear();
             appendNumber(status, counter);
             status.push_back(u'/');
@@ -446,7 +441,7 @@ bool TableConversion::dataPhase(const QString& T)
             if (columnNames.isEmpty() || namesKind != o.kind) {
                 columnNames.clear();
                 for (const accessdb::Field& f : fields)
-                    columnNames << insertColumnName(f.name, o.kind);
+                    columnNames << insertColumnName(f.name, o);
                 namesKind = o.kind;
             }
             columns.clear();
@@ -479,7 +474,7 @@ bool TableConversion::dataPhase(const QString& T)
                 appendInsertStatement(statement, T, columns, values);
                 const QString sql = toQString(statement);
                 try {
-                    run(sql);
+                    run(sql, o);
                     if (tx_ && tx_->active())
                         tx_->accepted(sql);  // sent once committed
                     else
@@ -527,13 +522,13 @@ bool TableConversion::dataPhase(const QString& T)
                               .arg(T)
                               .arg(outcome_.rowsRefused)
                               .arg(kRefusedRowsLogged));
-    step([&] { Fortschritt_Setzen(0); });
+    step([&] { progress_.set(0); });
     return true;
 }
 
 std::unique_ptr<RowTransaction> TableConversion::beginTransaction(const QString& T)
 {
-    sql::Connection* c = session().Verbindung1.get();
+    sql::Connection* c = runner_.connection();
     if (!host_.fastTransferChecked() || !c)
         return nullptr;
     try {
@@ -611,12 +606,10 @@ void TableConversion::connectionLostDuringCopy(const QString& T, const rt::Runti
 
 void TableConversion::verifyServerRows(const QString& T)
 {
-    sql::Connection* c = session().Verbindung1.get();
-    if (!c)
+    if (!runner_.connection())
         return;
     try {
-        auto rs = c->openResultset(rowCountStatement(T, host_.textOptions().kind), sql::kForwardOnly,
-                                   sql::kReadOnly, sql::kExecDirect);
+        auto rs = runner_.query(rowCountStatement(T, host_.textOptions()), sql::kForwardOnly);
         const QVariant v = rs->value(0);
         rs->close();
         bool ok = false;

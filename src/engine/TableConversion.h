@@ -2,12 +2,17 @@
 #include "dataaccess/AccessDatabase.h"
 #include "diag/ConversionWindowContext.h"
 #include "diag/Guard.h"
+#include "diag/Progress.h"
+#include "diag/StatementRunner.h"
 #include "engine/RowTransaction.h"
 #include "engine/SqlText.h"
 
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+
+class DialogService;
 
 namespace rt {
 class RuntimeError;
@@ -15,34 +20,9 @@ class RuntimeError;
 
 namespace engine {
 
-// The conversion window as the engine sees it. Every option is read through it at the moment
-// it is used, so a change during a run takes effect at the next statement.
-class Host : public ConversionWindowContext {
-public:
-    virtual QString tableName() const = 0;            // Text1
-    virtual bool autowertChecked() const = 0;         // Check_Autowert
-    virtual bool noDataChecked() const = 0;           // Check_NoData
-    virtual bool messageChecked() const = 0;          // Check_Message
-    virtual bool fastTransferChecked() const { return false; }  // Check_Schnell
-    // Whether the next change of the status line lets the event loop run (at most once a second).
-    virtual bool yieldDue() const { return false; }
-    virtual QString textMax() const = 0;              // Text_Max ("von :")
-    virtual void clearList3() = 0;
-    virtual void List3AddUnique(const QString& Item) = 0;
-    virtual QStringList list3() const = 0;
-    virtual void showStopImage(bool visible) = 0;     // Image1
-    virtual bool abbruch() const = 0;
-    virtual void setAbbruch(bool on) = 0;
-    virtual void setTabellenFehler(bool on) = 0;
-    virtual void setBeschaeftigt(bool on) = 0;
-    virtual qint32& indexCounter() = 0;               // lives as long as the window
-    virtual void errorLogAdd(const QString& line) = 0;
-    virtual void showErrorLogBehind() = 0;            // error log behind, conversion window in front
-    virtual void addIdentityTable(const QString& table) = 0;  // Form_Auto's list, sent behind
-};
-
 // A key-constraint name not yet used on the server (MS SQL): prim, or prim with 32 hex digits.
-QString GetPrim(const QString& prim);
+// prim as it is when the server cannot tell.
+QString GetPrim(const QString& prim, diag::StatementRunner& runner);
 
 // Whether a failure says the connection to the server is gone (SQLSTATE class 08, or the general
 // state with MariaDB's "server has gone away" / "Lost connection"): every further statement fails.
@@ -60,17 +40,22 @@ struct TableOutcome {
     bool identityAdded = false;
     bool connectionLost = false;
     QStringList problems;        // short German reasons, each once
+    // The key fields the structure phase found (with an identity column that joins them): what
+    // the window shows in List3. Unset when the run ended before it made the list.
+    std::optional<QStringList> keyFields;
 };
 
-// Converts the Access table named in Text1: structure, indexes and rows.
+// Converts one Access table: structure, indexes and rows. The window gives the options and
+// shows the lines and the status; statements go through the runner.
 class TableConversion {
 public:
-    explicit TableConversion(Host& host) : host_(host) {}
+    TableConversion(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress,
+                    DialogService& dialogs)
+        : host_(window), runner_(runner), progress_(progress), dialogs_(dialogs)
+    {
+    }
 
-    void Command1_SIK();
-
-    // What the last run did.
-    const TableOutcome& outcome() const { return outcome_; }
+    TableOutcome convert(const QString& table);
 
 private:
     struct Shares {
@@ -108,10 +93,15 @@ private:
     void connectionLostDuringCopy(const QString& T, const rt::RuntimeError& e, qint64 nextRecord);
     void findSpecialColumns(const QString& T);
     void addLine(const QString& line);
+    // Sends one statement; the options say how (read now, or those the row was written with).
     void run(QString sql);
+    void run(QString sql, const TextOptions& o);
     void endRun();
 
-    Host& host_;
+    ConversionWindowContext& host_;
+    diag::StatementRunner& runner_;
+    diag::Progress& progress_;
+    DialogService& dialogs_;
     std::unique_ptr<accessdb::Recordset> recordset_;
     bool tableCreated_ = false;
     bool positionsKnown_ = false;

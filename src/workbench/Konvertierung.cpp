@@ -79,7 +79,7 @@ void StopImage::mousePressEvent(QMouseEvent* e)
     emit clicked();
 }
 
-Konvertierung::Konvertierung() : engine_(*this)
+Konvertierung::Konvertierung()
 {
     setObjectName(QStringLiteral("Konvertierung"));
     setWindowTitle(QStringLiteral("Konvertierung : Access zu SQL-Server"));
@@ -341,7 +341,7 @@ void Konvertierung::MDB_Anmelden()
             std::unique_ptr<sql::ResultSet> rs;
             if (!session().Verbindung2)
                 throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = engine::rowCountStatement(name, textOptions().kind);
+            const QString query = engine::rowCountStatement(name, textOptions());
             try {
                 rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
             } catch (const rt::RuntimeError& e) {
@@ -470,7 +470,24 @@ void Konvertierung::List2_Click()
         dialogs().message(QStringLiteral("ACHTUNG   ACHTUNG") + kCrLf + QStringLiteral("diese Tabelle enhält Sätze"));
 }
 
-void Konvertierung::Command1_SIK() { engine_.Command1_SIK(); }
+void Konvertierung::Command1_SIK()
+{
+    diag::SessionStatementRunner runner;
+    diag::MainWindowProgress progress;
+    engine::TableConversion conversion(*this, runner, progress, dialogs());
+    lastOutcome_ = conversion.convert(Text1->text());
+    if (lastOutcome_.keyFields) {
+        List3->clear();
+        for (const QString& k : *lastOutcome_.keyFields)
+            List3AddUnique(k);
+    }
+}
+
+QString Konvertierung::GetPrim(const QString& prim)
+{
+    diag::SessionStatementRunner runner;
+    return engine::GetPrim(prim, runner);
+}
 
 void Konvertierung::Markierte_Tabellen_konvertieren()
 {
@@ -515,7 +532,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
 
 void Konvertierung::recordTableReport(const QString& table) const
 {
-    const engine::TableOutcome& o = engine_.outcome();
+    const engine::TableOutcome& o = lastOutcome_;
     TableReport& r = runReport().table(table);
     r.failed = TabellenFehler;  // also set by the stop image
     r.rowsRead = o.rowsRead;
@@ -570,7 +587,6 @@ void Konvertierung::Command8_Click()
 
 QString Konvertierung::textMod() const { return Text_Mod->text(); }
 QString Konvertierung::textMax() const { return Text_Max->text(); }
-QString Konvertierung::tableName() const { return Text1->text(); }
 
 void Konvertierung::clearList1() { List1->clear(); }
 void Konvertierung::addToList1(const QString& line) { List1->addItem(line); }
@@ -589,16 +605,6 @@ bool Konvertierung::noDataChecked() const { return Check_NoData->isChecked(); }
 bool Konvertierung::messageChecked() const { return Check_Message->isChecked(); }
 bool Konvertierung::fastTransferChecked() const { return Check_Schnell->isChecked(); }
 bool Konvertierung::yieldDue() const { return secondsOfDay() != LetzterTakt; }
-
-void Konvertierung::clearList3() { List3->clear(); }
-
-QStringList Konvertierung::list3() const
-{
-    QStringList l;
-    for (int i = 0; i < List3->count(); ++i)
-        l << List3->item(i)->text();
-    return l;
-}
 
 void Konvertierung::showStopImage(bool visible) { Image1->setVisible(visible); }
 

@@ -25,7 +25,7 @@ protected:
 };
 
 // The conversion window "Konvertierung : Access zu SQL-Server".
-class Konvertierung : public QWidget, public engine::Host {
+class Konvertierung : public QWidget, public ConversionWindowContext {
     Q_OBJECT
 public:
     Konvertierung();
@@ -36,11 +36,11 @@ public:
     void Markierte_Tabellen_konvertieren();
     void Command1_SIK();
     void Schalter_Freigeben(bool enabled) override;
-    void List3AddUnique(const QString& Item) override;
+    void List3AddUnique(const QString& Item);
     static QString Name_Auffuellen(const QString& name);
     // The table name of a table-list item: the text before "[" less the tab, trimmed.
     static QString tableNameOfItem(const QString& itemText);
-    QString GetPrim(const QString& prim) { return engine::GetPrim(prim); }
+    QString GetPrim(const QString& prim);
 
     // Event handlers.
     void Command2_Click();
@@ -62,7 +62,7 @@ public:
     // A mark the system sets itself; the click rule does not apply.
     void setMarkedBySystem(int row, bool marked);
 
-    // engine::Host, the context of every conversion.
+    // The context of every conversion.
     accessdb::Database* database() override { return Datenbank.get(); }
     QString textMod() const override;
     void clearList1() override;
@@ -70,7 +70,6 @@ public:
     void scrollList1ToEnd() override;
     void setStatus(const QString& text) override;
     void processEvents() override;
-    QString tableName() const override;
     TextOptions textOptions() const override;
     bool autowertChecked() const override;
     bool noDataChecked() const override;
@@ -78,8 +77,6 @@ public:
     bool fastTransferChecked() const override;
     bool yieldDue() const override;
     QString textMax() const override;
-    void clearList3() override;
-    QStringList list3() const override;
     void showStopImage(bool visible) override;
     bool abbruch() const override { return Abbruch; }
     void setAbbruch(bool on) override { Abbruch = on; }
@@ -139,5 +136,5 @@ private:
     QString lastActionText(const QTime& start) const;
     // The engine's numbers for the table just converted, into the run's report.
     void recordTableReport(const QString& table) const;
-    engine::TableConversion engine_;
+    engine::TableOutcome lastOutcome_;  // of the last Command1_SIK
 };

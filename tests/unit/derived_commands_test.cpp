@@ -1,8 +1,8 @@
+#include "common/FakeConversionWindow.h"
 #include "common/FakeMainWindow.h"
 #include "common/Fixtures.h"
 #include "common/MemoryAccessDatabase.h"
 #include "common/RecordingConnection.h"
-#include "diag/ConversionWindowContext.h"
 #include "derived/DerivedObjects.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
@@ -12,27 +12,10 @@
 
 namespace {
 
+using testsupport::FakeConversionWindow;
 using testsupport::FakeMainWindow;
 using testsupport::MemoryAccessDatabase;
 using testsupport::RecordingConnection;
-
-// The conversion window as the two commands see it.
-class FakeConversionWindow : public ConversionWindowContext {
-public:
-    accessdb::Database* database() override { return db; }
-    QString textMod() const override { return mod; }
-    void Schalter_Freigeben(bool enabled) override { enabledStates << enabled; }
-    void clearList1() override { list1.clear(); }
-    void addToList1(const QString& line) override { list1 << line; }
-    void scrollList1ToEnd() override {}
-    void setStatus(const QString& text) override { statuses << text; }
-    void processEvents() override {}
-
-    accessdb::Database* db = nullptr;
-    QString mod = QStringLiteral("1");
-    QStringList list1, statuses;
-    QList<bool> enabledStates;
-};
 
 class DerivedCommandsTest : public ::testing::Test {
 protected:
@@ -62,9 +45,9 @@ TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiec
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Lang\"",
                                            "CREATE VIEW View_Lang AS SELECT " + QString(100, 'a') + " FROM t",
                                            "DROP VIEW IF EXISTS \"View_Kurz\"", "CREATE VIEW View_Kurz AS SELECT a FROM t"}));
-    EXPECT_EQ(window.list1, (QStringList{"View_Lang", longSql.left(80), longSql.mid(80), "", "View_Kurz",
+    EXPECT_EQ(window.List1, (QStringList{"View_Lang", longSql.left(80), longSql.mid(80), "", "View_Kurz",
                                          "SELECT a FROM t", ""}));
-    EXPECT_EQ(window.enabledStates, (QList<bool>{false, true}));
+    EXPECT_EQ(window.enabledCalls, (QList<bool>{false, true}));
     EXPECT_EQ(window.statuses, (QStringList{"View_Lang", "View_Kurz"}));
     EXPECT_EQ(mw.value, 0.0f);  // the progress run has ended
 }
@@ -76,16 +59,16 @@ TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWit
     conn->failWhen("DROP VIEW", "42000: DROP command denied to user 'z'");
     db.addQuery({"V1", "SELECT a FROM t"});
     Abfragen_nach_Sichten(window);
-    EXPECT_EQ(window.list1, (QStringList{"V1", "SELECT a FROM t", "", "Warnung: 40002" "42000: DROP command denied to user 'z'"}));
+    EXPECT_EQ(window.List1, (QStringList{"V1", "SELECT a FROM t", "", "Warnung: 40002" "42000: DROP command denied to user 'z'"}));
 
     // On DB2 a failing create reaches the click handler.
-    window.list1.clear();
+    window.List1.clear();
     mw.kind = ServerKind::DB2;
     conn = std::make_shared<RecordingConnection>();
     session().Verbindung1 = conn;
     conn->failWhen("CREATE VIEW", "37000: " + QString(90, 'x'));
     Abfragen_nach_Sichten(window);
-    EXPECT_EQ(window.list1, (QStringList{"Warnung: 40002", "37000: " + QString(73, 'x'), QString(17, 'x'),
+    EXPECT_EQ(window.List1, (QStringList{"Warnung: 40002", "37000: " + QString(73, 'x'), QString(17, 'x'),
                                          QString(40, '-'), "V1", "SELECT a FROM t", ""}));
     EXPECT_EQ(runReport().viewsNotCreated, 1);  // the MySQL view was created despite its drop warning
 }
@@ -94,11 +77,11 @@ TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
 {
     db.addQuery({"V", "SELECT a FROM t"});
     db.addRelation({"r", "A", "B", accessdb::kRelationCascadeUpdate, {{"x", "y"}}});
-    window.mod = "2";
+    window.Text_Mod = "2";
     Abfragen_nach_Sichten(window);
     Beziehungen_nach_Trigger(window);
     EXPECT_TRUE(conn->executed.isEmpty());
-    EXPECT_TRUE(window.enabledStates.isEmpty());
+    EXPECT_TRUE(window.enabledCalls.isEmpty());
 }
 
 TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiecesOf70)
@@ -123,10 +106,10 @@ TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiec
                                "WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
                                "\r\nDELETE FROM Auftrag FROM DELETED WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
                                "\t37000: " + QString(63, 'u'), "\t" + QString(7, 'u'), "Lager"};
-    EXPECT_EQ(window.list1, expected);
+    EXPECT_EQ(window.List1, expected);
     EXPECT_EQ(window.statuses.first(), "Beziehungs-Informationen einlesen: KundeAuftrag");
     EXPECT_EQ(window.statuses.last(), "Bereit.");
-    EXPECT_EQ(window.enabledStates, (QList<bool>{false, true}));
+    EXPECT_EQ(window.enabledCalls, (QList<bool>{false, true}));
     EXPECT_FALSE(session().FehlerAufgetreten);  // trigger failures are only listed
     EXPECT_EQ(mw.value, 0.0f);                  // the progress run has ended
 }

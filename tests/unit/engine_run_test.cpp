@@ -1,3 +1,4 @@
+#include "common/FakeConversionWindow.h"
 #include "common/FakeMainWindow.h"
 #include "common/Fixtures.h"
 #include "common/MemoryAccessDatabase.h"
@@ -17,64 +18,6 @@ namespace ty = accessdb::type;
 
 namespace {
 
-// The conversion window reduced to what the engine reads and writes, with every status text kept.
-class TestHost : public engine::Host {
-public:
-    accessdb::Database* database() override { return db; }
-    QString tableName() const override { return Text1; }
-    engine::TextOptions textOptions() const override
-    {
-        engine::TextOptions o;
-        o.kind = mainWindow().serverKind();
-        o.default0 = default0;
-        o.defaultBlank = defaultBlank;
-        return o;
-    }
-    bool autowertChecked() const override { return autowert; }
-    bool noDataChecked() const override { return noData; }
-    bool messageChecked() const override { return message; }
-    bool fastTransferChecked() const override { return fast; }
-    bool yieldDue() const override { return yieldEvery > 0 && ++yieldQuestions % yieldEvery == 0; }
-    QString textMax() const override { return Text_Max; }
-    QString textMod() const override { return Text_Mod; }
-    void clearList1() override { List1.clear(); }
-    void addToList1(const QString& line) override { List1 << line; }
-    void scrollList1ToEnd() override {}
-    void processEvents() override {}
-    void clearList3() override { List3.clear(); }
-    void List3AddUnique(const QString& item) override { engine::addUnique(List3, item); }
-    QStringList list3() const override { return List3; }
-    void setStatus(const QString& text) override
-    {
-        statuses << text;
-        if (onStatus)
-            onStatus(text);
-        if (text == stopAtStatus)
-            Abbruch = true;  // the window is closed or the stop image clicked right then
-    }
-    void showStopImage(bool visible) override { stopImage = visible; }
-    void Schalter_Freigeben(bool enabled) override { enabledCalls << enabled; }
-    bool abbruch() const override { return Abbruch; }
-    void setAbbruch(bool on) override { Abbruch = on; }
-    void setTabellenFehler(bool on) override { TabellenFehler = on; }
-    void setBeschaeftigt(bool on) override { Beschaeftigt = on; }
-    qint32& indexCounter() override { return counter; }
-    void errorLogAdd(const QString& line) override { errorLog << line; }
-    void showErrorLogBehind() override {}
-    void addIdentityTable(const QString& table) override { List_Auto << table; }
-
-    accessdb::Database* db = nullptr;
-    QString Text1, Text_Max = "1", Text_Mod = "1", stopAtStatus;
-    std::function<void(const QString&)> onStatus;  // what the user changes while the status line yields
-    bool autowert = false, noData = false, message = false, default0 = false, defaultBlank = false, fast = false;
-    int yieldEvery = 0;  // the status line lets the event loop run at every n-th record
-    mutable int yieldQuestions = 0;
-    QStringList List1, List3, statuses, errorLog, List_Auto;
-    QList<bool> enabledCalls;
-    bool stopImage = false, Abbruch = false, TabellenFehler = false, Beschaeftigt = false;
-    qint32 counter = 0;
-};
-
 class EngineRun : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,8 +35,9 @@ protected:
     }
     void convert(const QString& table)
     {
-        host.Text1 = table;
-        engine.Command1_SIK();
+        diag::SessionStatementRunner runner;
+        diag::MainWindowProgress progress;
+        outcome = engine::TableConversion(host, runner, progress, dialogs).convert(table);
     }
     // A table of one Long field N holding 1..rows.
     void addNumberTable(const QString& name, int rows)
@@ -135,8 +79,8 @@ protected:
     testsupport::ScriptedDialogs dialogs;
     std::shared_ptr<testsupport::RecordingConnection> conn;
     testsupport::MemoryAccessDatabase db;
-    TestHost host;
-    engine::TableConversion engine{host};
+    testsupport::FakeConversionWindow host;
+    engine::TableOutcome outcome;
 };
 
 }  // namespace
@@ -157,7 +101,7 @@ TEST_F(EngineRun, KundenOnMsSqlListsAndSendsTheTableStatement)
                            "SELECT COUNT(CONSTRAINT_NAME) FROM INFORMATION_SCHEMA.CONSTRAINT_COLUMN_USAGE WHERE "
                            "CONSTRAINT_NAME = 'primKunden'",
                            expected.join("")}));
-    EXPECT_EQ(host.List3, QStringList({"Nr"}));
+    EXPECT_EQ(outcome.keyFields, QStringList({"Nr"}));
     EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Kunden"}));
     EXPECT_FALSE(host.TabellenFehler);
     EXPECT_EQ(host.statuses.first(), "öffne Access - Tabelle");
@@ -197,7 +141,7 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
         EXPECT_EQ(host.List1[2], c.line) << serverKindName(c.kind).toStdString();
         EXPECT_TRUE(host.List1[3].startsWith(',')) << "the first Access field follows the identity column";
         EXPECT_EQ(host.List1.last(), c.tail);
-        EXPECT_EQ(host.List3, c.list3);
+        EXPECT_EQ(outcome.keyFields, c.list3);
         EXPECT_FALSE(host.List1.join("").contains("CONSTRAINT"));
         EXPECT_EQ(host.List_Auto, QStringList({"Notizen"}));
     }
@@ -234,10 +178,10 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
                            "INSERT INTO Werte (\"Name\") VALUES ('x')"}));
     EXPECT_TRUE(host.statuses.contains("1/3 (0)  :  33%"));
     EXPECT_TRUE(host.statuses.contains("3/3 (1)  :  100%"));
-    EXPECT_EQ(engine.outcome().emptyRecords, 1);
-    EXPECT_EQ(engine.outcome().rowsRead, 3);
-    EXPECT_EQ(engine.outcome().rowsSent, 2);
-    EXPECT_EQ(engine.outcome().serverRows, 2);
+    EXPECT_EQ(outcome.emptyRecords, 1);
+    EXPECT_EQ(outcome.rowsRead, 3);
+    EXPECT_EQ(outcome.rowsSent, 2);
+    EXPECT_EQ(outcome.serverRows, 2);
     EXPECT_TRUE(conn->executed.contains("SELECT COUNT(*) FROM Werte"));
     EXPECT_FALSE(host.TabellenFehler) << "empty records are no loss";
     EXPECT_EQ(mw.value, 0.f);  // the progress run ended
@@ -346,9 +290,9 @@ TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
         EXPECT_TRUE(host.errorLog[1].contains(c.lineContains)) << host.errorLog[1].toStdString();
         EXPECT_TRUE(host.errorLog[1].contains("7 Datensätze nicht gesendet")) << host.errorLog[1].toStdString();
         EXPECT_TRUE(host.TabellenFehler);
-        EXPECT_EQ(engine.outcome().rowsSent, 3);
-        EXPECT_EQ(engine.outcome().rowsNotSent, 7);
-        EXPECT_EQ(engine.outcome().problems.size(), 1);
+        EXPECT_EQ(outcome.rowsSent, 3);
+        EXPECT_EQ(outcome.rowsNotSent, 7);
+        EXPECT_EQ(outcome.problems.size(), 1);
         EXPECT_FALSE(host.Abbruch) << "the end of the run clears the request";
     }
     // The lost connection meets the next table at its first statement: one line, failed.
@@ -369,8 +313,8 @@ TEST_F(EngineRun, EveryRowRefusedKeepsTheLogShortAndCountsThem)
     EXPECT_EQ(statementsStarting("INSERT").size(), 150);
     ASSERT_EQ(host.errorLog.size(), 1 + 100 + 1);
     EXPECT_TRUE(host.errorLog.last().contains("150 Datensätze abgewiesen")) << host.errorLog.last().toStdString();
-    EXPECT_EQ(engine.outcome().rowsRefused, 150);
-    EXPECT_EQ(engine.outcome().serverRows, 0);
+    EXPECT_EQ(outcome.rowsRefused, 150);
+    EXPECT_EQ(outcome.serverRows, 0);
     EXPECT_TRUE(host.TabellenFehler);
 }
 
@@ -382,8 +326,8 @@ TEST_F(EngineRun, ServerRowsBelowTheRowsSentFailTheTable)
     mw.kind = ServerKind::Sybase;
     conn->failWhen("VALUES (2)", "S1000: arithmetic overflow");
     convert("Zahlen");
-    EXPECT_EQ(engine.outcome().rowsSent, 5);
-    EXPECT_EQ(engine.outcome().serverRows, 4);
+    EXPECT_EQ(outcome.rowsSent, 5);
+    EXPECT_EQ(outcome.serverRows, 4);
     ASSERT_EQ(host.errorLog.size(), 2);
     EXPECT_EQ(host.errorLog[1], "Tabelle Zahlen: 4 Zeilen auf dem SQL-Server, aber 5 Datensätze gesendet");
     EXPECT_TRUE(host.TabellenFehler);
@@ -392,7 +336,7 @@ TEST_F(EngineRun, ServerRowsBelowTheRowsSentFailTheTable)
     conn->executed.clear();
     convert("Zahlen");
     EXPECT_TRUE(statementsStarting("SELECT").isEmpty());
-    EXPECT_EQ(engine.outcome().serverRows, -1);
+    EXPECT_EQ(outcome.serverRows, -1);
 }
 
 TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
@@ -433,7 +377,7 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
         addNumberTable("Zahlen", 2500);
         conn = std::make_shared<testsupport::RecordingConnection>();
         session().Verbindung1 = conn;
-        host = TestHost();
+        host = testsupport::FakeConversionWindow();
         host.db = &db;
         host.fast = true;
         dialogs.shown.clear();
@@ -456,7 +400,7 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
         if (inserts)
             trace << QString::number(inserts);
         EXPECT_EQ(trace.join(' '), c.trace);
-        const engine::TableOutcome& o = engine.outcome();
+        const engine::TableOutcome& o = outcome;
         EXPECT_EQ(o.rowsSent, c.sent);
         EXPECT_EQ(o.rowsRefused, c.refused);
         EXPECT_EQ(o.rowsNotSent, c.notSent);

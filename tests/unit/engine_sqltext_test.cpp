@@ -1,4 +1,5 @@
 #include "common/MemoryAccessDatabase.h"
+#include "engine/LookupText.h"
 #include "engine/SqlText.h"
 #include "engine/TypeMap.h"
 #include "runtime/RuntimeError.h"
@@ -126,33 +127,34 @@ TEST(EngineSqlText, DefaultAndNullClauses)
     EXPECT_EQ(defaultClause(field("a", ty::Memo, 0, false, "\"x\""), opts(MySQL)), "");
     EXPECT_EQ(defaultClause(field("a", ty::Text, 5, false, "\"x\""), opts(DB2)), "WITH DEFAULT 'x'");
 
-    EXPECT_EQ(nullClause(field("a", ty::Text, 5), DB2, {}), "");
-    EXPECT_EQ(nullClause(field("a", ty::Text, 5), MSSQL, {}), "NULL");
-    EXPECT_EQ(nullClause(field("a", ty::Text, 5, true), DB2, {}), "NOT NULL");
-    EXPECT_EQ(nullClause(field("a", ty::Boolean), MSSQL, {}), "NOT NULL");
-    EXPECT_EQ(nullClause(field("Nr", ty::Long), DB2, {"x", "NR"}), "NOT NULL");
+    EXPECT_EQ(nullClause(field("a", ty::Text, 5), opts(DB2), {}), "");
+    EXPECT_EQ(nullClause(field("a", ty::Text, 5), opts(MSSQL), {}), "NULL");
+    EXPECT_EQ(nullClause(field("a", ty::Text, 5, true), opts(DB2), {}), "NOT NULL");
+    EXPECT_EQ(nullClause(field("a", ty::Boolean), opts(MSSQL), {}), "NOT NULL");
+    EXPECT_EQ(nullClause(field("Nr", ty::Long), opts(DB2), {"x", "NR"}), "NOT NULL");
 
     const accessdb::Field name = field("Name", ty::Text, 20, true);
-    EXPECT_EQ(columnLine(",", columnNameText(name.name, "T", MSSQL), sqlType(name, opts(MSSQL)),
-                         defaultClause(name, opts(MSSQL)), nullClause(name, MSSQL, {})),
+    EXPECT_EQ(columnLine(",", columnNameText(name.name, "T", opts(MSSQL)), sqlType(name, opts(MSSQL)),
+                         defaultClause(name, opts(MSSQL)), nullClause(name, opts(MSSQL), {})),
               ",\"Name\" VARCHAR(20)  NOT NULL ");
 }
 
 TEST(EngineSqlText, ColumnNamesPerKind)
 {
-    EXPECT_EQ(columnNameText("Ort", "T", MSSQL), "\"Ort\"");
-    EXPECT_EQ(columnNameText("Ort", "T", MySQL), "`Ort`");
-    EXPECT_EQ(columnNameText("Ort", "T", Sybase), "Ort");
-    EXPECT_EQ(columnNameText("Ort", "T", DB2), "Ort");
-    EXPECT_EQ(columnNameText("Ort", "F5SB90R", DB2), "\"Ort\"");
-    EXPECT_EQ(columnNameText("Ort", "f5sb90r", DB2), "Ort");
-    EXPECT_EQ(columnNameText("check", "T", Oracle), "\"CHECK\"");
-    EXPECT_EQ(columnNameText("check", "T", DB2), "check");
-    EXPECT_EQ(insertColumnName("check", Oracle), "\"CHECK\"");
-    EXPECT_EQ(insertColumnName("auftragsbestätigung_französisch", DB2), "AuftragsbestätigungFranzösisch");
-    EXPECT_EQ(insertColumnName("Auftragsbestätigung_Französisch", MSSQL), "\"Auftragsbestätigung_Französisch\"");
-    EXPECT_EQ(joinTableStatement({"CREATE TABLE T ", "(", " AUFTRAGSBESTÄTIGUNG_FRANZÖSISCH INT  NULL ", ")"}, Oracle),
-              "CREATE TABLE T ( AuftragsbestätigungFranzösisch INT  NULL )");
+    EXPECT_EQ(columnNameText("Ort", "T", opts(MSSQL)), "\"Ort\"");
+    EXPECT_EQ(columnNameText("Ort", "T", opts(MySQL)), "`Ort`");
+    EXPECT_EQ(columnNameText("Ort", "T", opts(Sybase)), "Ort");
+    EXPECT_EQ(columnNameText("Ort", "T", opts(DB2)), "Ort");
+    EXPECT_EQ(columnNameText("Ort", "F5SB90R", opts(DB2)), "\"Ort\"");
+    EXPECT_EQ(columnNameText("Ort", "f5sb90r", opts(DB2)), "Ort");
+    EXPECT_EQ(columnNameText("check", "T", opts(Oracle)), "\"CHECK\"");
+    EXPECT_EQ(columnNameText("check", "T", opts(DB2)), "check");
+    EXPECT_EQ(insertColumnName("check", opts(Oracle)), "\"CHECK\"");
+    EXPECT_EQ(insertColumnName("auftragsbestätigung_französisch", opts(DB2)), "AuftragsbestätigungFranzösisch");
+    EXPECT_EQ(insertColumnName("Auftragsbestätigung_Französisch", opts(MSSQL)), "\"Auftragsbestätigung_Französisch\"");
+    EXPECT_EQ(
+        joinTableStatement({"CREATE TABLE T ", "(", " AUFTRAGSBESTÄTIGUNG_FRANZÖSISCH INT  NULL ", ")"}, opts(Oracle)),
+        "CREATE TABLE T ( AuftragsbestätigungFranzösisch INT  NULL )");
 }
 
 TEST(EngineSqlText, KeyFieldsFromIndexesRelationsAndUniqueIndex)
@@ -176,10 +178,14 @@ TEST(EngineSqlText, KeyFieldsFromIndexesRelationsAndUniqueIndex)
 TEST(EngineSqlText, ConstraintAndOracleNamesFromFirstAndLastCharacters)
 {
     const QString t = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";  // 30 characters
-    EXPECT_EQ(keyConstraintBaseName(t, Oracle), "primABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    EXPECT_EQ(keyConstraintBaseName(t, DB2), "primABCDEFGHIJKLMN");
-    EXPECT_EQ(keyConstraint("primX", {"a", "b"}, MSSQL), "CONSTRAINT \"primX\" PRIMARY KEY(\"a\",\"b\")");
-    EXPECT_EQ(keyConstraint("primX", {"a", "b"}, MySQL), "CONSTRAINT primX PRIMARY KEY(a,b)");
+    EXPECT_EQ(keyConstraintBaseName(t, opts(Oracle)), "primABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    EXPECT_EQ(keyConstraintBaseName(t, opts(DB2)), "primABCDEFGHIJKLMN");
+    EXPECT_EQ(keyConstraint("primX", {"a", "b"}, opts(MSSQL)), "CONSTRAINT \"primX\" PRIMARY KEY(\"a\",\"b\")");
+    EXPECT_EQ(keyConstraint("primX", {"a", "b"}, opts(MySQL)), "CONSTRAINT primX PRIMARY KEY(a,b)");
+    // MS SQL asks whether the name is taken, and for a suffix when it is.
+    EXPECT_EQ(constraintUseCountQuery("primKunden"), "SELECT COUNT(CONSTRAINT_NAME) FROM INFORMATION_SCHEMA."
+                                                     "CONSTRAINT_COLUMN_USAGE WHERE CONSTRAINT_NAME = 'primKunden'");
+    EXPECT_EQ(newIdHexQuery(), "SELECT REPLACE(CONVERT(VARCHAR(36), NEWID()), '-', '')");
     EXPECT_EQ(oracleTriggerName(t), "TRG_EFGHIJKLMNOPQRSTUVWXYZ0123");
     const QDateTime when(QDate(2004, 3, 7), QTime(14, 30, 5));
     EXPECT_EQ(timeStamp12(when), "040307143005");
@@ -192,24 +198,27 @@ TEST(EngineSqlText, IndexStatementsPerKind)
     const accessdb::Index such = testsupport::index("Suchname", {"Name", "Ort"});
     const QDateTime when(QDate(2004, 3, 7), QTime(14, 30, 5));
     qint32 counter = 0;
-    EXPECT_EQ(indexStatementLines("Kunden", such, MSSQL, counter, when).join(""),
+    EXPECT_EQ(indexStatementLines("Kunden", such, opts(MSSQL), counter, when).join(""),
               "CREATE INDEX \"Suchname\" ON Kunden(\"Name\",\"Ort\")");
     EXPECT_EQ(counter, 1);
-    EXPECT_EQ(indexStatementLines("Kunden", such, Sybase, counter, when),
+    EXPECT_EQ(indexStatementLines("Kunden", such, opts(Sybase), counter, when),
               QStringList({"CREATE INDEX Suchname ON Kunden", "(Name", ",Ort", ")"}));
     EXPECT_EQ(counter, 1);  // Sybase and MySQL do not number
-    EXPECT_EQ(indexStatementLines("Kunden", such, Oracle, counter, when).first(),
+    EXPECT_EQ(indexStatementLines("Kunden", such, opts(Oracle), counter, when).first(),
               "CREATE INDEX \"002KundenSuchname040307143005\" ON Kunden");
-    EXPECT_EQ(indexStatementLines("Kunden", such, DB2, counter, when).first(), "CREATE INDEX \"003Suchname\" ON Kunden");
-    EXPECT_EQ(indexStatementLines("T", testsupport::index("Ort-Name", {"Ort"}), MySQL, counter, when).first(),
+    EXPECT_EQ(indexStatementLines("Kunden", such, opts(DB2), counter, when).first(),
+              "CREATE INDEX \"003Suchname\" ON Kunden");
+    EXPECT_EQ(indexStatementLines("T", testsupport::index("Ort-Name", {"Ort"}), opts(MySQL), counter, when).first(),
               "CREATE INDEX Ort_Name ON T");
     // Long names keep their last 30 characters; DB2 only 15 of them.
     const accessdb::Index longName = testsupport::index("ix_0123456789_abcdefghij_KLMNOPQRST", {"a"});
-    EXPECT_EQ(indexStatementLines("T", longName, MSSQL, counter, when).first(),
+    EXPECT_EQ(indexStatementLines("T", longName, opts(MSSQL), counter, when).first(),
               "CREATE INDEX \"23456789_abcdefghij_KLMNOPQRST\" ON T");
-    EXPECT_EQ(indexStatementLines("T", longName, DB2, counter, when).first(), "CREATE INDEX \"00523456789_abcdef\" ON T");
+    EXPECT_EQ(indexStatementLines("T", longName, opts(DB2), counter, when).first(),
+              "CREATE INDEX \"00523456789_abcdef\" ON T");
     counter = 999;
-    EXPECT_TRUE(indexStatementLines("T", such, Oracle, counter, when).first().startsWith("CREATE INDEX \"1000TSuchname"));
+    EXPECT_TRUE(
+        indexStatementLines("T", such, opts(Oracle), counter, when).first().startsWith("CREATE INDEX \"1000TSuchname"));
 }
 
 TEST(EngineSqlText, ShareTestSplitsRecordsAmongMachines)

@@ -201,6 +201,14 @@ TEST_F(Workbench, BatchMarksConvertedAndFailedTablesAndRetriesTheFailed)
     EXPECT_TRUE(conn1->executed.isEmpty()) << conn1->executed.join("|").toStdString();
     EXPECT_EQ(f->List_Auto->item(0)->text(), "0 Tabellen");
     EXPECT_TRUE(SingleInstance<FehlerProtokoll>::get().text().startsWith("Tabelle: Roh"));
+
+    // List3 shows the key fields of the last table that got as far as finding them.
+    for (const char* table : {"Kunden", "Roh"}) {
+        w->Text1->setText(table);
+        w->Command1_SIK();
+        ASSERT_EQ(w->List3->count(), 1) << table;
+        EXPECT_EQ(w->List3->item(0)->text(), "Nr");
+    }
 }
 
 TEST_F(Workbench, LoginListsTablesWithServerCountsAndMarksMissingOnes)
