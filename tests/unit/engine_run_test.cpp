@@ -103,7 +103,7 @@ protected:
         t.fields = {field("N", ty::Long)};
         auto& records = db.addTable(t);
         for (int i = 1; i <= rows; ++i)
-            records << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+            records << testsupport::MemoryAccessDatabase::Row{val::integer(i)};
     }
     QStringList statementsStarting(const QString& prefix) const
     {
@@ -225,7 +225,7 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
     t.name = "Werte";
     t.fields = {field("Name", ty::Text, 30), field("Betrag", ty::Double), field("Tag", ty::DateTime)};
     auto& rows = db.addTable(t);
-    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::text("3,5"), val::date(2004, 3, 7, 14, 30)}
+    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::real(3.5), val::date(2004, 3, 7, 14, 30)}
          << testsupport::MemoryAccessDatabase::Row{val::null(), val::null(), val::null()}
          << testsupport::MemoryAccessDatabase::Row{val::text("x"), val::null(), val::null()};
     convert("Werte");
@@ -302,7 +302,7 @@ TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
         accessdb::TableDef t;
         t.name = name;
         t.fields = {field("Id", ty::Long), field("Daten", code, 16)};
-        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
+        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::integer(1), val::bytes("ab")};
         host.errorLog.clear();
         host.TabellenFehler = false;
         convert(name);
