@@ -3,6 +3,7 @@
 #include "common/MemoryAccessDatabase.h"
 #include "common/RecordingConnection.h"
 #include "common/ScriptedDialogs.h"
+#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "engine/TableConversion.h"
 #include "runtime/Platform.h"
@@ -85,11 +86,7 @@ protected:
         host.db = &db;
         rt::setClock([] { return QDateTime(QDate(2004, 3, 7), QTime(14, 30, 5)); });
     }
-    void TearDown() override
-    {
-        session().Verbindung1.reset();
-        rt::setClock({});
-    }
+    void TearDown() override { resetForTests(); }
     void convert(const QString& table)
     {
         host.Text1 = table;
