@@ -2,7 +2,7 @@
 //   bench_mdb_read                         nwind.mdb's Order Details and Orders
 //   bench_mdb_read FILE TABLE...           the given tables
 //   bench_mdb_read --make-large N FILE     writes a Jet 4 file with a table "Gross" of N rows
-// Every column of every row is turned into text through the record set, as the data copy does.
+// Every column of every row is decoded through the record set, as the data copy reads it.
 // The peak resident size is printed after reading, so runs on small and large tables compare.
 #include "dataaccess/AccessDatabase.h"
 #include "runtime/RuntimeError.h"
@@ -45,7 +45,7 @@ long peakKb(int who)
     return u.ru_maxrss;
 }
 
-// Opens the file and reads the table to text; returns the row count.
+// Opens the file and reads the whole table; returns the row count.
 long readOnce(const QString& path, const QString& table, qint64& chars)
 {
     auto db = accessdb::openDatabase(path);

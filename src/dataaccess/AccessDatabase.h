@@ -14,6 +14,7 @@ namespace accessdb {
 namespace type {
 inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7,
                      DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15,
+                     Complex = 18,  // ACE attachment and multi-value columns: a long id
                      Decimal = 20;  // ACE files only; outside the codes the conversion knows
 
 }
@@ -65,11 +66,15 @@ struct TableDef {
 // The value of a field in the current record.
 struct Value {
     bool isNull = true;
-    // Text form: Yes/No "TRUE"/"FALSE"; numbers with the system's decimal separator (Single to 7
-    // significant digits, Double to 15, more only where needed to keep the value; both with
-    // "E+07"/"E-05" beyond; Currency exact without trailing zeros: "3,5", "12", "-0,0001"); dates "dd.mm.yyyy[ hh:nn:ss]" (the date alone at
-    // midnight; a stored number outside the years 100..9999 as that number); texts and memos whole;
-    // GUIDs "{XXXXXXXX-XXXX-...}" with their 16 bytes; Binary and Long binary have no text, only bytes.
+    // Numbers as numbers, formatted where they are written: Byte, Integer, Long (and Complex) in
+    // integer, Currency there in ten-thousandths (exact); Single and Double in real (a Single
+    // widened, so exactly as stored); Date/Time also there as the stored day number.
+    qint64 integer = 0;
+    double real = 0;
+    // Text form: Yes/No "TRUE"/"FALSE"; dates "dd.mm.yyyy[ hh:nn:ss]" (the date alone at
+    // midnight; none for a date outside the calendar); texts and memos whole; GUIDs
+    // "{XXXXXXXX-XXXX-...}" with their 16 bytes; ACE decimals exact with a decimal point; Binary
+    // and Long binary have no text, only bytes.
     QString text;
     // Dates: calendar parts and time of day.
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

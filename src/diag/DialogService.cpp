@@ -1,5 +1,6 @@
 #include "diag/DialogService.h"
 #include "dataaccess/odbc/OdbcEngine.h"
+#include "diag/AppContext.h"
 #include "diag/Module1.h"
 #include "runtime/RuntimeError.h"
 
@@ -7,11 +8,7 @@
 #include <unistd.h>
 
 namespace {
-DialogService*& current()
-{
-    static DialogService* service = nullptr;
-    return service;
-}
+DialogService*& current() { return appContext().dialogs; }
 
 // Runs on the statement watchdog's thread while the user-interface thread hangs in the driver:
 // nobody could close the program, so it ends with the reason on standard error and in the log.

@@ -1,3 +1,4 @@
+#include "diag/AppContext.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
@@ -5,7 +6,6 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
-#include <QList>
 #include <cmath>
 #include <unistd.h>
 
@@ -23,37 +23,7 @@ qint64 msecsSince(qint64 from)
     return d < 0 ? d + kMsecsPerDay : d;
 }
 
-// The progress of a named run on standard error, when nobody sees the window.
-struct ConsoleRun {
-    QString name;
-    qint64 startMsecs = 0;
-    qint64 lastWrittenMsecs = -1;  // -1: nothing written yet
-    bool lineOpen = false;         // a terminal line waits for its newline
-};
-
-struct OuterRun {
-    float maximum;
-    qint64 start;
-    qint64 lastShown;
-    ConsoleRun console;
-};
-
-// Times in seconds since midnight. lastShown is the elapsed time of the last text; a run starts
-// with the time of day there, as the time text was written, so the first step of a run shows it.
-struct ProgressState {
-    qint64 start = 0;
-    qint64 lastShown = 0;
-    ConsoleRun console;
-    QList<OuterRun> Fortschrittsstapel;
-    std::FILE* out = stderr;
-    int terminal = -1;  // -1: ask isatty when first needed
-};
-
-ProgressState& state()
-{
-    static ProgressState s;
-    return s;
-}
+ProgressState& state() { return appContext().progress; }
 
 // The total time a run will take when i of maximum steps took `elapsed` seconds.
 qint64 totalSeconds(float maximum, qint32 i, qint64 elapsed)

@@ -1,11 +1,8 @@
 #include "diag/Session.h"
+#include "diag/AppContext.h"
 #include "runtime/RuntimeError.h"
 
-Session& session()
-{
-    static Session s;
-    return s;
-}
+Session& session() { return appContext().session; }
 
 MainWindowAccess& mainWindow()
 {

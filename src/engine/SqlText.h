@@ -6,12 +6,10 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 
-#include <string>
-
-// The SQL text of a table conversion, built by pure functions from the server kind, the option
-// values of the moment and plain values read from the Access database.
+// The SQL text of a table's structure (columns, types, defaults, keys, indexes, Oracle's sequence
+// and trigger), built by pure functions from the server kind, the option values of the moment and
+// the Access table's definition. The per-row INSERT is in InsertText.h.
 namespace engine {
 
 using TextOptions = ::TextOptions;
@@ -73,33 +71,5 @@ QStringList indexStatementLines(const QString& table, const accessdb::Index& ind
 
 // "SELECT COUNT(*) FROM T": the server's row count of a table (MySQL quotes the name).
 QString rowCountStatement(const QString& table, const TextOptions& o);
-
-// Whether record number counter (from 1) belongs to this machine.
-bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);
-
-// The INSERT of a row is built in a plain UTF-16 buffer: appending to it costs a few
-// instructions, appending to a QString a library call with its checks.
-using TextBuffer = std::u16string;
-inline void append(TextBuffer& out, QStringView s)
-{
-    out.append(s.utf16(), size_t(s.size()));
-}
-inline void append(TextBuffer& out, const char* ascii)
-{
-    while (*ascii)
-        out.push_back(char16_t(static_cast<unsigned char>(*ascii++)));
-}
-inline QString toQString(const TextBuffer& b) { return QString::fromUtf16(b.data(), qsizetype(b.size())); }
-
-// Appends one field's part of an INSERT to out; false: the field is left out of the statement
-// (out unchanged). dateOfRecord: the record's "datum" value when field is a special time
-// column, else null.
-bool appendInsertValue(TextBuffer& out, const accessdb::Field& field, const accessdb::Value& value,
-                       const TextOptions& o, const accessdb::Value* dateOfRecord = nullptr);
-
-// Appends "INSERT INTO table (columns) VALUES (values)"; the lists come with their opening
-// bracket and without the closing one.
-void appendInsertStatement(TextBuffer& out, const QString& table, const TextBuffer& columnList,
-                           const TextBuffer& valueList);
 
 }  // namespace engine

@@ -1,4 +1,5 @@
 #include "engine/TableConversion.h"
+#include "engine/InsertText.h"
 #include "diag/DialogService.h"
 #include "diag/Guard.h"
 #include "engine/LookupText.h"

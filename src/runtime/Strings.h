@@ -46,6 +46,25 @@ private:
     int at_;
 };
 
+// A number as the old run time printed it, with a decimal point, in a buffer of its own (SQL texts
+// are written per row). Single to 7 significant digits, Double to 15, more (up to 9 / 17) only
+// where those would not read back as the same value, both as "1E+300"/"-1E-05" beyond; Currency
+// (held in ten-thousandths) exact without trailing zeros: "3.5", "12", "-0.0001".
+class NumberText {
+public:
+    static NumberText ofSingle(float v);
+    static NumberText ofDouble(double v);
+    static NumberText ofCurrency(qint64 tenThousandths);
+    const char16_t* data() const { return buf_; }
+    qsizetype size() const { return n_; }
+    QString toString() const { return QString::fromUtf16(buf_, n_); }
+
+private:
+    NumberText() = default;
+    char16_t buf_[32];   // "-1.7976931348623157E+308", "-922337203685477.5808"
+    qsizetype n_ = 0;
+};
+
 QString format000(qint64 n);   // at least three digits: 1 -> "001", 1000 -> "1000"
 
 // "HH:MM:SS" time of day.
@@ -55,9 +74,5 @@ QString timeText(const QTime& t);
 QString durationText(qint64 seconds);
 // General date format: "dd.MM.yyyy hh:mm:ss" (the date alone when the time is midnight).
 QString generalDateText(const QDateTime& dt);
-
-// Decimal separator of the system's number format (taken from the user's locale).
-QChar decimalSeparator();
-void setDecimalSeparator(QChar c);  // for tests and tools
 
 }  // namespace rt

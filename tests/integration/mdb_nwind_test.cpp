@@ -11,18 +11,15 @@
 
 namespace {
 
-// The whole table as text, reading every column of every row.
-QList<QStringList> allRows(accessdb::Database& db, const QString& table)
+// Reads every column of every row; returns the row count.
+long readAllRows(accessdb::Database& db, const QString& table)
 {
-    QList<QStringList> out;
+    long rows = 0;
     auto rs = db.openRecordset(table);
-    for (; !rs->eof(); rs->moveNext()) {
-        QStringList row;
+    for (; !rs->eof(); rs->moveNext(), ++rows)
         for (int i = 0; i < rs->fieldCount(); ++i)
-            row << (rs->value(i).isNull ? QStringLiteral("<null>") : rs->value(i).text);
-        out << row;
-    }
-    return out;
+            rs->value(i);
+    return rows;
 }
 
 }  // namespace
@@ -111,7 +108,7 @@ TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
         EXPECT_FALSE(rs->eof());
         rs->moveNext();
         EXPECT_TRUE(rs->eof());
-        EXPECT_EQ(allRows(*db, table).size(), total);
+        EXPECT_EQ(readAllRows(*db, table), total);
     }
     // Empty table: EOF at once and a count below 1.
     auto empty = db->openRecordset(QStringLiteral("MSysIMEXSpecs"));

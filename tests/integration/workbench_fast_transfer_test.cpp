@@ -7,6 +7,7 @@
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/RunReport.h"
+#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
 #include "mdbwriter/MdbWriter.h"
@@ -67,11 +68,7 @@ protected:
         window.reset();
         SingleInstance<Form_Auto>::unload();
         SingleInstance<FehlerProtokoll>::unload();
-        session().Verbindung1.reset();
-        session().Verbindung2.reset();
-        session().mainWindow = nullptr;
-        session().FehlerAufgetreten = false;
-        rt::setProgramFolder(QString());
+        resetForTests();
     }
 
     // Artikel with kRows rows keyed by Nr; the row at duplicateAt (from 0) repeats the key before it.

@@ -2,6 +2,7 @@
 #include "common/Fixtures.h"
 #include "common/ScriptedDialogs.h"
 #include "diag/Module1.h"
+#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
@@ -40,9 +41,7 @@ protected:
     void TearDown() override
     {
         setPluginStarter({});
-        rt::setProgramFolder(QString());
-        session().ParamBenutzer.clear();
-        session().ParamPasswort.clear();
+        resetForTests();
     }
     void installPlugin() { writeFile(Modul_Programm(), "#!/bin/sh\n"); }
 

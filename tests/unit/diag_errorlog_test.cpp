@@ -1,4 +1,5 @@
 #include "common/Fixtures.h"
+#include "diag/AppContext.h"
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
 #include "Version.h"
@@ -34,11 +35,7 @@ protected:
         clock = QDateTime(QDate(2024, 5, 7), QTime(14, 3, 9));
         rt::setClock([this] { return clock; });
     }
-    void TearDown() override
-    {
-        rt::setClock({});
-        rt::setProgramFolder(QString());
-    }
+    void TearDown() override { resetForTests(); }
     QString logPath(const QString& name) const { return folder + QStringLiteral("/Log/Dorvex/") + name; }
 
     QString folder;

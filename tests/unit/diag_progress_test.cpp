@@ -1,5 +1,6 @@
 #include "common/FakeMainWindow.h"
 #include "common/ScriptedDialogs.h"
+#include "diag/AppContext.h"
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
 
@@ -17,7 +18,7 @@ protected:
         clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0));
         rt::setClock([this] { return clock; });
     }
-    void TearDown() override { rt::setClock({}); }
+    void TearDown() override { resetForTests(); }
     void at(int secondsAfterTen) { clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0)).addSecs(secondsAfterTen); }
 
     testsupport::FakeMainWindow mw;

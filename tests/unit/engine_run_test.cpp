@@ -4,6 +4,7 @@
 #include "common/MemoryAccessDatabase.h"
 #include "common/RecordingConnection.h"
 #include "common/ScriptedDialogs.h"
+#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "engine/TableConversion.h"
 #include "runtime/Platform.h"
@@ -28,11 +29,7 @@ protected:
         host.db = &db;
         rt::setClock([] { return QDateTime(QDate(2004, 3, 7), QTime(14, 30, 5)); });
     }
-    void TearDown() override
-    {
-        session().Verbindung1.reset();
-        rt::setClock({});
-    }
+    void TearDown() override { resetForTests(); }
     void convert(const QString& table)
     {
         diag::SessionStatementRunner runner;
@@ -47,7 +44,7 @@ protected:
         t.fields = {field("N", ty::Long)};
         auto& records = db.addTable(t);
         for (int i = 1; i <= rows; ++i)
-            records << testsupport::MemoryAccessDatabase::Row{val::text(QString::number(i))};
+            records << testsupport::MemoryAccessDatabase::Row{val::integer(i)};
     }
     QStringList statementsStarting(const QString& prefix) const
     {
@@ -169,7 +166,7 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
     t.name = "Werte";
     t.fields = {field("Name", ty::Text, 30), field("Betrag", ty::Double), field("Tag", ty::DateTime)};
     auto& rows = db.addTable(t);
-    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::text("3,5"), val::date(2004, 3, 7, 14, 30)}
+    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::real(3.5), val::date(2004, 3, 7, 14, 30)}
          << testsupport::MemoryAccessDatabase::Row{val::null(), val::null(), val::null()}
          << testsupport::MemoryAccessDatabase::Row{val::text("x"), val::null(), val::null()};
     convert("Werte");
@@ -246,7 +243,7 @@ TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
         accessdb::TableDef t;
         t.name = name;
         t.fields = {field("Id", ty::Long), field("Daten", code, 16)};
-        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::bytes("ab")};
+        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::integer(1), val::bytes("ab")};
         host.errorLog.clear();
         host.TabellenFehler = false;
         convert(name);

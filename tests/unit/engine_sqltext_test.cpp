@@ -1,4 +1,5 @@
 #include "common/MemoryAccessDatabase.h"
+#include "engine/InsertText.h"
 #include "engine/LookupText.h"
 #include "engine/SqlText.h"
 #include "engine/TypeMap.h"
@@ -251,7 +252,24 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     EXPECT_EQ(insertValue(text, val::text(""), opts(MSSQL)).text, "''");
     EXPECT_FALSE(insertValue(text, val::null(), opts(MSSQL)).include);
     EXPECT_EQ(insertValue(text, val::null(), opts(MSSQL, false, true)).text, "' '");
-    EXPECT_EQ(insertValue(dbl, val::text("3,5"), opts(MSSQL)).text, "3.5");
+    // Numbers as the old run time printed them, always with a decimal point; a missing one's
+    // stand-in is the Access default as it stands, its comma a point.
+    const struct {
+        accessdb::Field field;
+        accessdb::Value value;
+        const char* expected;
+    } numbers[] = {
+        {dbl, val::real(3.5), "3.5"},
+        {dbl, val::real(-1.25e20), "-1.25E+20"},
+        {dbl, val::real(0.1 + 0.2), "0.30000000000000004"},
+        {field("s", ty::Single), val::real(double(0.15f)), "0.15"},
+        {field("c", ty::Currency), val::integer(-35001), "-3.5001"},
+        {field("l", ty::Long), val::integer(-2147483647 - 1), "-2147483648"},
+        {field("x", ty::Complex), val::integer(12), "12"},
+        {field("w", ty::Double, 8, false, "1,5"), val::null(), "1.5"},
+    };
+    for (const auto& n : numbers)
+        EXPECT_EQ(insertValue(n.field, n.value, opts(MSSQL)).text, n.expected) << n.expected;
     EXPECT_EQ(insertValue(dbl, val::null(), opts(MSSQL, true)).text, "0");
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::boolean(true), opts(MSSQL)).text, "1");
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::text("True"), opts(MSSQL)).text, "0");
@@ -271,7 +289,6 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
               "'0999-05-06 08:00:00'");
     // Quotes, NUL characters and commas together, in the middle and at both ends.
     EXPECT_EQ(insertValue(text, val::text(QString("'a") + QChar(0) + "'',b'"), opts(MSSQL)).text, "'''a '''',b'''");
-    EXPECT_EQ(insertValue(dbl, val::text("-1,25E+07"), opts(MSSQL)).text, "-1.25E+07");
     // A missing date whose stand-in is the blank default is left to the column's default; one
     // whose stand-in is no date at all (an expression the server would store as text) is NULL.
     EXPECT_FALSE(insertValue(date, val::null(), opts(MSSQL, false, true)).include);

@@ -1,62 +1,13 @@
-// Number, date, GUID and text forms decoded from stored bytes.
+// Date forms decoded from stored numbers.
 #include "dataaccess/mdb/ValueDecoder.h"
-#include "runtime/Strings.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 
 using namespace accessdb::mdb;
-
-namespace {
-// The decoders write into a string of the caller's; as values here.
-QString singleText(float v)
-{
-    QString s;
-    accessdb::mdb::singleText(v, s);
-    return s;
-}
-QString doubleText(double v)
-{
-    QString s;
-    accessdb::mdb::doubleText(v, s);
-    return s;
-}
-
-struct Separator {
-    explicit Separator(QChar c) { rt::setDecimalSeparator(c); }
-    ~Separator() { rt::setDecimalSeparator(u'.'); }
-};
-}  // namespace
-
-TEST(MdbValueDecoder, NumbersUseTheSystemSeparatorAndTheirPrecision)
-{
-    Separator comma(u',');
-    EXPECT_EQ(currencyText(35000), "3,5");
-    EXPECT_EQ(currencyText(120000), "12");
-    EXPECT_EQ(currencyText(-1), "-0,0001");
-    EXPECT_EQ(currencyText(0), "0");
-    EXPECT_EQ(currencyText(std::numeric_limits<qint64>::min()), "-922337203685477,5808");
-    EXPECT_EQ(currencyText(std::numeric_limits<qint64>::max()), "922337203685477,5807");
-
-    EXPECT_EQ(singleText(0.15f), "0,15");
-    EXPECT_EQ(singleText(1000000.0f), "1000000");
-    EXPECT_EQ(singleText(12345678.0f), "12345678");
-    EXPECT_EQ(singleText(1.0f / 3.0f), "0,33333334");
-    EXPECT_EQ(singleText(-0.00001f), "-1E-05");
-    EXPECT_EQ(singleText(std::numeric_limits<float>::max()), "3,4028235E+38");
-    EXPECT_EQ(doubleText(0.1), "0,1");
-    EXPECT_EQ(doubleText(1000000.0), "1000000");
-    EXPECT_EQ(doubleText(123456789.123456789), "123456789,12345679");
-    EXPECT_EQ(doubleText(0.1 + 0.2), "0,30000000000000004");
-    EXPECT_EQ(doubleText(-2.5), "-2,5");
-    EXPECT_EQ(doubleText(1e300), "1E+300");
-    EXPECT_EQ(doubleText(std::numeric_limits<double>::max()), "1,7976931348623157E+308");
-}
 
 TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
 {
@@ -98,36 +49,4 @@ TEST(MdbValueDecoder, CalendarAgreesWithQDateOnEveryDayNumber)
     }
     for (qint64 day : {-1, 59, 60, 61, -36463, 36584, 2958465})
         ASSERT_TRUE(decodeDate(double(day), v) && QDate(v.year, v.month, v.day) == zero.addDays(day)) << day;
-}
-
-TEST(MdbValueDecoder, NumberTextsMatchPrintfGeneralFormatWhereThatKeepsTheValue)
-{
-    // The old run time's texts are printf's %.15g / %.7g; where those read back as another value,
-    // the fewest further digits (up to %.17g / %.9g) that keep it.
-    auto expectedText = [](double v, int digits, int maxDigits, bool single) {
-        char text[64];
-        for (int d = digits; d <= maxDigits; ++d) {
-            std::snprintf(text, sizeof text, "%.*G", d, v);
-            const double back = std::strtod(text, nullptr);
-            if (single ? float(back) == float(v) : back == v)
-                break;
-        }
-        return QString::fromLatin1(text);
-    };
-    quint64 x = 0x9E3779B97F4A7C15ull;
-    for (int i = 0; i < 20000; ++i) {
-        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
-        double d = 0;
-        std::memcpy(&d, &x, sizeof d);
-        if (!std::isfinite(d) || d == 0)
-            continue;
-        if (i % 2)
-            d = double(qint64(x % 100000000)) / 100.0;   // money-like values
-        const QString expected = expectedText(d, 15, 17, false);
-        ASSERT_EQ(doubleText(d), expected) << expected.toStdString();
-        if (std::isfinite(float(d)) && float(d) != 0) {
-            const QString expectedSingle = expectedText(double(float(d)), 7, 9, true);
-            ASSERT_EQ(singleText(float(d)), expectedSingle) << expectedSingle.toStdString();
-        }
-    }
 }

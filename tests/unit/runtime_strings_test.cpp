@@ -7,6 +7,10 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 using namespace rt;
@@ -85,6 +89,70 @@ TEST(RuntimeNumbers, FormatAndTimeTexts)
     }
     EXPECT_EQ(durationText(90), QStringLiteral("00:01:30"));
     EXPECT_EQ(durationText(86400 + 3600), QStringLiteral("31.12.1899 01:00:00"));
+}
+
+TEST(RuntimeNumbers, NumberTextsKeepTheirPrecisionWithADecimalPoint)
+{
+    const struct {
+        NumberText text;
+        const char* expected;
+    } cases[] = {
+        {NumberText::ofCurrency(35000), "3.5"},
+        {NumberText::ofCurrency(120000), "12"},
+        {NumberText::ofCurrency(-1), "-0.0001"},
+        {NumberText::ofCurrency(0), "0"},
+        {NumberText::ofCurrency(10), "0.001"},
+        {NumberText::ofCurrency(std::numeric_limits<qint64>::min()), "-922337203685477.5808"},
+        {NumberText::ofCurrency(std::numeric_limits<qint64>::max()), "922337203685477.5807"},
+        {NumberText::ofSingle(0.15f), "0.15"},
+        {NumberText::ofSingle(1000000.0f), "1000000"},
+        {NumberText::ofSingle(12345678.0f), "12345678"},
+        {NumberText::ofSingle(1.0f / 3.0f), "0.33333334"},
+        {NumberText::ofSingle(-0.00001f), "-1E-05"},
+        {NumberText::ofSingle(std::numeric_limits<float>::max()), "3.4028235E+38"},
+        {NumberText::ofDouble(0), "0"},
+        {NumberText::ofDouble(0.1), "0.1"},
+        {NumberText::ofDouble(1000000.0), "1000000"},
+        {NumberText::ofDouble(123456789.123456789), "123456789.12345679"},
+        {NumberText::ofDouble(0.1 + 0.2), "0.30000000000000004"},
+        {NumberText::ofDouble(-2.5), "-2.5"},
+        {NumberText::ofDouble(1e300), "1E+300"},
+        {NumberText::ofDouble(-std::numeric_limits<double>::max()), "-1.7976931348623157E+308"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text.toString(), QLatin1String(c.expected));
+}
+
+TEST(RuntimeNumbers, NumberTextsMatchPrintfGeneralFormatWhereThatKeepsTheValue)
+{
+    // The old run time's texts are printf's %.15g / %.7g; where those read back as another value,
+    // the fewest further digits (up to %.17g / %.9g) that keep it.
+    auto expectedText = [](double v, int digits, int maxDigits, bool single) {
+        char text[64];
+        for (int d = digits; d <= maxDigits; ++d) {
+            std::snprintf(text, sizeof text, "%.*G", d, v);
+            const double back = std::strtod(text, nullptr);
+            if (single ? float(back) == float(v) : back == v)
+                break;
+        }
+        return QString::fromLatin1(text);
+    };
+    quint64 x = 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < 20000; ++i) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        double d = 0;
+        std::memcpy(&d, &x, sizeof d);
+        if (!std::isfinite(d) || d == 0)
+            continue;
+        if (i % 2)
+            d = double(qint64(x % 100000000)) / 100.0;   // money-like values
+        const QString expected = expectedText(d, 15, 17, false);
+        ASSERT_EQ(NumberText::ofDouble(d).toString(), expected) << expected.toStdString();
+        if (std::isfinite(float(d)) && float(d) != 0) {
+            const QString expectedSingle = expectedText(double(float(d)), 7, 9, true);
+            ASSERT_EQ(NumberText::ofSingle(float(d)).toString(), expectedSingle) << expectedSingle.toStdString();
+        }
+    }
 }
 
 TEST(RuntimeCp1252, RoundTripsTheWholeCodePage)

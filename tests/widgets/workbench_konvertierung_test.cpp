@@ -81,7 +81,7 @@ protected:
         k.name = "Kunden";
         k.fields = {field("Nr", ty::Long, 4, true), field("Name", ty::Text, 30)};
         k.indexes = {index("PrimaryKey", {"Nr"}, true)};
-        db->addTable(k) << Row{val::text("1"), val::text("Meier")} << Row{val::text("2"), val::text("Müller")};
+        db->addTable(k) << Row{val::integer(1), val::text("Meier")} << Row{val::integer(2), val::text("Müller")};
         accessdb::TableDef n;
         n.name = "Notizen";
         n.fields = {field("Text", ty::Memo)};

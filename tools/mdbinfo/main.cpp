@@ -3,6 +3,7 @@
 //   mdbinfo FILE --rows TABLE  the table's rows as the record set gives them
 #include "dataaccess/AccessDatabase.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -67,21 +68,37 @@ QJsonDocument describeDatabase(accessdb::Database& db)
     return QJsonDocument(QJsonObject{{"tables", tables}, {"relations", relations}, {"queries", queries}});
 }
 
+// A value as a user reads it; numbers with a decimal point, as they go into the SQL text.
+QJsonValue shown(const accessdb::Field& f, const accessdb::Value& v)
+{
+    namespace type = accessdb::type;
+    if (v.isNull)
+        return QJsonValue();
+    switch (f.type) {
+    case type::Byte:
+    case type::Integer:
+    case type::Long:
+    case type::Complex: return QString::number(v.integer);
+    case type::Currency: return rt::NumberText::ofCurrency(v.integer).toString();
+    case type::Single: return rt::NumberText::ofSingle(float(v.real)).toString();
+    case type::Double: return rt::NumberText::ofDouble(v.real).toString();
+    case type::DateTime:   // outside the calendar: the stored number
+        return v.text.isEmpty() ? rt::NumberText::ofDouble(v.real).toString() : v.text;
+    default:
+        if (!v.bytes.isEmpty() && v.text.isEmpty())
+            return QString::fromLatin1(v.bytes.toHex());   // binary: hexadecimal digits
+        return v.text;
+    }
+}
+
 QJsonDocument tableRows(accessdb::Database& db, const QString& table)
 {
     auto rs = db.openRecordset(table);
     QJsonArray rows;
     for (; !rs->eof(); rs->moveNext()) {
         QJsonArray row;
-        for (int i = 0; i < rs->fieldCount(); ++i) {
-            const accessdb::Value& v = rs->value(i);
-            if (v.isNull)
-                row.append(QJsonValue());
-            else if (!v.bytes.isEmpty() && v.text.isEmpty())
-                row.append(QString::fromLatin1(v.bytes.toHex()));   // binary: hexadecimal digits
-            else
-                row.append(v.text);
-        }
+        for (int i = 0; i < rs->fieldCount(); ++i)
+            row.append(shown(rs->field(i), rs->value(i)));
         rows.append(row);
     }
     return QJsonDocument(rows);

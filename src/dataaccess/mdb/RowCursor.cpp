@@ -380,6 +380,8 @@ void RowCursor::decode(int i, Value& out) const
     out.isNull = true;
     out.text.resize(0);   // keeps the buffer for the next row's value
     out.bytes.clear();
+    out.integer = 0;
+    out.real = 0;
     out.year = out.month = out.day = out.hour = out.minute = out.second = 0;
     if (currentSlot_ < 0)
         return;
@@ -399,19 +401,17 @@ void RowCursor::decode(int i, Value& out) const
         return;   // a field added after the row was written: not stored, so null
     out.isNull = false;
     switch (t) {
-    case MDB_BYTE: integerText(quint8(v[0]), out.text); break;
-    case MDB_INT: integerText(load<qint16>(v), out.text); break;
-    case MDB_LONGINT: integerText(load<qint32>(v), out.text); break;
-    case MDB_COMPLEX: integerText(load<qint32>(v), out.text); break;
-    case MDB_MONEY: out.text = currencyText(load<qint64>(v)); break;
-    case MDB_FLOAT: singleText(load<float>(v), out.text); break;
-    case MDB_DOUBLE: doubleText(load<double>(v), out.text); break;
-    case MDB_DATETIME: {
-        const double d = load<double>(v);
-        if (!decodeDate(d, out))
-            doubleText(d, out.text);   // outside the calendar Access knows: the stored number
+    case MDB_BYTE: out.integer = quint8(v[0]); break;
+    case MDB_INT: out.integer = load<qint16>(v); break;
+    case MDB_LONGINT:
+    case MDB_COMPLEX: out.integer = load<qint32>(v); break;
+    case MDB_MONEY: out.integer = load<qint64>(v); break;
+    case MDB_FLOAT: out.real = load<float>(v); break;
+    case MDB_DOUBLE: out.real = load<double>(v); break;
+    case MDB_DATETIME:
+        out.real = load<double>(v);
+        decodeDate(out.real, out);   // outside the calendar Access knows: no parts, no text
         break;
-    }
     case MDB_REPID:
         out.bytes = QByteArray(v, 16);
         out.text = guidText(out.bytes);

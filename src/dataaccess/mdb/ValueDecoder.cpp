@@ -1,12 +1,8 @@
 #include "dataaccess/mdb/ValueDecoder.h"
 
-#include "runtime/Strings.h"
-
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 namespace accessdb::mdb {
 
@@ -17,43 +13,6 @@ void assign(QString& out, const char16_t* text, qsizetype n)
 {
     out.resize(n);
     std::memcpy(static_cast<void*>(out.data()), text, size_t(n) * sizeof(char16_t));
-}
-
-// Whether the text reads back as the same value of the field's own width.
-template <class Number>
-bool readsBack(const char* begin, const char* end, Number v)
-{
-    Number back = std::numeric_limits<Number>::quiet_NaN();
-    std::from_chars(begin, end, back, std::chars_format::general);
-    return back == v;
-}
-
-// printf's %g gives the shortest form with the requested significant digits; the old run time
-// wrote the exponent as "E+07"/"E-05" and used the system's decimal separator. Where that many
-// digits would change the value (123456789.123456789, the largest Double), the fewest further
-// digits up to maxDigits that keep it are written.
-template <class Number>
-void generalNumber(Number v, int digits, int maxDigits, QString& out)
-{
-    if (v == 0) {
-        assign(out, u"0", 1);
-        return;
-    }
-    char buf[64];
-    // to_chars writes what printf's %.*g writes, several times faster: this runs for every
-    // number of every row.
-    char* end = buf;
-    for (int d = digits; d <= maxDigits; ++d) {
-        end = std::to_chars(buf, buf + sizeof buf, double(v), std::chars_format::general, d).ptr;
-        if (readsBack(buf, end, v))
-            break;
-    }
-    const char16_t sep = rt::decimalSeparator().unicode();
-    char16_t text[64];
-    qsizetype n = 0;
-    for (const char* c = buf; c != end; ++c)
-        text[n++] = *c == 'e' ? u'E' : *c == '.' ? sep : char16_t(*c);
-    assign(out, text, n);
 }
 
 struct CivilDate {
@@ -77,32 +36,6 @@ CivilDate civilDate(qint64 daysFrom18991230)
 }
 
 }  // namespace
-
-void singleText(float v, QString& out) { generalNumber(v, 7, 9, out); }
-
-void doubleText(double v, QString& out) { generalNumber(v, 15, 17, out); }
-
-void integerText(qint64 v, QString& out)
-{
-    const rt::DecimalDigits digits(v);
-    assign(out, digits.data(), digits.size());
-}
-
-QString currencyText(qint64 scaled)
-{
-    const bool negative = scaled < 0;
-    // Work in unsigned so that the most negative value does not overflow.
-    const quint64 magnitude = negative ? quint64(0) - quint64(scaled) : quint64(scaled);
-    QString s = QString::number(magnitude / 10000);
-    quint64 frac = magnitude % 10000;
-    if (frac != 0) {
-        QString f = QString::number(frac).rightJustified(4, u'0');
-        while (f.endsWith(u'0'))
-            f.chop(1);
-        s += rt::decimalSeparator() + f;
-    }
-    return negative ? QStringLiteral("-") + s : s;
-}
 
 QString decimalText(const QByteArray& raw, int scale)
 {
@@ -129,7 +62,7 @@ QString decimalText(const QByteArray& raw, int scale)
         QString frac = digits.mid(digits.size() - scale);
         while (frac.endsWith(u'0'))
             frac.chop(1);
-        digits = frac.isEmpty() ? intPart : intPart + rt::decimalSeparator() + frac;
+        digits = frac.isEmpty() ? intPart : intPart + u'.' + frac;
     }
     const bool negative = (b[0] & 0x80) != 0 && digits != QStringLiteral("0");
     return negative ? QStringLiteral("-") + digits : digits;

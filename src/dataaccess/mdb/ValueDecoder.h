@@ -9,16 +9,11 @@
 namespace accessdb::mdb {
 
 // The decoders that run for every value of every row write into the caller's string, so a record
-// set reuses its values' buffers from row to row instead of allocating new ones.
+// set reuses its values' buffers from row to row instead of allocating new ones. Numbers are not
+// decoded here: they are carried as numbers (see Value).
 
-// Text forms of numbers as the old run time printed them, with the system's decimal separator;
-// more digits only where those would not read back as the same value.
-void singleText(float v, QString& out);    // 7 significant digits, up to 9
-void doubleText(double v, QString& out);   // 15 significant digits, up to 17
-void integerText(qint64 v, QString& out);
-
-QString currencyText(qint64 scaled);     // exact, value = scaled / 10000, no trailing zeros
-QString decimalText(const QByteArray& raw17, int scale);  // ACE decimal: sign byte + 128-bit integer
+// ACE decimal (sign byte + 128-bit integer), exact with a decimal point: wider than any number type.
+QString decimalText(const QByteArray& raw17, int scale);
 
 // A date/time double (days since 1899-12-30, time as the fraction) split into its parts and
 // text. Returns false when the value lies outside the years 100..9999 (damaged or meaningless).

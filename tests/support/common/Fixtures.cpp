@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "runtime/Platform.h"
 
@@ -37,18 +38,14 @@ QString tempFolder()
 
 QString beginSession(MainWindowAccess& mainWindow)
 {
-    session().reset();
+    resetForTests();
     session().mainWindow = &mainWindow;
     const QString folder = tempFolder();
     rt::setProgramFolder(folder);
     return folder;
 }
 
-void endSession()
-{
-    session().reset();
-    rt::setProgramFolder(QString());
-}
+void endSession() { resetForTests(); }
 
 QString sampleFile(const QString& fileName)
 {

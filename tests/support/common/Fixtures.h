@@ -13,9 +13,8 @@ QString sharedFixture(const QString& fileName);
 // A fresh temporary folder for one test, removed with the process.
 QString tempFolder();
 
-// A fresh session for one test: reset, with the given main window and the program folder in a
-// new temporary folder, which it returns. endSession() resets the session again and restores the
-// program folder.
+// A fresh session for one test: everything reset (resetForTests), with the given main window and
+// the program folder in a new temporary folder, which it returns. endSession() resets it all again.
 QString beginSession(MainWindowAccess& mainWindow);
 void endSession();
 

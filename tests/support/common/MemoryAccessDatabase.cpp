@@ -123,6 +123,22 @@ accessdb::Value text(const QString& s)
     return v;
 }
 
+accessdb::Value integer(qint64 n)
+{
+    accessdb::Value v;
+    v.isNull = false;
+    v.integer = n;
+    return v;
+}
+
+accessdb::Value real(double d)
+{
+    accessdb::Value v;
+    v.isNull = false;
+    v.real = d;
+    return v;
+}
+
 accessdb::Value boolean(bool b) { return text(b ? QStringLiteral("TRUE") : QStringLiteral("FALSE")); }
 
 accessdb::Value date(int y, int m, int d, int h, int n, int s)

@@ -47,7 +47,9 @@ accessdb::Index index(const QString& name, const QStringList& fields, bool prima
 
 namespace val {
 accessdb::Value null();
-accessdb::Value text(const QString& s);                 // Text, Memo, numbers in their text form
+accessdb::Value text(const QString& s);                 // Text, Memo
+accessdb::Value integer(qint64 n);                      // Byte, Integer, Long; Currency in ten-thousandths
+accessdb::Value real(double d);                         // Single, Double
 accessdb::Value boolean(bool b);                        // "TRUE" / "FALSE"
 accessdb::Value date(int y, int m, int d, int h = 0, int n = 0, int s = 0);
 accessdb::Value bytes(const QByteArray& b);

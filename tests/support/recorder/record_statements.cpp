@@ -103,6 +103,8 @@ QStringList record(const Variant& v, const QString& sampleDir)
     mw.dsn = v.dsn;
     testsupport::ScriptedDialogs dialogs;
     testsupport::beginSession(mw);
+    // Index names carry the time of day: a fixed clock keeps the recording repeatable.
+    rt::setClock([] { return QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)); });
     runReport().reset();
     session().AbfrageTimeout = 120;
     auto conn1 = std::make_shared<LoggingConnection>(log, QStringLiteral("1> "));
@@ -188,8 +190,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: record_statements OUT.txt [--compare REFERENCE.txt]\n");
         return 2;
     }
-    // Index names carry the time of day: a fixed clock keeps the recording repeatable.
-    rt::setClock([] { return QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)); });
     QTemporaryDir sampleDir;
     mdbw::writeSample(sampleDir.path());
 
