@@ -479,7 +479,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
         SingleInstance<FehlerProtokoll>::get().Clear();
         const QTime start = rt::now().time();
         Form_Auto& autoList = SingleInstance<Form_Auto>::get();
-        autoList.List_Auto->clear();
+        autoList.Clear();
         for (int i = 0; i < List2->count(); ++i) {
             QListWidgetItem* item = List2->item(i);
             if (!item->isSelected())
@@ -497,7 +497,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
             }
             item->setText(Name_Auffuellen(Text1->text()) + marker);
         }
-        autoList.List_Auto->insertItem(0, QString::number(autoList.List_Auto->count()) + QStringLiteral(" Tabellen"));
+        autoList.insertCountLine();
         setStatus(lastActionText(start));
         setMarkingLocked(true);
         if (!session().AutoLauf)
@@ -588,6 +588,7 @@ bool Konvertierung::autowertChecked() const { return Check_Autowert->isChecked()
 bool Konvertierung::noDataChecked() const { return Check_NoData->isChecked(); }
 bool Konvertierung::messageChecked() const { return Check_Message->isChecked(); }
 bool Konvertierung::fastTransferChecked() const { return Check_Schnell->isChecked(); }
+void Konvertierung::setFastTransfer(bool on) { Check_Schnell->setChecked(on); }
 bool Konvertierung::yieldDue() const { return secondsOfDay() != LetzterTakt; }
 
 void Konvertierung::clearList3() { List3->clear(); }
@@ -615,7 +616,7 @@ void Konvertierung::showErrorLogBehind()
 void Konvertierung::addIdentityTable(const QString& table)
 {
     Form_Auto& f = SingleInstance<Form_Auto>::get();
-    f.List_Auto->addItem(table);
+    f.Add(table);
     if (session().mainWindow) {
         session().mainWindow->sendToBack(&f);
         session().mainWindow->bringToFront(this);
