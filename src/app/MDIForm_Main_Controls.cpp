@@ -83,8 +83,8 @@ void MDIForm_Main::layoutLoginPanel()
     for (QWidget* w : std::initializer_list<QWidget*>{Label3, ODBC_Name, Label1, Text_UID, Text_PW, Command3})
         row->addWidget(w);
     row->addSpacing(8);
-    for (QWidget* w : std::initializer_list<QWidget*>{Option_MSSQL, Option_MySQL, Option_Oracle, Option_Sybase,
-                                                      Option_DB2, Check1})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Option_MSSQL, Option_MySQL, Option_Oracle, Option_Sybase, Option_DB2, Check1})
         row->addWidget(w);
     row->addSpacing(8);
     row->addWidget(Command1);
@@ -131,8 +131,7 @@ void MDIForm_Main::connectControls()
 
 bool MDIForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == ODBC_Name || watched == Text_UID || watched == Text_PW)) {
+    if (event->type() == QEvent::KeyPress && (watched == ODBC_Name || watched == Text_UID || watched == Text_PW)) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             int KeyAscii = 13;
