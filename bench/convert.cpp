@@ -68,7 +68,8 @@ std::unique_ptr<MDIForm_Main> mainWindowFor(ServerKind kind)
 {
     auto mw = std::make_unique<MDIForm_Main>();
     mw->show();
-    (kind == ServerKind::MySQL ? mw->Option_MySQL : mw->Option_MSSQL)->setChecked(true);
+    const char* option = kind == ServerKind::MySQL ? "Option_MySQL" : "Option_MSSQL";
+    mw->findChild<QRadioButton*>(QString::fromLatin1(option))->setChecked(true);
     return mw;
 }
 
@@ -168,8 +169,8 @@ void measureProgramAlone(const QString& mdbPath, qint64 rows, ServerKind kind)
     const auto mw = mainWindowFor(kind);
     session().Verbindung1 = null;
     Konvertierung window;
-    window.Datenbank = accessdb::openDatabase(mdbPath);
-    window.Text1->setText(QStringLiteral("Bench"));
+    window.setDatabase(accessdb::openDatabase(mdbPath));
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Bench"));
     QElapsedTimer timer;
     const long rssBefore = currentRssKb();
     const double cpuBefore = cpuSeconds();
@@ -191,8 +192,8 @@ Statements captureStatements(const QString& mdbPath, ServerKind kind)
     session().Verbindung1 = keeping;
     {
         Konvertierung window;
-        window.Datenbank = accessdb::openDatabase(mdbPath);
-        window.Text1->setText(QStringLiteral("Bench"));
+        window.setDatabase(accessdb::openDatabase(mdbPath));
+        window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Bench"));
         window.Command1_SIK();
     }
     session().Verbindung1.reset();
@@ -246,15 +247,15 @@ ProgramRun runProgram(const Target& target, sql::Environment& env, const QString
     ProgramRun run;
     {
         Konvertierung window;
-        window.Datenbank = accessdb::openDatabase(mdbPath);
-        window.Text1->setText(QStringLiteral("Bench"));
+        window.setDatabase(accessdb::openDatabase(mdbPath));
+        window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Bench"));
         QElapsedTimer timer;
         const double cpuBefore = cpuSeconds();
         timer.start();
         window.Command1_SIK();
         run.seconds = double(timer.nsecsElapsed()) / 1e9;
         run.cpu = cpuSeconds() - cpuBefore;
-        if (window.TabellenFehler)
+        if (window.tableFailed())
             throw std::runtime_error("the conversion reported a failure");
     }
     run.inside = double(checked->nsInside) / 1e9;

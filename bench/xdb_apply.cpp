@@ -167,7 +167,7 @@ QStringList document(int lines, int tables)
 
 double run(Abgleichen& w, const QString& path)
 {
-    w.Text_XDB->setText(path);
+    w.findChild<QLineEdit*>(QStringLiteral("Text_XDB"))->setText(path);
     QElapsedTimer t;
     t.start();
     w.XDB_Verarbeiten();
@@ -220,7 +220,7 @@ int main(int argc, char** argv)
         Abgleichen w;
         const double total = run(w, path);
         const double inside = clock.nanos / 1e9;
-        std::printf("report lines: %d, failures reported: %s\n", w.List1->count(),
+        std::printf("report lines: %d, failures reported: %s\n", w.findChild<QListWidget*>(QStringLiteral("List1"))->count(),
                     session().FehlerAufgetreten ? "yes (renames, index checks)" : "no");
         std::printf("total: %.3f s (%.1f lines/s)\n", total, lines / total);
         std::printf("inside the SQL connection: %.3f s in %ld calls\n", inside, clock.calls);

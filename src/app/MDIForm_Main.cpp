@@ -14,11 +14,8 @@
 #include "Version.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -26,9 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QThread>
-#include <QVBoxLayout>
 #include <cmath>
 
 namespace {
@@ -45,11 +40,6 @@ void asRuntimeFailure(const std::function<void()>& statement)
     }
 }
 
-// QProgressBar counts in ints; the bar keeps the float value and maximum and shows their ratio.
-// A hundred steps: the bar repaints itself at once at each step (a millisecond of painting, with
-// helper threads), which at one step per pixel would cost a long copy hundreds of repaints.
-constexpr int kBarScale = 100;
-
 template <class T>
 T& required(const std::shared_ptr<T>& p)
 {
@@ -57,8 +47,6 @@ T& required(const std::shared_ptr<T>& p)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
     return *p;
 }
-
-void named(QWidget* w, const char* name) { w->setObjectName(QString::fromLatin1(name)); }
 }  // namespace
 
 MDIForm_Main::MDIForm_Main()
@@ -75,135 +63,6 @@ MDIForm_Main::~MDIForm_Main()
     // The work windows live in the MDI area and die with it; their single instances become empty.
     if (session().mainWindow == this)
         session().mainWindow = nullptr;
-}
-
-void MDIForm_Main::buildControls()
-{
-    auto* central = new QWidget(this);
-    auto* outer = new QVBoxLayout(central);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-
-    Picture1 = new QWidget(central);
-    named(Picture1, "Picture1");
-    auto* bar = new QVBoxLayout(Picture1);
-    bar->setContentsMargins(6, 4, 6, 4);
-    bar->setSpacing(4);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(6);
-
-    Command4 = new QPushButton(QStringLiteral("Schließen"), Picture1);
-    named(Command4, "Command4");
-    Option_DB2 = new QRadioButton(QStringLiteral("DB2"), Picture1);
-    named(Option_DB2, "Option_DB2");
-    Option_MySQL = new QRadioButton(QStringLiteral("MySQL"), Picture1);
-    named(Option_MySQL, "Option_MySQL");
-    Option_Sybase = new QRadioButton(QStringLiteral("Sybase"), Picture1);
-    named(Option_Sybase, "Option_Sybase");
-    Option_Oracle = new QRadioButton(QStringLiteral("Oracle"), Picture1);
-    named(Option_Oracle, "Option_Oracle");
-    Option_MSSQL = new QRadioButton(QStringLiteral("Microsoft SQL"), Picture1);
-    named(Option_MSSQL, "Option_MSSQL");
-    auto* group = new QButtonGroup(this);
-    for (QRadioButton* b : {Option_DB2, Option_MySQL, Option_Sybase, Option_Oracle, Option_MSSQL})
-        group->addButton(b);
-    Option_MSSQL->setChecked(true);
-    Check1 = new QCheckBox(QStringLiteral("Linux"), Picture1);
-    named(Check1, "Check1");
-    Label3 = new QLabel(QStringLiteral("ODBC:"), Picture1);
-    named(Label3, "Label3");
-    ODBC_Name = new QLineEdit(QStringLiteral("ZABSQL"), Picture1);
-    named(ODBC_Name, "ODBC_Name");
-    Label1 = new QLabel(QStringLiteral("User :"), Picture1);
-    named(Label1, "Label1");
-    Text_UID = new QLineEdit(QStringLiteral("sa"), Picture1);
-    named(Text_UID, "Text_UID");
-    Text_PW = new QLineEdit(Picture1);
-    named(Text_PW, "Text_PW");
-    Text_PW->setEchoMode(QLineEdit::Password);
-    // The system shows the password as "*".
-    Text_PW->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    Command3 = new QPushButton(QStringLiteral("SQL anmelden"), Picture1);
-    named(Command3, "Command3");
-    Command1 = new QPushButton(QStringLiteral("Access zu SQL"), Picture1);
-    named(Command1, "Command1");
-    Command1->setEnabled(false);
-    Command2 = new QPushButton(QStringLiteral("XDB verarbeiten"), Picture1);
-    named(Command2, "Command2");
-    Command2->setEnabled(false);
-    Image1 = new QLabel(Picture1);
-    named(Image1, "Image1");
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(24, 24));
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setToolTip(QStringLiteral("Informationen"));
-    Label_Rest = new QLabel(Picture1);
-    named(Label_Rest, "Label_Rest");
-    ProgressBar1 = new QProgressBar(Picture1);
-    named(ProgressBar1, "ProgressBar1");
-    ProgressBar1->setRange(0, kBarScale);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-
-    ODBC_Name->setMinimumWidth(120);
-    Text_UID->setMinimumWidth(80);
-    Text_PW->setMinimumWidth(80);
-    row->addWidget(Label3);
-    row->addWidget(ODBC_Name);
-    row->addWidget(Label1);
-    row->addWidget(Text_UID);
-    row->addWidget(Text_PW);
-    row->addWidget(Command3);
-    row->addSpacing(8);
-    for (QWidget* w : {static_cast<QWidget*>(Option_MSSQL), static_cast<QWidget*>(Option_MySQL),
-                       static_cast<QWidget*>(Option_Oracle), static_cast<QWidget*>(Option_Sybase),
-                       static_cast<QWidget*>(Option_DB2), static_cast<QWidget*>(Check1)})
-        row->addWidget(w);
-    row->addSpacing(8);
-    row->addWidget(Command1);
-    row->addWidget(Command2);
-    row->addStretch(1);
-    row->addWidget(Image1);
-    row->addWidget(Command4);
-    bar->addLayout(row);
-    auto* progressRow = new QHBoxLayout;
-    progressRow->addWidget(ProgressBar1, 1);
-    progressRow->addWidget(Label_Rest, 1);
-    bar->addLayout(progressRow);
-
-    // Only Microsoft SQL is offered in the window; the other kinds stay reachable from code.
-    Option_DB2->hide();
-    Option_MySQL->hide();
-    Option_Sybase->hide();
-    Option_Oracle->hide();
-    Check1->hide();
-
-    mdiArea = new QMdiArea(central);
-    named(mdiArea, "mdiArea");
-    outer->addWidget(Picture1);
-    outer->addWidget(mdiArea, 1);
-    setCentralWidget(central);
-    resize(1000, 700);
-
-    connect(Command1, &QPushButton::clicked, this, &MDIForm_Main::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &MDIForm_Main::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &MDIForm_Main::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &MDIForm_Main::Command4_Click);
-    connect(ODBC_Name, &QLineEdit::textChanged, this, &MDIForm_Main::ODBC_Name_Change);
-    // An option button's click handler also runs when the button is chosen from code.
-    auto onChosen = [this](QRadioButton* b, void (MDIForm_Main::*handler)()) {
-        connect(b, &QRadioButton::toggled, this, [this, handler](bool on) {
-            if (on)
-                (this->*handler)();
-        });
-    };
-    onChosen(Option_MSSQL, &MDIForm_Main::Option_MSSQL_Click);
-    onChosen(Option_MySQL, &MDIForm_Main::Option_MySQL_Click);
-    onChosen(Option_Oracle, &MDIForm_Main::Option_Oracle_Click);
-    onChosen(Option_Sybase, &MDIForm_Main::Option_Sybase_Click);
-    onChosen(Option_DB2, &MDIForm_Main::Option_DB2_Click);
-    for (QObject* o : {static_cast<QObject*>(ODBC_Name), static_cast<QObject*>(Text_UID),
-                       static_cast<QObject*>(Text_PW), static_cast<QObject*>(Image1)})
-        o->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -455,7 +314,7 @@ void MDIForm_Main::Command1_Click()
     const bool created = !SingleInstance<Konvertierung>::loaded();
     Konvertierung& k = SingleInstance<Konvertierung>::get();
     if (created && m_fastTransfer)
-        k.Check_Schnell->setChecked(true);
+        k.setFastTransfer(true);
     k.show();
     bringToFront(&k);
 }
@@ -499,30 +358,6 @@ QString MDIForm_Main::informationText()
 }
 
 void MDIForm_Main::Image1_Click() { ZusatzInfo::Anzeigen(informationText()); }
-
-bool MDIForm_Main::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress &&
-        (watched == ODBC_Name || watched == Text_UID || watched == Text_PW)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            int KeyAscii = 13;
-            if (watched == ODBC_Name)
-                ODBC_Name_KeyPress(KeyAscii);
-            else if (watched == Text_UID)
-                Text_UID_KeyPress(KeyAscii);
-            else
-                Text_PW_KeyPress(KeyAscii);
-            if (KeyAscii == 0)
-                return true;  // swallowed
-        }
-    }
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
-        Image1_Click();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
 
 // ---------------------------------------------------------------------------------------------
 // What the other windows and the shared routines read and drive

@@ -64,30 +64,6 @@ public:
 
     QMdiSubWindow* subWindowOf(QWidget* w) const;
 
-    // Controls, named as the system names them.
-    QMdiArea* mdiArea;
-    QWidget* Picture1;
-    QProgressBar* ProgressBar1;
-    QPushButton* Command4;
-    QRadioButton* Option_DB2;
-    QRadioButton* Option_MySQL;
-    QRadioButton* Option_Sybase;
-    QRadioButton* Option_Oracle;
-    QRadioButton* Option_MSSQL;
-    QCheckBox* Check1;
-    QLabel* Label3;
-    QLineEdit* ODBC_Name;
-    QLabel* Label1;
-    QLineEdit* Text_UID;
-    QLineEdit* Text_PW;
-    QPushButton* Command3;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QLabel* Image1;
-    QLabel* Label_Rest;
-
-    bool ODBCAusBefehlszeile = false;
-
     // Handlers.
     void Command1_Click();
     void Command2_Click();
@@ -111,6 +87,9 @@ protected:
 
 private:
     void buildControls();
+    void createLoginPanel();
+    void layoutLoginPanel();
+    void connectControls();
     // False when the command line cannot be used (the user has been told why).
     bool applyCommandLine(const QString& commandLine);
     // Runs one start-up step; a failure is retried (the retry counter names the environments)
@@ -131,4 +110,34 @@ private:
     float m_progressValue = 0;
     float m_progressMaximum = 100;
     QString m_baseCaption;
+
+    // QProgressBar counts in ints; the bar keeps the float value and maximum and shows their ratio.
+    // A hundred steps: the bar repaints itself at once at each step (a millisecond of painting, with
+    // helper threads), which at one step per pixel would cost a long copy hundreds of repaints.
+    static constexpr int kBarScale = 100;
+
+    // Controls, named as the system names them.
+    QMdiArea* mdiArea;
+    QWidget* Picture1;
+    QProgressBar* ProgressBar1;
+    QPushButton* Command4;
+    QRadioButton* Option_DB2;
+    QRadioButton* Option_MySQL;
+    QRadioButton* Option_Sybase;
+    QRadioButton* Option_Oracle;
+    QRadioButton* Option_MSSQL;
+    QCheckBox* Check1;
+    QLabel* Label3;
+    QLineEdit* ODBC_Name;
+    QLabel* Label1;
+    QLineEdit* Text_UID;
+    QLineEdit* Text_PW;
+    QPushButton* Command3;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QLabel* Image1;
+    QLabel* Label_Rest;
+
+    // Set while the command line fills the data source box: that is no change of data source.
+    bool ODBCAusBefehlszeile = false;
 };

@@ -1,5 +1,6 @@
 #include "diag/FehlerProtokoll.h"
 #include "diag/DialogService.h"
+#include "diag/NamedControl.h"
 #include "diag/Session.h"
 #include "Version.h"
 
@@ -14,15 +15,12 @@ FehlerProtokoll::FehlerProtokoll()
 {
     setObjectName(QStringLiteral("FehlerProtokoll"));
     setWindowTitle(QStringLiteral("Fehlerprotokoll"));
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1 = namedControl<QPlainTextEdit>(this, "Text1");
     // The window shows the log; the text is kept here with its CR LF line ends.
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Command1 = new QPushButton(QStringLiteral("O.K."), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    lblVersion = new QLabel(QStringLiteral("Versionsinformation"), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    Command1 = namedControl<QPushButton>(this, "Command1", QStringLiteral("O.K."));
+    lblVersion = namedControl<QLabel>(this, "lblVersion", QStringLiteral("Versionsinformation"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Text1, 1);
     auto* bottom = new QHBoxLayout;

@@ -19,14 +19,14 @@ public:
     // The log text, lines ended by CR LF.
     QString text() const { return m_text; }
 
-    QPlainTextEdit* Text1;
-    QPushButton* Command1;  // "O.K."
-    QLabel* lblVersion;
-
     void Command1_Click();
 
 private:
     void Form_Load();
+
+    QPlainTextEdit* Text1;
+    QPushButton* Command1;  // "O.K."
+    QLabel* lblVersion;
 
     QString m_text;
 };

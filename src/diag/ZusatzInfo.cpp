@@ -1,5 +1,6 @@
 #include "diag/ZusatzInfo.h"
 #include "diag/DialogService.h"
+#include "diag/NamedControl.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -64,19 +65,16 @@ ZusatzInfo::ZusatzInfo(QWidget* parent) : QDialog(parent)
     setFont(QFont(QStringLiteral("Arial"), 9));
     setModal(true);
 
-    Label1 = new QLabel(QStringLiteral("Zusatzinformationen"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = namedControl<QLabel>(this, "Label1", QStringLiteral("Zusatzinformationen"));
     QFont heading = font();
     heading.setBold(true);
     heading.setPointSize(12);
     Label1->setFont(heading);
     Label1->adjustSize();
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1 = namedControl<QPlainTextEdit>(this, "Text1");
     Text1->setReadOnly(true);
     auto makeButton = [this](const QString& caption, QStyle::StandardPixmap icon, const char* name) {
-        auto* b = new QToolButton(this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = namedControl<QToolButton>(this, name);
         b->setText(caption);
         b->setIcon(style()->standardIcon(icon));
         b->setIconSize(QSize(20, 20));
@@ -88,17 +86,14 @@ ZusatzInfo::ZusatzInfo(QWidget* parent) : QDialog(parent)
     };
     Command2 = makeButton(QStringLiteral("Drucken"), QStyle::SP_FileDialogDetailedView, "Command2");
     Command1 = makeButton(QStringLiteral("Schließen"), QStyle::SP_DialogCloseButton, "Command1");
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1 = namedControl<QFrame>(this, "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
-    Label2 = new QLabel(QStringLiteral("Weiterführende Informationen :"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = namedControl<QLabel>(this, "Label2", QStringLiteral("Weiterführende Informationen :"));
     Label2->adjustSize();
-    Label3 = new QLabel(QStringLiteral("Benutzen Sie unsere Online-Hilfe durch die F1 - Taste  bzw. schlagen Sie in "
-                                       "unserem umfangreichen Benutzerhandbuch nach."),
-                        this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3 = namedControl<QLabel>(this, "Label3",
+                                  QStringLiteral("Benutzen Sie unsere Online-Hilfe durch die F1 - Taste  bzw. schlagen "
+                                                 "Sie in unserem umfangreichen Benutzerhandbuch nach."));
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setText(QStringLiteral("leer"));

@@ -46,14 +46,6 @@ public:
     const ZusatzInfoLayout& twipLayout() const { return m_layout; }
     void centreOnScreen();
 
-    QLabel* Label1;
-    QPlainTextEdit* Text1;
-    QToolButton* Command2;  // "Drucken"
-    QToolButton* Command1;  // "Schließen"
-    QFrame* Line1;
-    QLabel* Label2;
-    QLabel* Label3;
-
     void Command1_Click();
     void Command2_Click();
 
@@ -64,6 +56,14 @@ protected:
 private:
     void Form_Resize();
     void applyMinimumSize();
+
+    QLabel* Label1;
+    QPlainTextEdit* Text1;
+    QToolButton* Command2;  // "Drucken"
+    QToolButton* Command1;  // "Schließen"
+    QFrame* Line1;
+    QLabel* Label2;
+    QLabel* Label3;
 
     QString m_text;
     ZusatzInfoLayout m_layout;

@@ -4,6 +4,7 @@
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/Module1.h"
+#include "diag/NamedControl.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
@@ -45,20 +46,6 @@ QPixmap stopPixmap()
     return pm;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(QLatin1String(name));
-    return c;
-}
-
 void setBackColor(QPushButton* b, const QColor& c)
 {
     QPalette pal = b->palette();
@@ -84,75 +71,65 @@ Konvertierung::Konvertierung()
     setObjectName(QStringLiteral("Konvertierung"));
     setWindowTitle(QStringLiteral("Konvertierung : Access zu SQL-Server"));
 
-    auto* markingList = new MarkingList(this);
+    auto* markingList = namedControl<MarkingList>(this, "List2");
     markingList->locked = [this] { return markingLocked(); };
     markingList->refused = [] {
         if (!session().AutoLauf && !session().OhneFehlermeldung)
             dialogs().message(QStringLiteral("Funktion ist nicht freigeschalten"));
     };
     List2 = markingList;
-    List2->setObjectName(QStringLiteral("List2"));
     List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List2->setSortingEnabled(false);
-    Label2 = new QLabel(QStringLiteral("Tabellenname :"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Command9 = button(this, "Command9", kLockedCaption);
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    Label1 = new QLabel(QStringLiteral("Bereit."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = namedControl<QLabel>(this, "Label2", QStringLiteral("Tabellenname :"));
+    Command9 = namedControl<QPushButton>(this, "Command9", kLockedCaption);
+    List1 = namedControl<QListWidget>(this, "List1");
+    Label1 = namedControl<QLabel>(this, "Label1", QStringLiteral("Bereit."));
     // Written for every row: plain text spares a rich-text guess, and a fixed accessible name
     // spares announcing each new text as a name change.
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAccessibleName(QStringLiteral("Statuszeile"));
-    ZABPfad = new QLineEdit(this);
-    ZABPfad->setObjectName(QStringLiteral("ZABPfad"));
-    Label4 = new QLabel(QStringLiteral("Access :"), this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Command3 = button(this, "Command3", QStringLiteral("..."));
+    ZABPfad = namedControl<QLineEdit>(this, "ZABPfad");
+    Label4 = namedControl<QLabel>(this, "Label4", QStringLiteral("Access :"));
+    Command3 = namedControl<QPushButton>(this, "Command3", QStringLiteral("..."));
     Command3->setToolTip(QStringLiteral("MDB öffnen"));
-    Command4 = button(this, "Command4", QStringLiteral("Anmelden"));
+    Command4 = namedControl<QPushButton>(this, "Command4", QStringLiteral("Anmelden"));
     setBackColor(Command4, QColor(255, 192, 192));
-    Text1 = new QLineEdit(QStringLiteral("AdressenStamm"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1 = namedControl<QLineEdit>(this, "Text1", QStringLiteral("AdressenStamm"));
     Text1->hide();
-    Command1 = button(this, "Command1", QStringLiteral("Tabelle nach SQL konvertieren"));
+    Command1 = namedControl<QPushButton>(this, "Command1", QStringLiteral("Tabelle nach SQL konvertieren"));
     Command1->setEnabled(false);
     Command1->hide();
-    List3 = new QListWidget(this);
-    List3->setObjectName(QStringLiteral("List3"));
+    List3 = namedControl<QListWidget>(this, "List3");
     List3->hide();
-    Image1 = new StopImage(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = namedControl<StopImage>(this, "Image1");
     Image1->setToolTip(QStringLiteral("Abbrechen"));
     Image1->hide();
 
-    Command2 = button(this, "Command2", QStringLiteral("Markierte Tabellen konvertieren"));
+    Command2 = namedControl<QPushButton>(this, "Command2", QStringLiteral("Markierte Tabellen konvertieren"));
     QFont bold = Command2->font();
     bold.setBold(true);
     Command2->setFont(bold);
-    Command5 = button(this, "Command5", QStringLiteral("Abfragen -> Sichten"));
-    Command6 = button(this, "Command6", QStringLiteral("Beziehungen -> Trigger"));
-    Command7 = button(this, "Command7", QStringLiteral("Komplette Übernahme"));
-    Command8 = button(this, "Command8", QStringLiteral("Fehler- Protokoll"));
+    Command5 = namedControl<QPushButton>(this, "Command5", QStringLiteral("Abfragen -> Sichten"));
+    Command6 = namedControl<QPushButton>(this, "Command6", QStringLiteral("Beziehungen -> Trigger"));
+    Command7 = namedControl<QPushButton>(this, "Command7", QStringLiteral("Komplette Übernahme"));
+    Command8 = namedControl<QPushButton>(this, "Command8", QStringLiteral("Fehler- Protokoll"));
     for (QPushButton* b : {Command2, Command5, Command6, Command7})
         b->setEnabled(false);
 
-    Check_Autowert = checkBox(this, "Check_Autowert",
-                              QStringLiteral("Autowertidentität bei fehlendem Primärschlüssel automatisch anlegen."));
-    Check_DefaultBlank = checkBox(this, "Check_DefaultBlank", QStringLiteral("Default \" \" für Alpha"));
-    Check_Default0 = checkBox(this, "Check_Default0", QStringLiteral("Default \"0\" für Zahlen"));
-    Check_NoData = checkBox(this, "Check_NoData", QStringLiteral("Nur Struktur anlegen (keine Daten kopieren)"));
-    Check_Message = checkBox(this, "Check_Message", QStringLiteral("Fehlermeldungen anzeigen = Unterbrechung"));
-    Check_Schnell = checkBox(this, "Check_Schnell", QStringLiteral("Schnelle Übertragung (Transaktionen)"));
-    Text_Mod = new QLineEdit(QStringLiteral("1"), this);
-    Text_Mod->setObjectName(QStringLiteral("Text_Mod"));
-    Label_Mod = new QLabel(QStringLiteral("PC :"), this);
-    Label_Mod->setObjectName(QStringLiteral("Label_Mod"));
-    Text_Max = new QLineEdit(QStringLiteral("1"), this);
-    Text_Max->setObjectName(QStringLiteral("Text_Max"));
-    Label_Max = new QLabel(QStringLiteral("von :"), this);
-    Label_Max->setObjectName(QStringLiteral("Label_Max"));
+    Check_Autowert = namedControl<QCheckBox>(
+        this, "Check_Autowert", QStringLiteral("Autowertidentität bei fehlendem Primärschlüssel automatisch anlegen."));
+    Check_DefaultBlank = namedControl<QCheckBox>(this, "Check_DefaultBlank", QStringLiteral("Default \" \" für Alpha"));
+    Check_Default0 = namedControl<QCheckBox>(this, "Check_Default0", QStringLiteral("Default \"0\" für Zahlen"));
+    Check_NoData =
+        namedControl<QCheckBox>(this, "Check_NoData", QStringLiteral("Nur Struktur anlegen (keine Daten kopieren)"));
+    Check_Message =
+        namedControl<QCheckBox>(this, "Check_Message", QStringLiteral("Fehlermeldungen anzeigen = Unterbrechung"));
+    Check_Schnell =
+        namedControl<QCheckBox>(this, "Check_Schnell", QStringLiteral("Schnelle Übertragung (Transaktionen)"));
+    Text_Mod = namedControl<QLineEdit>(this, "Text_Mod", QStringLiteral("1"));
+    Label_Mod = namedControl<QLabel>(this, "Label_Mod", QStringLiteral("PC :"));
+    Text_Max = namedControl<QLineEdit>(this, "Text_Max", QStringLiteral("1"));
+    Label_Max = namedControl<QLabel>(this, "Label_Max", QStringLiteral("von :"));
     for (QLineEdit* t : {Text_Mod, Text_Max})
         t->setMaximumWidth(50);
 
@@ -496,7 +473,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
         SingleInstance<FehlerProtokoll>::get().Clear();
         const QTime start = rt::now().time();
         Form_Auto& autoList = SingleInstance<Form_Auto>::get();
-        autoList.List_Auto->clear();
+        autoList.Clear();
         for (int i = 0; i < List2->count(); ++i) {
             QListWidgetItem* item = List2->item(i);
             if (!item->isSelected())
@@ -514,7 +491,7 @@ void Konvertierung::Markierte_Tabellen_konvertieren()
             }
             item->setText(Name_Auffuellen(Text1->text()) + marker);
         }
-        autoList.List_Auto->insertItem(0, QString::number(autoList.List_Auto->count()) + QStringLiteral(" Tabellen"));
+        autoList.insertCountLine();
         setStatus(lastActionText(start));
         setMarkingLocked(true);
         if (!session().AutoLauf)
@@ -604,6 +581,7 @@ bool Konvertierung::autowertChecked() const { return Check_Autowert->isChecked()
 bool Konvertierung::noDataChecked() const { return Check_NoData->isChecked(); }
 bool Konvertierung::messageChecked() const { return Check_Message->isChecked(); }
 bool Konvertierung::fastTransferChecked() const { return Check_Schnell->isChecked(); }
+void Konvertierung::setFastTransfer(bool on) { Check_Schnell->setChecked(on); }
 bool Konvertierung::yieldDue() const { return secondsOfDay() != LetzterTakt; }
 
 void Konvertierung::showStopImage(bool visible) { Image1->setVisible(visible); }
@@ -621,7 +599,7 @@ void Konvertierung::showErrorLogBehind()
 void Konvertierung::addIdentityTable(const QString& table)
 {
     Form_Auto& f = SingleInstance<Form_Auto>::get();
-    f.List_Auto->addItem(table);
+    f.Add(table);
     if (session().mainWindow) {
         session().mainWindow->sendToBack(&f);
         session().mainWindow->bringToFront(this);

@@ -61,6 +61,12 @@ public:
     void setMarkingLocked(bool locked);
     // A mark the system sets itself; the click rule does not apply.
     void setMarkedBySystem(int row, bool marked);
+    // The Access database the conversions read (MDB_Anmelden opens the one ZABPfad names).
+    void setDatabase(std::unique_ptr<accessdb::Database> db) { Datenbank = std::move(db); }
+    // Checks "Schnelle Übertragung" (the command line's -schnell for a new window).
+    void setFastTransfer(bool on);
+    // Whether the last table conversion (Command1_SIK) failed.
+    bool tableFailed() const { return TabellenFehler; }
 
     // The context of every conversion.
     accessdb::Database* database() override { return Datenbank.get(); }
@@ -87,6 +93,7 @@ public:
     void showErrorLogBehind() override;
     void addIdentityTable(const QString& table) override;
 
+private:
     // Controls.
     QListWidget* List2;
     QLabel* Label2;

@@ -2,6 +2,7 @@
 #include "derived/DerivedObjects.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
+#include "diag/NamedControl.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "derived/ViewRewriting.h"
@@ -31,16 +32,11 @@ Abgleichen::Abgleichen()
     setObjectName(QStringLiteral("Abgleichen"));
     setWindowTitle(QStringLiteral("SQL-Server mit XDB abgleichen"));
 
-    Label1 = new QLabel(QStringLiteral("Pfad der XDB :"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text_XDB = new QLineEdit(this);
-    Text_XDB->setObjectName(QStringLiteral("Text_XDB"));
-    Command1 = new QPushButton(QStringLiteral("..."), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command8 = new QPushButton(QStringLiteral("XDB Verarbeiten"), this);
-    Command8->setObjectName(QStringLiteral("Command8"));
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+    Label1 = namedControl<QLabel>(this, "Label1", QStringLiteral("Pfad der XDB :"));
+    Text_XDB = namedControl<QLineEdit>(this, "Text_XDB");
+    Command1 = namedControl<QPushButton>(this, "Command1", QStringLiteral("..."));
+    Command8 = namedControl<QPushButton>(this, "Command8", QStringLiteral("XDB Verarbeiten"));
+    List1 = namedControl<QListWidget>(this, "List1");
     // One line height for all: the report grows by thousands of lines, and measuring every line
     // again at each yield would make a run quadratic in its length.
     List1->setUniformItemSizes(true);

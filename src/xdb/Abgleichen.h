@@ -17,12 +17,6 @@ class Abgleichen : public QWidget, private xdb::Target {
 public:
     Abgleichen();
 
-    QLabel* Label1;
-    QLineEdit* Text_XDB;
-    QPushButton* Command1;  // "..."
-    QPushButton* Command8;  // "XDB Verarbeiten"
-    QListWidget* List1;
-
     void Command1_Click();
     void Command8_Click();
 
@@ -59,6 +53,12 @@ private:
 
     sql::Table& currentTable() const;
     void runDocument(const QString& path);
+
+    QLabel* Label1;
+    QLineEdit* Text_XDB;
+    QPushButton* Command1;  // "..."
+    QPushButton* Command8;  // "XDB Verarbeiten"
+    QListWidget* List1;
 
     xdb::Reader reader_;
     bool running_ = false;

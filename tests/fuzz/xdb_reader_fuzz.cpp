@@ -101,6 +101,7 @@ public:
 QuietMainWindow* mainWin;
 QuietDialogs* quietDialogs;
 Abgleichen* window;
+QLineEdit* pathBox;  // Text_XDB
 QString documentPath;
 
 }  // namespace
@@ -120,6 +121,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     setDialogService(quietDialogs);
     session().mainWindow = mainWin;
     window = new Abgleichen;
+    pathBox = window->findChild<QLineEdit*>(QStringLiteral("Text_XDB"));
     documentPath = QDir::tempPath() + QStringLiteral("/xdb-fuzz-%1.XDB").arg(qint64(::getpid()));
     return 0;
 }
@@ -138,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         f.write(reinterpret_cast<const char*>(data + 1), qint64(size - 1));
     }
-    window->Text_XDB->setText(documentPath);
+    pathBox->setText(documentPath);
     window->XDB_Verarbeiten();
     return 0;
 }

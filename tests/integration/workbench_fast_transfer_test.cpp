@@ -1,6 +1,7 @@
 // The fast transfer (Check_Schnell) through the conversion window into real databases: rows go in
 // transactions, a refused row costs only itself, a stop keeps exactly what was committed, and the
 // connection is back in autocommit afterwards.
+#include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/ScriptedDialogs.h"
 #include "common/Servers.h"
@@ -87,8 +88,8 @@ protected:
         db.write(path);
         window = std::make_unique<StoppedWindow>();
         window->stopAt = stopAt;
-        window->Check_Schnell->setChecked(true);
-        window->ZABPfad->setText(path);
+        testsupport::control<QCheckBox>(*window, "Check_Schnell")->setChecked(true);
+        testsupport::control<QLineEdit>(*window, "ZABPfad")->setText(path);
         window->MDB_Anmelden();
         ASSERT_FALSE(session().FehlerAufgetreten);
         runReport().reset();
@@ -138,7 +139,7 @@ TEST_P(FastTransfer, AStopKeepsExactlyTheCommittedRows)
     EXPECT_EQ(r.rowsSent, 1500);
     EXPECT_EQ(r.rowsNotSent, kRows - 1500);
     EXPECT_EQ(testsupport::sqlValue(scratch->dsn(), "SELECT COUNT(*) FROM Artikel").toInt(), 1500);
-    EXPECT_TRUE(window->List2->item(0)->text().endsWith("[!Fehler!]"));
+    EXPECT_TRUE(testsupport::control<QListWidget>(*window, "List2")->item(0)->text().endsWith("[!Fehler!]"));
     expectAutocommitAgain(1500);
 }
 

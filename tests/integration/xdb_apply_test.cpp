@@ -1,5 +1,6 @@
 // An XDB document applied through the reconciliation window to real databases: SQLite and
 // MariaDB through unixODBC.
+#include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/ScriptedDialogs.h"
 #include "common/Servers.h"
@@ -50,12 +51,9 @@ protected:
     QStringList run(const QStringList& lines)
     {
         window = std::make_unique<Abgleichen>();
-        window->Text_XDB->setText(write(folder + "/ZAB.XDB", bytes(lines)));
+        testsupport::control<QLineEdit>(*window, "Text_XDB")->setText(write(folder + "/ZAB.XDB", bytes(lines)));
         window->XDB_Verarbeiten();
-        QStringList out;
-        for (int i = 0; i < window->List1->count(); ++i)
-            out << window->List1->item(i)->text();
-        return out;
+        return testsupport::itemTexts(*testsupport::control<QListWidget>(*window, "List1"));
     }
 
     testsupport::FakeMainWindow mw;

@@ -1,4 +1,5 @@
 #include "app/MDIForm_Main.h"
+#include "common/Controls.h"
 #include "common/ScriptedDialogs.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/SingleInstance.h"
@@ -20,6 +21,8 @@
 
 namespace {
 
+using testsupport::control;
+
 TEST(FehlerProtokollWindow, OkSendsItBehindTheOtherWindows)
 {
     testsupport::ScriptedDialogs dialogs;
@@ -30,17 +33,18 @@ TEST(FehlerProtokollWindow, OkSendsItBehindTheOtherWindows)
         FehlerProtokoll& log = SingleInstance<FehlerProtokoll>::get();
         Form_Auto& autoList = SingleInstance<Form_Auto>::get();
         main.bringToFront(&log);
-        auto stack = main.mdiArea->subWindowList(QMdiArea::StackingOrder);
+        QMdiArea* area = control<QMdiArea>(main, "mdiArea");
+        auto stack = area->subWindowList(QMdiArea::StackingOrder);
         ASSERT_EQ(stack.size(), 2);
         EXPECT_EQ(stack.last()->widget(), &log);
-        log.Command1->click();
-        stack = main.mdiArea->subWindowList(QMdiArea::StackingOrder);
+        control<QPushButton>(log, "Command1")->click();
+        stack = area->subWindowList(QMdiArea::StackingOrder);
         EXPECT_EQ(stack.first()->widget(), &log);  // the bottom of the stack
-        EXPECT_EQ(main.mdiArea->activeSubWindow()->widget(), &autoList);
+        EXPECT_EQ(area->activeSubWindow()->widget(), &autoList);
         EXPECT_TRUE(SingleInstance<FehlerProtokoll>::loaded());  // it stays loaded
         // Unloading removes the frame from the area as well.
         SingleInstance<FehlerProtokoll>::unload();
-        EXPECT_EQ(main.mdiArea->subWindowList().size(), 1);
+        EXPECT_EQ(area->subWindowList().size(), 1);
     }
     EXPECT_FALSE(SingleInstance<Form_Auto>::loaded());
     session().reset();
@@ -63,11 +67,11 @@ TEST(ZusatzInfoWindow, ImageOfTheMainWindowShowsTheInformationModally)
         const QRect screen = z->screen()->geometry();
         centred = std::abs(z->frameGeometry().center().x() - screen.center().x()) <= 1 &&
                   std::abs(z->frameGeometry().center().y() - screen.center().y()) <= 1;
-        z->Command2->click();  // printing goes through the dialog service
-        z->Command1->click();
+        control<QToolButton>(*z, "Command2")->click();  // printing goes through the dialog service
+        control<QToolButton>(*z, "Command1")->click();
     });
     // A click on the information symbol.
-    QTest::mouseClick(main.Image1, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(main, "Image1"), Qt::LeftButton);
     EXPECT_TRUE(modal);
     EXPECT_TRUE(centred);
     EXPECT_EQ(seen, MDIForm_Main::informationText());

@@ -1,3 +1,4 @@
+#include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/Fixtures.h"
 #include "common/MemoryAccessDatabase.h"
@@ -31,6 +32,8 @@ using testsupport::index;
 namespace val = testsupport::val;
 namespace ty = accessdb::type;
 using Row = testsupport::MemoryAccessDatabase::Row;
+using testsupport::control;
+using testsupport::itemTexts;
 
 namespace {
 
@@ -60,17 +63,32 @@ protected:
         session().AutoLauf = session().OhneFehlermeldung = session().FehlerAufgetreten = false;
         rt::setClock({});
     }
+    // The window's controls by their names.
+    QListWidget* list2() const { return control<QListWidget>(*w, "List2"); }  // the tables
+    QStringList list1() const { return itemTexts(*control<QListWidget>(*w, "List1")); }
+    QPushButton* button(const char* name) const { return control<QPushButton>(*w, name); }
+    QLineEdit* mdbPath() const { return control<QLineEdit>(*w, "ZABPfad"); }
+    QString status() const { return control<QLabel>(*w, "Label1")->text(); }
+    QList<int> markedRows() const
+    {
+        QList<int> rows;
+        for (int i = 0; i < list2()->count(); ++i)
+            if (list2()->item(i)->isSelected())
+                rows << i;
+        return rows;
+    }
+
     void fillList(const QStringList& items)
     {
-        w->List2->clear();
-        w->List2->addItems(items);
+        list2()->clear();
+        list2()->addItems(items);
     }
     // A user's click on an item; with Ctrl it toggles the item's mark.
     void click(int row, Qt::KeyboardModifiers mods = Qt::ControlModifier)
     {
-        QListWidgetItem* item = w->List2->item(row);
-        const QRect r = w->List2->visualItemRect(item);
-        QTest::mouseClick(w->List2->viewport(), Qt::LeftButton, mods, r.center());
+        QListWidgetItem* item = list2()->item(row);
+        const QRect r = list2()->visualItemRect(item);
+        QTest::mouseClick(list2()->viewport(), Qt::LeftButton, mods, r.center());
     }
     // A memory database with Kunden (primary key, 2 rows), Notizen (no key, 1 row) and a table
     // whose field type has no SQL type.
@@ -91,7 +109,7 @@ protected:
         r.fields = {field("Nr", ty::Long), field("Daten", ty::Binary, 8)};
         r.indexes = {index("PrimaryKey", {"Nr"}, true)};
         db->addTable(r);
-        w->Datenbank = std::move(db);
+        w->setDatabase(std::move(db));
         fillList({Konvertierung::Name_Auffuellen("Kunden") + "[12]", "Notizen", "Roh"});
         w->Schalter_Freigeben(true);
     }
@@ -109,31 +127,24 @@ TEST_F(Workbench, LockedMarkingCannotBeBypassedByKeysOrDragging)
     fillList({Konvertierung::Name_Auffuellen("Voll") + "[5]", "Fehlt", Konvertierung::Name_Auffuellen("Auch") + "[9]",
               Konvertierung::Name_Auffuellen("Leer") + "[0]"});
     w->setMarkedBySystem(1, true);
-    w->List2->setFocus();
-    w->List2->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-    auto marked = [&] {
-        QList<int> rows;
-        for (int i = 0; i < w->List2->count(); ++i)
-            if (w->List2->item(i)->isSelected())
-                rows << i;
-        return rows;
-    };
+    list2()->setFocus();
+    list2()->setCurrentRow(1, QItemSelectionModel::NoUpdate);
     const auto drag = [&] {
-        const QPoint from = w->List2->visualItemRect(w->List2->item(0)).center();
-        const QPoint to = w->List2->visualItemRect(w->List2->item(3)).center();
-        QTest::mousePress(w->List2->viewport(), Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, to, w->List2->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+        const QPoint from = list2()->visualItemRect(list2()->item(0)).center();
+        const QPoint to = list2()->visualItemRect(list2()->item(3)).center();
+        QTest::mousePress(list2()->viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, list2()->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
-        QCoreApplication::sendEvent(w->List2->viewport(), &move);
-        QTest::mouseRelease(w->List2->viewport(), Qt::LeftButton, {}, to);
+        QCoreApplication::sendEvent(list2()->viewport(), &move);
+        QTest::mouseRelease(list2()->viewport(), Qt::LeftButton, {}, to);
     };
     const struct {
         const char* attempt;
         std::function<void()> input;
     } attempts[] = {
-        {"Ctrl+A", [&] { QTest::keyClick(w->List2, Qt::Key_A, Qt::ControlModifier); }},
-        {"Shift+Down", [&] { QTest::keyClick(w->List2, Qt::Key_Down, Qt::ShiftModifier); }},
-        {"Shift+Up", [&] { QTest::keyClick(w->List2, Qt::Key_Up, Qt::ShiftModifier); }},
+        {"Ctrl+A", [&] { QTest::keyClick(list2(), Qt::Key_A, Qt::ControlModifier); }},
+        {"Shift+Down", [&] { QTest::keyClick(list2(), Qt::Key_Down, Qt::ShiftModifier); }},
+        {"Shift+Up", [&] { QTest::keyClick(list2(), Qt::Key_Up, Qt::ShiftModifier); }},
         {"plain click", [&] { click(2, Qt::NoModifier); }},
         {"shift-click", [&] { click(3, Qt::ShiftModifier); }},
         {"drag", drag},
@@ -141,14 +152,14 @@ TEST_F(Workbench, LockedMarkingCannotBeBypassedByKeysOrDragging)
     for (const auto& a : attempts) {
         dialogs.shown.clear();
         a.input();
-        EXPECT_EQ(marked(), QList<int>({1})) << a.attempt;
+        EXPECT_EQ(markedRows(), QList<int>({1})) << a.attempt;
         EXPECT_EQ(dialogs.messages(), QStringList({"Funktion ist nicht freigeschalten"})) << a.attempt;
     }
     // Unlocked, the same keys mark freely.
-    w->Command9->click();
+    button("Command9")->click();
     dialogs.shown.clear();
-    QTest::keyClick(w->List2, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(marked(), QList<int>({0, 1, 2, 3}));
+    QTest::keyClick(list2(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(markedRows(), QList<int>({0, 1, 2, 3}));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -156,30 +167,26 @@ TEST_F(Workbench, BatchMarksConvertedAndFailedTablesAndRetriesTheFailed)
 {
     runReport().reset();
     useMemoryDatabase();
-    w->Check_Autowert->setChecked(true);
+    control<QCheckBox>(*w, "Check_Autowert")->setChecked(true);
     for (int i = 0; i < 3; ++i)
         w->setMarkedBySystem(i, true);
-    w->Command2->click();
+    button("Command2")->click();
 
-    const QString pad = Konvertierung::Name_Auffuellen("Kunden");
-    EXPECT_EQ(w->List2->item(0)->text(), pad + "[migriert]");
-    EXPECT_EQ(w->List2->item(1)->text(), Konvertierung::Name_Auffuellen("Notizen") + "[migriert]");
-    EXPECT_EQ(w->List2->item(2)->text(), Konvertierung::Name_Auffuellen("Roh") + "[!Fehler!]");
-    EXPECT_FALSE(w->List2->item(0)->isSelected());
-    EXPECT_FALSE(w->List2->item(1)->isSelected());
-    EXPECT_TRUE(w->List2->item(2)->isSelected());
+    EXPECT_EQ(itemTexts(*list2()), QStringList({Konvertierung::Name_Auffuellen("Kunden") + "[migriert]",
+                                                Konvertierung::Name_Auffuellen("Notizen") + "[migriert]",
+                                                Konvertierung::Name_Auffuellen("Roh") + "[!Fehler!]"}));
+    EXPECT_EQ(markedRows(), QList<int>({2}));
     EXPECT_EQ(dialogs.messages(), QStringList({"Alle markierten Tabellen wurden konvertiert."}));
-    EXPECT_TRUE(w->Label1->text().startsWith("Bereit. letzte Aktion: ")) << w->Label1->text().toStdString();
-    EXPECT_TRUE(w->Label1->text().contains("  |  00:00:0"));
-    EXPECT_TRUE(w->Command2->isEnabled());
+    EXPECT_TRUE(status().startsWith("Bereit. letzte Aktion: ")) << status().toStdString();
+    EXPECT_TRUE(status().contains("  |  00:00:0"));
+    EXPECT_TRUE(button("Command2")->isEnabled());
     EXPECT_TRUE(mw.workControlsEnabled);
     EXPECT_TRUE(w->markingLocked());
 
     Form_Auto* f = SingleInstance<Form_Auto>::existing();
     ASSERT_NE(f, nullptr);
-    ASSERT_EQ(f->List_Auto->count(), 2);
-    EXPECT_EQ(f->List_Auto->item(0)->text(), "1 Tabellen");
-    EXPECT_EQ(f->List_Auto->item(1)->text(), "Notizen");
+    const QListWidget* identityList = control<QListWidget>(*f, "List_Auto");
+    EXPECT_EQ(itemTexts(*identityList), QStringList({"1 Tabellen", "Notizen"}));
     EXPECT_TRUE(f->isVisible());
     const QString log = SingleInstance<FehlerProtokoll>::get().text();
     EXPECT_TRUE(log.contains("Tabelle: Kunden\r\nTabelle: Notizen\r\nTabelle: Roh\r\n"));
@@ -197,9 +204,9 @@ TEST_F(Workbench, BatchMarksConvertedAndFailedTablesAndRetriesTheFailed)
 
     // The second batch converts only the table that failed; its types fail before anything is sent.
     conn1->executed.clear();
-    w->Command2->click();
+    button("Command2")->click();
     EXPECT_TRUE(conn1->executed.isEmpty()) << conn1->executed.join("|").toStdString();
-    EXPECT_EQ(f->List_Auto->item(0)->text(), "0 Tabellen");
+    EXPECT_EQ(itemTexts(*identityList), QStringList({"0 Tabellen"}));
     EXPECT_TRUE(SingleInstance<FehlerProtokoll>::get().text().startsWith("Tabelle: Roh"));
 
     // List3 shows the key fields of the last table that got as far as finding them.
@@ -223,35 +230,28 @@ TEST_F(Workbench, LoginListsTablesWithServerCountsAndMarksMissingOnes)
     conn2->results = {{"AdressenStamm", 12}, {"Versteckt", 0}};
     conn2->failWhen("Fehlt", "S0002: [MySQL] Table 'x.Fehlt' doesn't exist");
     mw.kind = ServerKind::MySQL;
-    w->ZABPfad->setText(path);
-    w->Command4->click();
+    mdbPath()->setText(path);
+    button("Command4")->click();
 
-    ASSERT_EQ(w->List2->count(), 3);
-    EXPECT_EQ(w->List2->item(0)->text(), "AdressenStamm" + QString(27, ' ') + "\t[12]");
-    EXPECT_EQ(w->List2->item(1)->text(), "Fehlt");
-    EXPECT_EQ(w->List2->item(2)->text(), Konvertierung::Name_Auffuellen("Versteckt") + "[0]");
-    EXPECT_FALSE(w->List2->item(0)->isSelected());
-    EXPECT_TRUE(w->List2->item(1)->isSelected());
-    EXPECT_FALSE(w->List2->item(2)->isSelected());
+    EXPECT_EQ(itemTexts(*list2()), QStringList({"AdressenStamm" + QString(27, ' ') + "\t[12]", "Fehlt",
+                                                Konvertierung::Name_Auffuellen("Versteckt") + "[0]"}));
+    EXPECT_EQ(markedRows(), QList<int>({1}));
     EXPECT_EQ(conn2->executed, QStringList({"SELECT COUNT(*) FROM `Versteckt`", "SELECT COUNT(*) FROM `Fehlt`",
                                             "SELECT COUNT(*) FROM `AdressenStamm`"}));
-    ASSERT_EQ(w->List1->count(), 4);
-    EXPECT_EQ(w->List1->item(0)->text(), "Abfragen in Datenbank: 0");
-    EXPECT_EQ(w->List1->item(1)->text(), "Beziehungen in Datenbank: 0");
-    EXPECT_EQ(w->List1->item(2)->text(), "");
-    EXPECT_EQ(w->List1->item(3)->text(), "SQL-Treiber: ZABSQL : recording 1.0");
-    EXPECT_EQ(w->Label1->text(), "Bereit.   [12 Sätze in 2 Tabellen auf dem SQL-Server]");
-    EXPECT_TRUE(w->Command2->isEnabled());
-    EXPECT_TRUE(w->ZABPfad->isEnabled());
+    EXPECT_EQ(list1(), QStringList({"Abfragen in Datenbank: 0", "Beziehungen in Datenbank: 0", "",
+                                    "SQL-Treiber: ZABSQL : recording 1.0"}));
+    EXPECT_EQ(status(), "Bereit.   [12 Sätze in 2 Tabellen auf dem SQL-Server]");
+    EXPECT_TRUE(button("Command2")->isEnabled());
+    EXPECT_TRUE(mdbPath()->isEnabled());
     EXPECT_TRUE(mw.workControlsEnabled);
     EXPECT_TRUE(w->markingLocked());
     EXPECT_FALSE(session().FehlerAufgetreten);
 
     // Changing the path empties the list until the next login.
     w->ZABPfad_Change();
-    EXPECT_EQ(w->List2->count(), 0);
-    EXPECT_FALSE(w->Command2->isEnabled());
-    EXPECT_TRUE(w->Command4->isEnabled());
+    EXPECT_EQ(list2()->count(), 0);
+    EXPECT_FALSE(button("Command2")->isEnabled());
+    EXPECT_TRUE(button("Command4")->isEnabled());
 }
 
 TEST_F(Workbench, LoginCountersStopAtTheirLimitInsteadOfWrapping)
@@ -275,15 +275,15 @@ TEST_F(Workbench, LoginCountersStopAtTheirLimitInsteadOfWrapping)
         session().FehlerAufgetreten = false;
         conn2->results = {{"`A`", c.a}, {"`B`", c.b}};
         mw.kind = ServerKind::MySQL;
-        w->ZABPfad->setText(path);
+        mdbPath()->setText(path);
         w->MDB_Anmelden();
         if (c.status) {
-            EXPECT_EQ(w->Label1->text(), QString::fromUtf8(c.status));
+            EXPECT_EQ(status(), QString::fromUtf8(c.status));
             EXPECT_FALSE(session().FehlerAufgetreten);
             continue;
         }
         EXPECT_TRUE(session().FehlerAufgetreten);
-        EXPECT_FALSE(w->Command2->isEnabled());
+        EXPECT_FALSE(button("Command2")->isEnabled());
         const QString logDir = rt::programFolder() + "/Log/" + rt::applicationName();
         QFile log(logDir + "/" + QDir(logDir).entryList({"ERROR_*.LOG"}).value(0));
         ASSERT_TRUE(log.open(QIODevice::ReadOnly));

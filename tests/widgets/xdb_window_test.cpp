@@ -1,3 +1,4 @@
+#include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/Fixtures.h"
 #include "common/RecordingConnection.h"
@@ -23,6 +24,7 @@ using namespace xdbdoc;
 
 // Lists compared as readable text.
 std::string j(const QStringList& l) { return l.join(QStringLiteral("\n")).toStdString(); }
+using testsupport::control;
 using testsupport::FakeMainWindow;
 using testsupport::RecordingConnection;
 using testsupport::ScriptedDialogs;
@@ -68,17 +70,11 @@ protected:
         const QString path = write(folder + "/ZAB.XDB", content);
         if (!window)
             window = std::make_unique<Abgleichen>();
-        window->Text_XDB->setText(path);
+        control<QLineEdit>(*window, "Text_XDB")->setText(path);
         window->XDB_Verarbeiten();
-        return list();
+        return testsupport::itemTexts(*control<QListWidget>(*window, "List1"));
     }
-    QStringList list() const
-    {
-        QStringList out;
-        for (int i = 0; i < window->List1->count(); ++i)
-            out << window->List1->item(i)->text();
-        return out;
-    }
+    bool runButtonEnabled() const { return control<QPushButton>(*window, "Command8")->isEnabled(); }
     QStringList sent() const { return conn->executed; }
     QString logText() const
     {
@@ -110,7 +106,7 @@ TEST_F(XdbWindowTest, FieldsAreAddedOnceWithTheirReportLines)
                                    "\tALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
     EXPECT_EQ(j(dialogs.messages()), j(QStringList{kEnd}));
     EXPECT_FALSE(session().FehlerAufgetreten);
-    EXPECT_TRUE(window->Command8->isEnabled());
+    EXPECT_TRUE(runButtonEnabled());
 }
 
 TEST_F(XdbWindowTest, AMissingTableSwitchesItsSectionOffUntilTheNextHeader)
@@ -175,7 +171,7 @@ TEST_F(XdbWindowTest, AFieldLineBeforeTheFieldCountEndsTheRun)
     ASSERT_FALSE(report.isEmpty());
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_TRUE(dialogs.messages().isEmpty());
-    EXPECT_TRUE(window->Command8->isEnabled());
+    EXPECT_TRUE(runButtonEnabled());
     EXPECT_TRUE(mw.workControlsEnabled);
     EXPECT_EQ(mw.value, 0.0f);
     EXPECT_TRUE(logText().contains("Fehler: 9\t"));
@@ -241,7 +237,7 @@ TEST_F(XdbWindowTest, UnreadableDocumentsAreReportedOnceAndNothingIsApplied)
         EXPECT_TRUE(sent().isEmpty());
         EXPECT_FALSE(session().FehlerAufgetreten);  // nothing was changed
         EXPECT_EQ(runReport().xdb.linesNotApplied, 1);
-        EXPECT_TRUE(window->Command8->isEnabled());
+        EXPECT_TRUE(runButtonEnabled());
     }
     EXPECT_TRUE(logText().contains("enthält keine lesbaren Abschnitte"));
     // An empty document is nothing to do.

@@ -32,6 +32,12 @@ void settle()
         QApplication::processEvents();
 }
 
+// A user's click on the window's button of that name.
+void click(QWidget& window, const char* button)
+{
+    window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+}
+
 bool save(MDIForm_Main& window, QWidget& child, const QString& file)
 {
     window.bringToFront(&child);
@@ -72,21 +78,21 @@ int main(int argc, char** argv)
     window.show();
     window.Form_Load(QStringLiteral("-ODBC:ZABSQL -user:sa -pass:demo -MDBpfad:\"%1\" -XDBpfad:\"%2\"")
                          .arg(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])));
-    window.Command3->click();  // SQL anmelden
+    click(window, "Command3");  // SQL anmelden
     if (!session().Verbindung1) {
         std::fprintf(stderr, "screenshots: SQL-Anmeldung an ZABSQL fehlgeschlagen\n");
         return 1;
     }
-    window.Command1->click();  // Access zu SQL
+    click(window, "Command1");  // Access zu SQL
     Konvertierung& conversion = SingleInstance<Konvertierung>::get();
-    conversion.Command4->click();  // Anmelden
-    conversion.Command2->click();  // Markierte Tabellen konvertieren
+    click(conversion, "Command4");  // Anmelden
+    click(conversion, "Command2");  // Markierte Tabellen konvertieren
     bool ok = save(window, conversion, out + QStringLiteral("/conversion-window.png"));
     ok = save(window, SingleInstance<FehlerProtokoll>::get(), out + QStringLiteral("/error-log-window.png")) && ok;
 
-    window.Command2->click();  // XDB verarbeiten
+    click(window, "Command2");  // XDB verarbeiten
     Abgleichen& reconciliation = SingleInstance<Abgleichen>::get();
-    reconciliation.Command8->click();  // XDB Verarbeiten
+    click(reconciliation, "Command8");  // XDB Verarbeiten
     ok = save(window, reconciliation, out + QStringLiteral("/reconciliation-window.png")) && ok;
 
     setDialogService(nullptr);

@@ -5,6 +5,7 @@
 //
 //   record_statements OUT.txt                  writes the recording
 //   record_statements OUT.txt --compare REF    also compares it with REF; exit 1 on a difference
+#include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/Fixtures.h"
 #include "common/RecordingConnection.h"
@@ -33,6 +34,8 @@
 #include <memory>
 
 namespace {
+
+using testsupport::control;
 
 struct Variant {
     ServerKind kind;
@@ -116,14 +119,14 @@ QStringList record(const Variant& v, const QString& sampleDir)
     session().Verbindung2 = conn2;
     {
         Konvertierung w;
-        w.ZABPfad->setText(sampleDir + QStringLiteral("/ZABRIX.MDB"));
+        control<QLineEdit>(w, "ZABPfad")->setText(sampleDir + QStringLiteral("/ZABRIX.MDB"));
         w.MDB_Anmelden();
-        w.Command2->click();  // Markierte Tabellen konvertieren
-        w.Command5->click();  // Abfragen -> Sichten
-        w.Command6->click();  // Beziehungen -> Trigger
+        control<QPushButton>(w, "Command2")->click();  // Markierte Tabellen konvertieren
+        control<QPushButton>(w, "Command5")->click();  // Abfragen -> Sichten
+        control<QPushButton>(w, "Command6")->click();  // Beziehungen -> Trigger
         // The server now holds the converted tables with the Access fields.
-        if (w.Datenbank)
-            for (const accessdb::TableDef& t : w.Datenbank->tableDefs()) {
+        if (w.database())
+            for (const accessdb::TableDef& t : w.database()->tableDefs()) {
                 QStringList fields;
                 for (const accessdb::Field& f : t.fields)
                     fields << f.name;
@@ -132,7 +135,7 @@ QStringList record(const Variant& v, const QString& sampleDir)
     }
     {
         Abgleichen a;
-        a.Text_XDB->setText(sampleDir + QStringLiteral("/ZAB.XDB"));
+        control<QLineEdit>(a, "Text_XDB")->setText(sampleDir + QStringLiteral("/ZAB.XDB"));
         a.XDB_Verarbeiten();
     }
     SingleInstance<Form_Auto>::unload();
