@@ -64,7 +64,11 @@ private:
     // Runs one statement of the run; a failure goes to the failure handling. True: go on.
     // A template, so the per-row steps of the copy cost no allocation.
     template <class Statement>
-    bool step(Statement&& statement);
+    bool step(Statement&& statement)
+    {
+        const auto handler = [this](const rt::RuntimeError& e) { return handleFailure(e); };
+        return diag::guarded(handler, statement) != diag::Guarded::Ended;
+    }
     diag::AfterFailure handleFailure(const rt::RuntimeError& e);
     // Logs one line, shows the message box when wanted and marks the table failed.
     void reportFailure(const rt::RuntimeError& e, const QString& logLine, const QString& problem);
@@ -75,9 +79,27 @@ private:
     Shares readShares() const;
     bool checkFieldTypes();
     bool structurePhase(const QString& T);
+    // The identity column of a table without a key (and Oracle's sequence for it). False: the
+    // sequence could not be created.
+    bool addIdentityColumn(const QString& T, QStringList& keys, QString& sequenceName);
     void indexPhase(const QString& T);
     // False when there was nothing to copy.
     bool dataPhase(const QString& T);
+    // What one copy keeps from row to row.
+    struct Copy;
+    // The fields and the record count, progress started. False: nothing to copy, or the table
+    // could not be read.
+    bool startCopy(const QString& T, Copy& copy);
+    void showRowStatus(Copy& copy, qint64 counter);
+    // Writes record `counter` (the current one) as an INSERT and sends it. False: the copy ends.
+    bool copyRecord(const QString& T, Copy& copy, qint64 counter);
+    bool sendRow(const QString& T, const QString& sql, const TextOptions& o, qint64 counter);
+    // A stop request: what was sent stays, the rest of this machine's records count as not sent.
+    void stopCopy(const QString& T, qint64 counter);
+    // A record that cannot be read ends the copy: the record set cannot be trusted past it.
+    void recordUnreadable(const QString& T, qint64 record, const rt::RuntimeError& e);
+    // The last commit, autocommit on again, and the count of refused rows not logged one by one.
+    void endCopy(const QString& T);
     // Fast transfer: the copy's transaction, or none when the option is off or the connection
     // cannot switch autocommit off.
     std::unique_ptr<RowTransaction> beginTransaction(const QString& T);

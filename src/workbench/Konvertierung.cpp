@@ -30,7 +30,6 @@
 namespace {
 const QString kLockedCaption = QStringLiteral("Markieren nicht erlaubt");
 const QString kUnlockedCaption = QStringLiteral("Markieren erlaubt");
-const QString kCrLf = QStringLiteral("\r\n");
 
 QPixmap stopPixmap()
 {
@@ -70,7 +69,18 @@ Konvertierung::Konvertierung()
 {
     setObjectName(QStringLiteral("Konvertierung"));
     setWindowTitle(QStringLiteral("Konvertierung : Access zu SQL-Server"));
+    createControls();
+    layoutControls();
+    connectHandlers();
 
+    // Window load.
+    if (!session().ParamMDBPfad.isEmpty())
+        ZABPfad->setText(session().ParamMDBPfad);
+    setMarkingLocked(true);
+}
+
+void Konvertierung::createControls()
+{
     auto* markingList = namedControl<MarkingList>(this, "List2");
     markingList->locked = [this] { return markingLocked(); };
     markingList->refused = [] {
@@ -132,7 +142,10 @@ Konvertierung::Konvertierung()
     Label_Max = namedControl<QLabel>(this, "Label_Max", QStringLiteral("von :"));
     for (QLineEdit* t : {Text_Mod, Text_Max})
         t->setMaximumWidth(50);
+}
 
+void Konvertierung::layoutControls()
+{
     // Left: the table list under its heading and the lock; right: status line and information.
     auto* grid = new QGridLayout(this);
     auto* head = new QHBoxLayout;
@@ -170,7 +183,10 @@ Konvertierung::Konvertierung()
     grid->addWidget(Text1, 5, 0);
     grid->addWidget(Command1, 5, 1);
     grid->addWidget(List3, 6, 0);
+}
 
+void Konvertierung::connectHandlers()
+{
     connect(Command2, &QPushButton::clicked, this, &Konvertierung::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Konvertierung::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Konvertierung::Command4_Click);
@@ -182,11 +198,6 @@ Konvertierung::Konvertierung()
     connect(Image1, &StopImage::clicked, this, &Konvertierung::Image1_Click);
     connect(List2, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { List2_Click(); });
     connect(ZABPfad, &QLineEdit::textChanged, this, [this](const QString&) { ZABPfad_Change(); });
-
-    // Window load.
-    if (!session().ParamMDBPfad.isEmpty())
-        ZABPfad->setText(session().ParamMDBPfad);
-    setMarkingLocked(true);
 }
 
 Konvertierung::~Konvertierung() = default;
@@ -213,22 +224,6 @@ void Konvertierung::List3AddUnique(const QString& Item)
         List3->addItem(Item);
 }
 
-QString Konvertierung::Name_Auffuellen(const QString& name)
-{
-    QString s = name;
-    if (s.size() < 40)
-        s += QString(40 - s.size(), u' ');
-    return s + u'\t';
-}
-
-QString Konvertierung::tableNameOfItem(const QString& itemText)
-{
-    const qsizetype p = itemText.indexOf(u'[');
-    if (p < 0)
-        return rt::trim(itemText);
-    return rt::trim(itemText.left(p > 0 ? p - 1 : 0));
-}
-
 void Konvertierung::setStatus(const QString& text)
 {
     if (Label1->text() == text)
@@ -252,12 +247,6 @@ void Konvertierung::setMarkingLocked(bool locked)
     setBackColor(Command9, locked ? QColor(255, 0, 0) : QColor(0, 255, 0));
 }
 
-void Konvertierung::setMarkedBySystem(int row, bool marked)
-{
-    if (QListWidgetItem* item = List2->item(row))
-        item->setSelected(marked);
-}
-
 QString Konvertierung::lastActionText(const QTime& start) const
 {
     const QTime end = rt::now().time();
@@ -269,121 +258,7 @@ QString Konvertierung::lastActionText(const QTime& start) const
 }
 
 // ---------------------------------------------------------------------------------------------
-// Access login and table list
-
-void Konvertierung::MDB_Anmelden()
-{
-    try {
-        Schalter_Freigeben(false);
-        List2->clear();
-        setStatus(QStringLiteral("öffne Access"));
-        const QString path = ZABPfad->text();
-        try {
-            Datenbank.reset();
-            // The Access library's complaints that do not stop the reading go to the log file.
-            Datenbank = accessdb::openDatabase(path, [](const QString& warning) {
-                Fehler_Protokollieren(QStringLiteral("DAO.Database"), 0, warning, QStringLiteral("Konvertierung"),
-                                      QStringLiteral("MDB_Anmelden"), QString(), QString());
-            });
-        } catch (const rt::RuntimeError& e) {
-            // The box names the path only; the log says why it could not be opened.
-            Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
-                                  QStringLiteral("MDB_Anmelden"), QString(), QString());
-            session().FehlerAufgetreten = true;
-            dialogs().message(QStringLiteral("Access-Datenquelle '") + path + QStringLiteral("' nicht gefunden!"));
-            Command3->setEnabled(true);
-            Command4->setEnabled(true);
-            setStatus(QStringLiteral("Bereit."));
-            return;
-        }
-        Datenbank->setQueryTimeout(session().AbfrageTimeout);
-
-        setStatus(QStringLiteral("lade Tabellen"));
-        for (const accessdb::TableDef& t : Datenbank->tableDefs())
-            if ((t.attributes & accessdb::kSystemObjectBits) == 0)
-                List2->addItem(t.name);
-
-        qint16 tablesFound = 0;
-        qint32 rowsFound = 0;
-        const int count = List2->count();
-        qint32 steps = count;
-        Fortschritt_Start(steps);
-        for (int i = count - 1; i >= 0; --i) {
-            Fortschritt_Setzen(count - i);
-            QListWidgetItem* item = List2->item(i);
-            List2->scrollToItem(item, QAbstractItemView::PositionAtTop);
-            const QString name = item->text();
-            setStatus(QStringLiteral("suche Tabelle ") + name + QStringLiteral(" auf SQL-Server"));
-            bool found = true;
-            std::unique_ptr<sql::ResultSet> rs;
-            if (!session().Verbindung2)
-                throw rt::runtimeFailure(rt::err::ObjectNotSet);
-            const QString query = engine::rowCountStatement(name, textOptions());
-            try {
-                rs = session().Verbindung2->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
-            } catch (const rt::RuntimeError& e) {
-                if (e.number() != rt::err::Odbc || !e.description().startsWith(QLatin1String("S0002:")))
-                    throw;
-                found = false;
-            }
-            setMarkingLocked(false);
-            setMarkedBySystem(i, !found);
-            setMarkingLocked(true);
-            if (found) {
-                const QVariant v = rs->value(0);
-                const qint32 rows = rt::toInt32(v.toDouble());
-                if (tablesFound == 32767 || qint64(rowsFound) + rows > 2147483647LL || qint64(rowsFound) + rows < -2147483648LL)
-                    throw rt::runtimeFailure(rt::err::Overflow);
-                ++tablesFound;
-                rowsFound += rows;
-                item->setText(Name_Auffuellen(name) + u'[' + QString::number(rows) + u']');
-                rs->close();
-            }
-        }
-        Fortschritt_Setzen(0);
-
-        List1->clear();
-        List1->addItem(QStringLiteral("Abfragen in Datenbank: ") + QString::number(Datenbank->queryDefs().size()));
-        List1->addItem(QStringLiteral("Beziehungen in Datenbank: ") + QString::number(Datenbank->relations().size()));
-        List1->addItem(QString());
-        sql::Connection* c = session().Verbindung1.get();
-        if (!c)
-            throw rt::runtimeFailure(rt::err::ObjectNotSet);
-        List1->addItem(QStringLiteral("SQL-Treiber: ") + c->name() + QStringLiteral(" : ") + c->versionText());
-        setStatus(QStringLiteral("Bereit.   [") + QString::number(rowsFound) + QStringLiteral(" Sätze in ") +
-                  QString::number(tablesFound) + QStringLiteral(" Tabellen auf dem SQL-Server]"));
-        Schalter_Freigeben(true);
-        Abbruch = false;
-    } catch (const rt::RuntimeError& e) {
-        if (e.number() == rt::err::Odbc && !e.description().startsWith(QLatin1String("S0002:")))
-            dialogs().message(e.description() + kCrLf + QStringLiteral("Datenbankserver überlastet") + kCrLf +
-                              QStringLiteral("Bitte starten sie das Programm neu"));
-        session().FehlerAufgetreten = true;
-        Fehler_Protokollieren(e.source(), e.number(), e.description(), QStringLiteral("Konvertierung"),
-                              QStringLiteral("MDB_Anmelden"), QString(), QString());
-    }
-}
-
-void Konvertierung::ZABPfad_Change()
-{
-    Schalter_Freigeben(false);
-    Command3->setEnabled(true);
-    Command4->setEnabled(true);
-    List2->clear();
-}
-
-void Konvertierung::Command3_Click()
-{
-    try {
-        const QString chosen = dialogs().openFile(ZABPfad->text(), QStringLiteral("Access|*.MDB"));
-        if (chosen != ZABPfad->text())
-            ZABPfad->setText(chosen);
-    } catch (const rt::RuntimeError&) {
-        // A dialog that cannot be shown leaves the path as it is.
-    }
-}
-
-void Konvertierung::Command4_Click() { MDB_Anmelden(); }
+// Stop and close
 
 void Konvertierung::Image1_Click()
 {
@@ -425,27 +300,7 @@ void Konvertierung::Form_Activate()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Marking and batch conversion
-
-void Konvertierung::Command9_Click() { setMarkingLocked(!markingLocked()); }
-
-void Konvertierung::List2_Click()
-{
-    QListWidgetItem* item = List2->currentItem();
-    if (!item)
-        return;
-    if (markingLocked()) {
-        if (item->isSelected()) {
-            item->setSelected(false);
-            if (!session().AutoLauf && !session().OhneFehlermeldung)
-                dialogs().message(QStringLiteral("Funktion ist nicht freigeschalten"));
-        }
-        return;
-    }
-    const QString t = item->text();
-    if (t.contains(u'[') && !t.contains(QLatin1String("[0]")))
-        dialogs().message(QStringLiteral("ACHTUNG   ACHTUNG") + kCrLf + QStringLiteral("diese Tabelle enhält Sätze"));
-}
+// Batch conversion
 
 void Konvertierung::Command1_SIK()
 {

@@ -140,6 +140,22 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // Construction: the controls with their captions, their places, their handlers.
+    void createControls();
+    void layoutControls();
+    void connectHandlers();
+    // Opens the Access file of MDB_Anmelden; false (logged, told, buttons free again) when it
+    // cannot be opened.
+    bool openAccessFile(const QString& path);
+    // What the table list found on the server: the tables there and their rows.
+    struct ServerTables {
+        qint16 tables = 0;
+        qint32 rows = 0;
+    };
+    // Marks the listed tables the server lacks and appends the server's row count to the others.
+    ServerTables markTablesOnServer();
+    // The numbers of the Access database and the SQL driver, in List1.
+    void showDatabaseInfo();
     QString lastActionText(const QTime& start) const;
     // The engine's numbers for the table just converted, into the run's report.
     void recordTableReport(const QString& table) const;

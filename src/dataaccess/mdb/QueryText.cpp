@@ -190,42 +190,40 @@ QString bracketName(const QString& name)
     return name;
 }
 
-QString queryText(QList<QueryRow> rows, quint32 objectFlags)
+namespace {
+
+// The kind of query: its Type row, or without one the object's flags.
+int queryKind(const QueryRow* typeRow, quint32 objectFlags)
 {
-    std::stable_sort(rows.begin(), rows.end(), [](const QueryRow& a, const QueryRow& b) {
-        return a.attribute != b.attribute ? a.attribute < b.attribute : a.order < b.order;
-    });
-    const QueryRow* typeRow = firstOf(rows, query::Type);
-    int kind = typeRow ? typeRow->flag : 0;
-    if (!typeRow) {
-        // Without a Type row the object's flags tell the kind.
-        switch (objectFlags & 0xF0) {
-        case 0x10: kind = query::Crosstab; break;
-        case 0x20: kind = query::Delete; break;
-        case 0x30: kind = query::Update; break;
-        case 0x40: kind = query::Append; break;
-        case 0x50: kind = query::MakeTable; break;
-        case 0x60: kind = query::Ddl; break;
-        case 0x70: kind = query::PassThrough; break;
-        case 0x80: kind = query::Union; break;
-        default: kind = query::Select; break;
-        }
+    if (typeRow)
+        return typeRow->flag;
+    switch (objectFlags & 0xF0) {
+    case 0x10: return query::Crosstab;
+    case 0x20: return query::Delete;
+    case 0x30: return query::Update;
+    case 0x40: return query::Append;
+    case 0x50: return query::MakeTable;
+    case 0x60: return query::Ddl;
+    case 0x70: return query::PassThrough;
+    case 0x80: return query::Union;
+    default: return query::Select;
     }
-    if (rows.isEmpty())
-        return QString();
-    if (kind == query::Ddl || kind == query::PassThrough)
-        return typeRow ? typeRow->expression : QString();
+}
 
-    const QueryRow* flagRow = firstOf(rows, query::SelectFlags);
-    const int flags = flagRow ? flagRow->flag : 0;
-
-    QString head;
+// "PARAMETERS ...;" and a new line, or nothing for a query without parameters.
+QString parametersClause(const QList<QueryRow>& rows)
+{
     QStringList params;
     for (const QueryRow& p : rowsOf(rows, query::Parameter))
         params << bracketName(p.name1) + QLatin1Char(' ') + parameterType(p.flag);
-    if (!params.isEmpty())
-        head = QStringLiteral("PARAMETERS ") + joined(params) + QLatin1Char(';') + kNewLine;
+    if (params.isEmpty())
+        return QString();
+    return QStringLiteral("PARAMETERS ") + joined(params) + QLatin1Char(';') + kNewLine;
+}
 
+// The statement of a query of `kind` (not DDL or pass-through), without the final semicolon.
+QString queryBody(int kind, int flags, const QList<QueryRow>& rows, const QueryRow* typeRow)
+{
     const QList<QueryRow> columns = rowsOf(rows, query::Column);
     QString body;
     switch (kind) {
@@ -288,6 +286,27 @@ QString queryText(QList<QueryRow> rows, quint32 objectFlags)
         break;
     }
     }
+    return body;
+}
+
+}  // namespace
+
+QString queryText(QList<QueryRow> rows, quint32 objectFlags)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const QueryRow& a, const QueryRow& b) {
+        return a.attribute != b.attribute ? a.attribute < b.attribute : a.order < b.order;
+    });
+    const QueryRow* typeRow = firstOf(rows, query::Type);
+    const int kind = queryKind(typeRow, objectFlags);
+    if (rows.isEmpty())
+        return QString();
+    if (kind == query::Ddl || kind == query::PassThrough)
+        return typeRow ? typeRow->expression : QString();
+
+    const QueryRow* flagRow = firstOf(rows, query::SelectFlags);
+    const int flags = flagRow ? flagRow->flag : 0;
+    const QString head = parametersClause(rows);
+    QString body = queryBody(kind, flags, rows, typeRow);
     if (flags & 0x04)
         body += kNewLine + QStringLiteral("WITH OWNERACCESS OPTION");
     return head + body + QLatin1Char(';');

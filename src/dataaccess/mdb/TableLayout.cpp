@@ -58,31 +58,13 @@ QByteArray joinChain(const AccessFile& file, quint32 first, const QString& table
     return out;
 }
 
-}  // namespace
-
-TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QString& tableName)
+// The column entries, then their names; `pos` moves past both. `numbers` gets the column numbers.
+QList<ColumnLayout> readColumns(const Reader& r, const AccessFile& file, int columnCount, qint64& pos,
+                                QSet<int>& numbers)
 {
-    const QByteArray bytes = joinChain(file, tdefPage, tableName);
-    const Reader r(bytes, file, tableName);
     const MdbFormatConstants* f = file.handle()->fmt;
     const bool jet3 = file.isJet3();
-
-    TableLayout t;
-    t.rowCount = r.u32(f->tab_num_rows_offset);
-    t.varColumnCount = r.u16(f->tab_num_cols_offset - 2);
-    const int columnCount = r.u16(f->tab_num_cols_offset);
-    const quint32 indexCount = r.u32(f->tab_num_idxs_offset);
-    const quint32 realIndexCount = r.u32(f->tab_num_ridxs_offset);
-    // Access allows 255 fields and 32 indexes per table; relationships add a few more.
-    if (columnCount < 1 || columnCount > 255)
-        r.bad(QStringLiteral("Anzahl der Felder %1").arg(columnCount));
-    if (t.varColumnCount > columnCount)
-        r.bad(QStringLiteral("Anzahl der Felder variabler Länge"));
-    if (indexCount > 255 || realIndexCount > 255 || realIndexCount > indexCount)
-        r.bad(QStringLiteral("Anzahl der Indizes"));
-
-    qint64 pos = f->tab_cols_start_offset + qint64(realIndexCount) * f->tab_ridx_entry_size;
-    QSet<int> numbers;
+    QList<ColumnLayout> columns;
     for (int i = 0; i < columnCount; ++i, pos += f->tab_col_entry_size) {
         r.need(pos, f->tab_col_entry_size);
         ColumnLayout c;
@@ -100,7 +82,7 @@ TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QStr
             r.bad(QStringLiteral("Feldnummer"));
         if (c.isFixed() && c.fixedOffset + c.size > file.pageSize())
             r.bad(QStringLiteral("Lage eines Felds fester Länge"));
-        t.columns.append(c);
+        columns.append(c);
     }
     for (int i = 0; i < columnCount; ++i) {
         const int len = jet3 ? r.u8(pos) : r.u16(pos);
@@ -108,10 +90,18 @@ TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QStr
         if (len == 0 || len > 255)
             r.bad(QStringLiteral("Feldname"));
         r.need(pos, len);
-        t.columns[i].name = file.decodeText(bytes.constData() + pos, len);
+        columns[i].name = file.decodeText(r.bytes().constData() + pos, len);
         pos += len;
     }
+    return columns;
+}
 
+// The real indexes, the logical indexes that point at them, then the logical indexes' names;
+// `pos` moves past all three. An index column must be one of the table's column `numbers`.
+QList<IndexLayout> readIndexes(const Reader& r, const AccessFile& file, quint32 realIndexCount, quint32 indexCount,
+                               const QSet<int>& numbers, qint64& pos)
+{
+    const bool jet3 = file.isJet3();
     // Real indexes: ten (column number, order) slots, the page counts and the flags.
     const int realSize = jet3 ? 39 : 52;
     const int slotsAt = jet3 ? 0 : 4;
@@ -136,6 +126,7 @@ TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QStr
         reals.append(real);
     }
     // Logical indexes: number, real index, related-table kind, ..., index kind.
+    QList<IndexLayout> indexes;
     const int logicalSize = jet3 ? 20 : 28;
     const int lead = jet3 ? 0 : 4;
     for (quint32 i = 0; i < indexCount; ++i, pos += logicalSize) {
@@ -150,15 +141,44 @@ TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QStr
         ix.unique = ix.primary || (reals[int(real)].flags & 0x01);
         ix.backReference = relatedKind == 1;
         ix.columnNumbers = reals[int(real)].cols;
-        t.indexes.append(ix);
+        indexes.append(ix);
     }
     for (quint32 i = 0; i < indexCount; ++i) {
         const int len = jet3 ? r.u8(pos) : r.u16(pos);
         pos += (jet3 ? 1 : 2);
         r.need(pos, len);
-        t.indexes[int(i)].name = file.decodeText(bytes.constData() + pos, len);
+        indexes[int(i)].name = file.decodeText(r.bytes().constData() + pos, len);
         pos += len;
     }
+    return indexes;
+}
+
+}  // namespace
+
+TableLayout readTableLayout(const AccessFile& file, quint32 tdefPage, const QString& tableName)
+{
+    const QByteArray bytes = joinChain(file, tdefPage, tableName);
+    const Reader r(bytes, file, tableName);
+    const MdbFormatConstants* f = file.handle()->fmt;
+
+    TableLayout t;
+    t.rowCount = r.u32(f->tab_num_rows_offset);
+    t.varColumnCount = r.u16(f->tab_num_cols_offset - 2);
+    const int columnCount = r.u16(f->tab_num_cols_offset);
+    const quint32 indexCount = r.u32(f->tab_num_idxs_offset);
+    const quint32 realIndexCount = r.u32(f->tab_num_ridxs_offset);
+    // Access allows 255 fields and 32 indexes per table; relationships add a few more.
+    if (columnCount < 1 || columnCount > 255)
+        r.bad(QStringLiteral("Anzahl der Felder %1").arg(columnCount));
+    if (t.varColumnCount > columnCount)
+        r.bad(QStringLiteral("Anzahl der Felder variabler Länge"));
+    if (indexCount > 255 || realIndexCount > 255 || realIndexCount > indexCount)
+        r.bad(QStringLiteral("Anzahl der Indizes"));
+
+    qint64 pos = f->tab_cols_start_offset + qint64(realIndexCount) * f->tab_ridx_entry_size;
+    QSet<int> numbers;
+    t.columns = readColumns(r, file, columnCount, pos, numbers);
+    t.indexes = readIndexes(r, file, realIndexCount, indexCount, numbers, pos);
     return t;
 }
 

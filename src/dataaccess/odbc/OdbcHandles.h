@@ -79,4 +79,17 @@ inline bool succeeded(SQLRETURN rc)
 // `operation` names the call when the driver left no record.
 [[noreturn]] void raiseFailure(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation);
 
+// RuntimeError 40002 with a description made by us (no driver record to read).
+[[noreturn]] void raiseOwn(const QString& state, const QString& message);
+
+inline void check(SQLRETURN rc, const Handle& h, const char* operation)
+{
+    if (!succeeded(rc))
+        raiseFailure(h.type(), h.get(), operation);
+}
+
+// A new handle of `type` under `parent` (none for the environment); `what` names the call in the
+// failure.
+Handle allocate(SQLSMALLINT type, const Handle& parent, const char* what);
+
 }  // namespace odbc
