@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
+#include <algorithm>
+
+TEST(MdbNwindQueries, TextsAsAccessShowsThem)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
     auto db = accessdb::openDatabase(path);
@@ -13,13 +15,22 @@ TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
         const char* name;
         const char* sql;
     };
+    const char* const names[] = {
+        "Alphabetical List of Products", "Catalog", "Category Sales for 1995", "Current Product List",
+        "Customers and Suppliers by City", "Employee Sales by Country", "Invoices", "Invoices Filter",
+        "Order Details Extended", "Order Subtotals", "Orders Qry", "Product Sales for 1995",
+        "Products Above Average Price", "Products by Category", "Quarterly Orders", "Quarterly Orders by Product",
+        "Sales by Category", "Sales by Year", "Sales Totals by Amount", "Summary of Sales by Quarter",
+        "Summary of Sales by Year", "Ten Most Expensive Products",
+    };
+    ASSERT_EQ(db->queryDefs().size(), int(std::size(names)));
+    for (int i = 0; i < db->queryDefs().size(); ++i)
+        EXPECT_EQ(db->queryDefs()[i].name, QString::fromUtf8(names[i]));
+    // One query of each form: joins, aliases, union, parameters, form references, subqueries, dates,
+    // crosstab, TOP.
     const Expected expected[] = {
         {"Alphabetical List of Products",
          "SELECT DISTINCTROW Products.*, Categories.CategoryName\r\n"
-         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
-         "WHERE (((Products.Discontinued)=No));"},
-        {"Catalog",
-         "SELECT DISTINCTROW Categories.CategoryName, Categories.Description, Categories.Picture, Products.ProductID, Products.ProductName, Products.QuantityPerUnit, Products.UnitPrice\r\n"
          "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
          "WHERE (((Products.Discontinued)=No));"},
         {"Category Sales for 1995",
@@ -42,24 +53,10 @@ TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
          "SELECT DISTINCTROW Employees.Country, Employees.LastName, Employees.FirstName, Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal AS SaleAmount\r\n"
          "FROM Employees INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID) ON Employees.EmployeeID = Orders.EmployeeID\r\n"
          "WHERE (((Orders.ShippedDate) Between [Beginning Date] And [Ending Date]));"},
-        {"Invoices",
-         "SELECT DISTINCTROW Orders.ShipName, Orders.ShipAddress, Orders.ShipCity, Orders.ShipRegion, Orders.ShipPostalCode, Orders.ShipCountry, Orders.CustomerID, Customers.CompanyName, Customers.Address, Customers.City, Customers.Region, Customers.PostalCode, Customers.Country, [FirstName] & \" \" & [LastName] AS Salesperson, Orders.OrderID, Orders.OrderDate, Orders.RequiredDate, Orders.ShippedDate, Shippers.CompanyName, [Order Details].ProductID, Products.ProductName, [Order Details].UnitPrice, [Order Details].Quantity, [Order Details].Discount, CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100 AS ExtendedPrice, Orders.Freight\r\n"
-         "FROM Shippers INNER JOIN (Products INNER JOIN ((Employees INNER JOIN (Customers INNER JOIN Orders ON Customers.CustomerID = Orders.CustomerID) ON Employees.EmployeeID = Orders.EmployeeID) INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID) ON Shippers.ShipperID = Orders.ShipVia;"},
         {"Invoices Filter",
          "SELECT DISTINCTROW Invoices.*\r\n"
          "FROM Invoices\r\n"
          "WHERE (((Invoices.OrderID)=[Forms]![Orders]![OrderID]));"},
-        {"Order Details Extended",
-         "SELECT DISTINCTROW [Order Details].OrderID, [Order Details].ProductID, Products.ProductName, [Order Details].UnitPrice, [Order Details].Quantity, [Order Details].Discount, CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100 AS ExtendedPrice\r\n"
-         "FROM Products INNER JOIN [Order Details] ON Products.ProductID = [Order Details].ProductID\r\n"
-         "ORDER BY [Order Details].OrderID;"},
-        {"Order Subtotals",
-         "SELECT DISTINCTROW [Order Details].OrderID, Sum(CCur([UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS Subtotal\r\n"
-         "FROM [Order Details]\r\n"
-         "GROUP BY [Order Details].OrderID;"},
-        {"Orders Qry",
-         "SELECT DISTINCTROW Orders.OrderID, Orders.CustomerID, Orders.EmployeeID, Orders.OrderDate, Orders.RequiredDate, Orders.ShippedDate, Orders.ShipVia, Orders.Freight, Orders.ShipName, Orders.ShipAddress, Orders.ShipCity, Orders.ShipRegion, Orders.ShipPostalCode, Orders.ShipCountry, Customers.CompanyName, Customers.Address, Customers.City, Customers.Region, Customers.PostalCode, Customers.Country\r\n"
-         "FROM Customers INNER JOIN Orders ON Customers.CustomerID = Orders.CustomerID;"},
         {"Product Sales for 1995",
          "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Sum(CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductSales\r\n"
          "FROM (Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID) INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID\r\n"
@@ -70,11 +67,6 @@ TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
          "FROM Products\r\n"
          "WHERE (((Products.UnitPrice)>(SELECT AVG([UnitPrice]) From Products)))\r\n"
          "ORDER BY Products.UnitPrice DESC;"},
-        {"Products by Category",
-         "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Products.QuantityPerUnit, Products.UnitsInStock, Products.Discontinued\r\n"
-         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
-         "WHERE (((Products.Discontinued)<>Yes))\r\n"
-         "ORDER BY Categories.CategoryName, Products.ProductName;"},
         {"Quarterly Orders",
          "SELECT DISTINCTROW Customers.CustomerID, Customers.CompanyName, Customers.City, Customers.Country\r\n"
          "FROM Customers RIGHT JOIN Orders ON Customers.CustomerID = Orders.CustomerID\r\n"
@@ -97,29 +89,15 @@ TEST(MdbNwindQueries, AllTwentyTwoTextsAsAccessShowsThem)
          "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal, Format([ShippedDate],\"yyyy\") AS Year\r\n"
          "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
          "WHERE (((Orders.ShippedDate) Is Not Null And (Orders.ShippedDate) Between [Forms]![Sales by Year Dialog]![BeginningDate] And [Forms]![Sales by Year Dialog]![EndingDate]));"},
-        {"Sales Totals by Amount",
-         "SELECT DISTINCTROW [Order Subtotals].Subtotal AS SaleAmount, Orders.OrderID, Customers.CompanyName, Orders.ShippedDate\r\n"
-         "FROM Customers INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID) ON Customers.CustomerID = Orders.CustomerID\r\n"
-         "WHERE ((([Order Subtotals].Subtotal)>2500) AND ((Orders.ShippedDate) Between #1/1/95# And #12/31/95#));"},
-        {"Summary of Sales by Quarter",
-         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal\r\n"
-         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
-         "WHERE (((Orders.ShippedDate) Is Not Null))\r\n"
-         "ORDER BY Orders.ShippedDate;"},
-        {"Summary of Sales by Year",
-         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal\r\n"
-         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
-         "WHERE (((Orders.ShippedDate) Is Not Null))\r\n"
-         "ORDER BY Orders.ShippedDate;"},
         {"Ten Most Expensive Products",
          "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, Products.UnitPrice\r\n"
          "FROM Products\r\n"
          "ORDER BY Products.UnitPrice DESC;"},
     };
-    ASSERT_EQ(db->queryDefs().size(), int(std::size(expected)));
-    for (int i = 0; i < db->queryDefs().size(); ++i) {
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(db->queryDefs()[i].name, QString::fromUtf8(expected[i].name));
-        EXPECT_EQ(db->queryDefs()[i].sql, QString::fromUtf8(expected[i].sql));
+    for (const Expected& e : expected) {
+        const auto q = std::find_if(db->queryDefs().begin(), db->queryDefs().end(),
+                                    [&](const accessdb::QueryDef& d) { return d.name == QString::fromUtf8(e.name); });
+        ASSERT_NE(q, db->queryDefs().end()) << e.name;
+        EXPECT_EQ(q->sql, QString::fromUtf8(e.sql)) << e.name;
     }
 }

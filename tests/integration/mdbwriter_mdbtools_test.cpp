@@ -13,26 +13,6 @@ namespace {
 // Texts compared as std::string, so that failures print readably.
 std::string str(const QString& s) { return s.toStdString(); }
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun run(const QString& program, const QStringList& args) {
-    ToolRun r;
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000)) {
-        r.err = QStringLiteral("did not finish");
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
 #define REQUIRE_MDBTOOLS()                                                         \
     if (QStandardPaths::findExecutable(QStringLiteral("mdb-export")).isEmpty()) { \
         if (testsupport::runningInCi()) FAIL() << "mdbtools missing";             \
@@ -41,10 +21,14 @@ ToolRun run(const QString& program, const QStringList& args) {
 
 // Runs a tool and expects success with nothing on standard error.
 QString clean(const QString& program, const QStringList& args) {
-    const ToolRun r = run(program, args);
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(program + " " + args.join(' '));
-    EXPECT_TRUE(r.err.isEmpty()) << qPrintable(program + " " + args.join(' ') + " said: " + r.err);
-    return r.out;
+    const QString call = program + " " + args.join(' ');
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000)) << qPrintable(call);
+    EXPECT_EQ(p.exitCode(), 0) << qPrintable(call);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.isEmpty()) << qPrintable(call + " said: " + err);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QStringList exportRows(const QString& file, const QString& table) {
@@ -54,12 +38,13 @@ QStringList exportRows(const QString& file, const QString& table) {
     return lines;
 }
 
-mdbw::Field field(const QString& name, int type, int size = 0) {
-    mdbw::Field f;
-    f.name = name;
-    f.type = type;
-    f.size = size;
-    return f;
+using mdbw::field;
+
+// 10,000 bytes: three LVAL pages.
+QByteArray bigOle() {
+    QByteArray b(10000, 0);
+    for (int i = 0; i < b.size(); ++i) b[i] = char(i % 251);
+    return b;
 }
 
 QString memoText(int chars) {
@@ -86,13 +71,11 @@ QString writeAllTypes() {
     t.addField(field("Bild", mdbw::type::LongBinary));
     t.addField(field("Notiz", mdbw::type::Memo));
     t.addField(field("Kennung", mdbw::type::Guid));
-    QByteArray bigOle(10000, 0);
-    for (int i = 0; i < bigOle.size(); ++i) bigOle[i] = char(i % 251);
     t.addRow({true, 200, -1234, 123456789, "1234.5678", 1.5, 2.25, QDateTime(QDate(2004, 3, 7), QTime(10, 20, 30)),
               QByteArray("ABCD"), "Müller & Söhne 'Ltd' \"Nord\"", QByteArray::fromHex("cafebabe"), "kurz",
               "{12345678-9abc-def0-1234-56789abcdef0}"});
     t.addRow({false, QVariant(), QVariant(), -5, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-              bigOle, memoText(1500), QVariant()});
+              bigOle(), memoText(1500), QVariant()});
     t.addRow({true, 0, 0, 0, "-0.0001", -0.5, 1e100, QTime(23, 59, 59), QVariant(), "ß", QVariant(), memoText(7000), QVariant()});
     const QString path = QDir(testsupport::tempFolder()).filePath("alle.mdb");
     db.write(path);
@@ -120,15 +103,9 @@ TEST(MdbWriterMdbtools, EveryTypeReadsBackThroughMdbExport) {
               "1,200,-1234,123456789,1234.5678,1.5,2.25,\"2004-03-07 10:20:30\",\"41424344\",\"Müller & Söhne 'Ltd' \"\"Nord\"\"\","
               "\"CAFEBABE\",\"kurz\",\"" +
                   QByteArray("{12345678-9ABC-DEF0-123456789ABCDEF0}").toHex().toUpper().toStdString() + "\"");
-    QString bigHex = QString::fromLatin1([] {
-                         QByteArray b(10000, 0);
-                         for (int i = 0; i < b.size(); ++i) b[i] = char(i % 251);
-                         return b.toHex().toUpper();
-                     }());
-    // mdb-export prints a NUL-free binary column cut at the first NUL; the 10,000-byte OLE value spans
-    // three LVAL pages and must come back whole.
+    // mdb-export prints a NUL-free binary column cut at the first NUL; the OLE value must come back whole.
     const QString second = rows[1];
-    EXPECT_TRUE(second.startsWith("0,NULL,NULL,-5,NULL,NULL,NULL,NULL,NULL,NULL,\"" + bigHex + "\",\"" + memoText(1500) + "\",NULL"))
+    EXPECT_TRUE(second.startsWith("0,NULL,NULL,-5,NULL,NULL,NULL,NULL,NULL,NULL,\"" + bigOle().toHex().toUpper() + "\",\"" + memoText(1500) + "\",NULL"))
         << qPrintable(second.left(200));
     EXPECT_EQ(str(rows[2]), str("1,0,0,0,-0.0001,-0.5,1e+100,\"1899-12-30 23:59:59\",NULL,\"ß\",NULL,\"" + memoText(7000) + "\",NULL"));
 }

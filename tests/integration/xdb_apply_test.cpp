@@ -41,13 +41,6 @@ protected:
 
     void exec(const QString& statement) { session().Verbindung1->execute(statement, sql::kExecDirect); }
     QVariant value(const QString& query) { return testsupport::firstValue(*session().Verbindung1, query); }
-    QStringList columns(const QString& table)
-    {
-        session().Verbindung1->refreshTables();
-        auto t = session().Verbindung1->table(table);
-        t->refreshColumns();
-        return t->columnNames();
-    }
     QStringList run(const QStringList& lines)
     {
         window = std::make_unique<Abgleichen>();
@@ -93,7 +86,6 @@ TEST_F(XdbOnServer, HostileDocumentsLeaveOtherTablesAlone)
         EXPECT_GE(runReport().xdb.linesNotApplied, 2);
         if (s.db == ScratchDatabase::Kind::Sqlite) {
             // SQLite takes brackets: the quoted default arrives as the text it was.
-            EXPECT_TRUE(columns("Kunde").contains("Land"));
             exec("INSERT INTO Kunde (Nr) VALUES (1)");
             EXPECT_EQ(value("SELECT Land FROM Kunde").toString(), "x'); " + drop);
         }

@@ -18,29 +18,6 @@ accessdb::Relation relation(const QString& name, const QString& table, const QSt
 
 const qint32 kUpdate = accessdb::kRelationCascadeUpdate, kDelete = accessdb::kRelationCascadeDelete;
 
-TEST(Triggers, BothCascadeBitsGiveOneUpdateAndOneDelete)
-{
-    QList<TriggerTable> tables;
-    collectRelation(tables, relation("KundeAuftrag", "Kunde", "Auftrag", kUpdate | kDelete, {{"Nr", "KundenNr"}}),
-                    ServerKind::MSSQL);
-    ASSERT_EQ(tables.size(), 1);
-    const TriggerTable& t = tables[0];
-    EXPECT_EQ(t.updateStatements,
-              QStringList{"\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED WHERE "
-                          "Auftrag.\"KundenNr\"=DELETED.\"Nr\""});
-    EXPECT_EQ(t.deleteStatements,
-              QStringList{"\r\nDELETE FROM Auftrag FROM DELETED WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\""});
-    EXPECT_EQ(t.updateTrigger(ServerKind::MSSQL),
-              "CREATE TRIGGER uKunde ON Kunde FOR UPDATE AS\r\nIF UPDATE(\"Nr\")\r\nBEGIN"
-              "\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED WHERE "
-              "Auftrag.\"KundenNr\"=DELETED.\"Nr\"\r\nEND");
-    EXPECT_EQ(t.deleteTrigger(),
-              "CREATE TRIGGER dKunde ON Kunde FOR DELETE AS\r\nDELETE FROM Auftrag FROM DELETED WHERE "
-              "Auftrag.\"KundenNr\"=DELETED.\"Nr\"");
-    EXPECT_EQ(t.dropUpdateTrigger(), "DROP TRIGGER uKunde");
-    EXPECT_EQ(t.dropDeleteTrigger(), "DROP TRIGGER dKunde");
-}
-
 TEST(Triggers, ThreeFieldPairsAndSybaseLeavesNamesUnquoted)
 {
     QList<TriggerTable> tables;

@@ -4,6 +4,7 @@
 
 namespace {
 
+// Rules the sample database's own queries do not reach (those are in the statement recording).
 struct Case {
     const char* what;
     ServerKind kind;
@@ -21,12 +22,6 @@ const Case kCases[] = {
     {"text after the first semicolon goes", MySQL, "V", "SELECT a FROM t; SELECT b FROM u;", "CREATE VIEW V AS SELECT a FROM t"},
     {"FIRST( in any case becomes MIN(, other aggregates stay", MSSQL, "V", "SELECT first(a), First(b), Last(c) FROM t",
      "CREATE VIEW V AS SELECT MIN(a), MIN(b), Last(c) FROM t"},
-    {"double-quoted literals become single-quoted (MS SQL)", MSSQL, "V", "SELECT a FROM t WHERE b=\"x\"",
-     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
-    {"double-quoted literals become single-quoted (Sybase)", Sybase, "V", "SELECT a FROM t WHERE b=\"x\"",
-     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
-    {"double-quoted literals become single-quoted (DB2)", DB2, "V", "SELECT a FROM t WHERE b=\"x\"",
-     "CREATE VIEW V AS SELECT a FROM t WHERE b='x'"},
     {"a double-quoted text keeps its single quotes and semicolons", MSSQL, "V",
      "SELECT a FROM t WHERE b=\"O'Brien; 1'; DROP TABLE t; --\" AND c='x\"y' AND d=\"a\"\"b\";",
      "CREATE VIEW V AS SELECT a FROM t WHERE b='O''Brien; 1''; DROP TABLE t; --' AND c='x\"y' AND d='a\"b'"},
@@ -47,26 +42,14 @@ const Case kCases[] = {
      "CREATE VIEW V AS SELECT Str(Kommission-1) FROM t"},
     {"SUBSTRING and LEN( on DB2", DB2, "V", "SELECT Substring(a,1,2), len(b), LENGTH(c) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(a,1,2), LENGTH(b), LENGTH(c) FROM t"},
-    {"LEFT and RIGHT on Oracle", Oracle, "V", "SELECT LEFT(Name,3), right(Nr,2) FROM t",
-     "CREATE VIEW V AS SELECT SUBSTR(Name,1,3), SUBSTR(Nr,LENGTH(Nr) + 1 - (2)) FROM t"},
     {"RIGHT with an expression subtracts it whole", DB2, "V", "SELECT Right([PLZ],Len([PLZ])-1) AS Rest FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(PLZ,LENGTH(PLZ) + 1 - (LENGTH(PLZ)-1)) AS Rest FROM t"},
     {"a RIGHT inside the length of another", Oracle, "V", "SELECT RIGHT(a,RIGHT(b,1)) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(a,LENGTH(a) + 1 - (SUBSTR(b,LENGTH(b) + 1 - (1)))) FROM t"},
     {"several LEFTs on DB2", DB2, "V", "SELECT LEFT(a,1) & LEFT(b,2) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(a,1,1) & SUBSTR(b,1,2) FROM t"},
-    {"LEFT and RIGHT stay on MS SQL", MSSQL, "V", "SELECT LEFT(Name,3), RIGHT(Nr,2) FROM t",
-     "CREATE VIEW V AS SELECT LEFT(Name,3), RIGHT(Nr,2) FROM t"},
     {"a call with its own parentheses inside LEFT", Oracle, "V", "SELECT LEFT(Trim(a),2) FROM t",
      "CREATE VIEW V AS SELECT SUBSTR(Trim(a),1,2) FROM t"},
-    {"quoted aliases on Oracle", Oracle, "V", "SELECT a AS 'Eins', b as \"Zwei\" FROM t",
-     "CREATE VIEW V AS SELECT a AS Eins, b AS Zwei FROM t"},
-    {"quoted aliases on DB2", DB2, "V", "SELECT a AS 'Eins' FROM t", "CREATE VIEW V AS SELECT a AS Eins FROM t"},
-    {"quoted aliases stay on MySQL", MySQL, "V", "SELECT a AS 'Eins' FROM t", "CREATE VIEW V AS SELECT a AS 'Eins' FROM t"},
-    {"YEAR and MONTH on Oracle", Oracle, "V", "SELECT Year(Datum), MONTH(Datum) FROM t",
-     "CREATE VIEW V AS SELECT TO_CHAR(Datum,'yyyy'), TO_CHAR(Datum,'mm') FROM t"},
-    {"YEAR and MONTH stay on DB2", DB2, "V", "SELECT YEAR(Datum), MONTH(Datum) FROM t",
-     "CREATE VIEW V AS SELECT YEAR(Datum), MONTH(Datum) FROM t"},
     {"View_ABV_LB: empty literals become NULL", MSSQL, "View_ABV_LB", "SELECT \"\" AS Leer, '' AS Auch FROM t",
      "CREATE VIEW View_ABV_LB AS SELECT NULL AS Leer, NULL AS Auch FROM t"},
     {"View_ABV_LB keeps its empty literals on DB2", DB2, "View_ABV_LB", "SELECT '' AS Leer FROM t",
@@ -84,21 +67,9 @@ TEST(ViewRewriting, AccessTextsBecomeTheServerKindsDialect)
     }
 }
 
-TEST(ViewRewriting, DropStatementsPerKind)
-{
-    EXPECT_EQ(rewriteView("V1", "SELECT 1", MSSQL).drop, "DROP VIEW IF EXISTS \"V1\"");
-    EXPECT_EQ(rewriteView("V1", "SELECT 1", DB2).drop, "DROP VIEW IF EXISTS \"V1\"");
-    EXPECT_EQ(rewriteView("V1", "SELECT 1", MySQL).drop, "DROP VIEW V1");
-    EXPECT_EQ(rewriteView("V1", "SELECT 1", Oracle).drop, "DROP VIEW V1");
-    EXPECT_EQ(rewriteView("V1", "SELECT 1", Sybase).drop, "DROP VIEW V1");
-    for (ServerKind k : {MSSQL, MySQL, Oracle, Sybase})
-        EXPECT_TRUE(rewriteView("V1", "SELECT 1", k).preliminaryDrop.isEmpty());
-}
-
 TEST(ViewRewriting, LongNamesAreCutToThirtyOnOracleAndDb2Only)
 {
     const QString name35 = QStringLiteral("View_Abcdefghijklmnopqrstuvwxyz0123");
-    ASSERT_EQ(name35.size(), 35);
     const QString name30 = name35.left(30);
 
     const ViewStatements oracle = rewriteView(name35, "SELECT 1", Oracle);

@@ -77,12 +77,10 @@ TEST_F(StatementRunner, NoConnectionIsAFailureNotACrash)
 
 TEST(SiblingDataSource, FirstFiveCharactersIgnoringCase)
 {
-    EXPECT_TRUE(Fremd_DSN(QStringLiteral("tiramSQL")));
-    EXPECT_TRUE(Fremd_DSN(QStringLiteral("MEXOL")));
-    EXPECT_TRUE(Fremd_DSN(QStringLiteral("Ruden_Test")));
-    EXPECT_FALSE(Fremd_DSN(QStringLiteral("TIRA")));
-    EXPECT_FALSE(Fremd_DSN(QStringLiteral(" TIRAM")));
-    EXPECT_FALSE(Fremd_DSN(QStringLiteral("ZABSQL")));
+    for (const char* dsn : {"tiramSQL", "MEXOL", "Ruden_Test"})
+        EXPECT_TRUE(Fremd_DSN(QString::fromLatin1(dsn))) << dsn;
+    for (const char* dsn : {"TIRA", " TIRAM", "ZABSQL"})
+        EXPECT_FALSE(Fremd_DSN(QString::fromLatin1(dsn))) << dsn;
     testsupport::FakeMainWindow mw;
     mw.dsn = QStringLiteral("mexolDB");
     EXPECT_TRUE(Fremd_DSN());

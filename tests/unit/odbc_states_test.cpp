@@ -38,12 +38,4 @@ TEST(OdbcStates, GeneralFailuresWithAStandardMeaningGetTheStandardState)
     }
 }
 
-TEST(OdbcStates, DescriptionIsStateColonBlankMessage)
-{
-    EXPECT_EQ(odbc::failureDescription(QStringLiteral("S1000"), QStringLiteral("[SQLite]no such table: Umsätze (1)")),
-              QStringLiteral("S0002: [SQLite]no such table: Umsätze (1)"));
-    EXPECT_EQ(odbc::failureDescription(QStringLiteral("28000"), QStringLiteral("Access denied")),
-              QStringLiteral("28000: Access denied"));
-}
-
 }  // namespace

@@ -109,21 +109,6 @@ TEST(XdbTypes, CodesWithoutAnSqlTypeGiveNone)
             EXPECT_FALSE(columnType(code, 10, k, false, false).has_value()) << code;
 }
 
-TEST(XdbStatements, IndexQueriesPerKind)
-{
-    EXPECT_EQ(xdb::indexExistsQuery(MSSQL, "Kunde", "IX_Name"),
-              "SELECT COUNT(*) FROM dbo.sysindexes INNER JOIN dbo.sysobjects ON sysobjects.id = sysindexes.id "
-              "WHERE sysobjects.xtype = 'U' AND sysobjects.name = 'Kunde' AND (sysindexes.name = 'IX_Name' "
-              "OR sysindexes.name LIKE '___IX_Name')");
-    EXPECT_EQ(xdb::indexExistsQuery(Sybase, "Kunde", "IX_Name"),
-              "SELECT COUNT(*) FROM SYSINDEX INNER JOIN SYSTABLE ON SYSTABLE.table_id = SYSINDEX.table_id "
-              "WHERE SYSTABLE.table_type = 'BASE' AND SYSTABLE.table_name = 'Kunde' AND SYSINDEX.index_name = 'IX_Name'");
-    for (ServerKind k : {MySQL, Oracle, DB2})
-        EXPECT_TRUE(xdb::indexTakenAsPresent(k));
-    EXPECT_FALSE(xdb::indexTakenAsPresent(MSSQL));
-    EXPECT_FALSE(xdb::indexTakenAsPresent(Sybase));
-}
-
 TEST(XdbStatements, DefaultsBecomeLiteralsOrMustBeNumbers)
 {
     const struct {
