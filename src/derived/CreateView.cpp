@@ -1,9 +1,9 @@
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
 #include "diag/Module1.h"
-#include "diag/TextOptions.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
+#include "diag/StatementRunner.h"
 #include "runtime/RuntimeError.h"
 
 namespace {
@@ -31,22 +31,17 @@ bool notCreated()
 
 }  // namespace
 
-bool Create_View(const QString& name, QString& query, QString& message)
+bool Create_View(const QString& name, QString& query, QString& message, diag::StatementRunner& runner,
+                 const TextOptions& o)
 {
     message.clear();
-    ServerKind kind = ServerKind::MSSQL;
-    std::shared_ptr<sql::Connection> connection;
-    try {
-        kind = mainWindowTextOptions().kind;
-        connection = session().Verbindung1;
-        if (!connection)
-            throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    } catch (const rt::RuntimeError& e) {
-        warn(e, name, QString(), message);
+    sql::Connection* connection = runner.connection();
+    if (!connection) {
+        warn(rt::runtimeFailure(rt::err::ObjectNotSet), name, QString(), message);
         return notCreated();
     }
 
-    const ViewStatements view = rewriteView(name, query, kind);
+    const ViewStatements view = rewriteView(name, query, o);
 
     // Checked before anything is dropped: a view that cannot be made again is kept as it is.
     if (!view.convertible()) {

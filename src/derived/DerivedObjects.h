@@ -1,15 +1,23 @@
 #pragma once
+#include "diag/TextOptions.h"
+
 #include <QString>
 
 class ConversionWindowContext;
+namespace diag {
+class Progress;
+class StatementRunner;
+}  // namespace diag
 
 // "Abfragen -> Sichten": every query of the open Access database becomes a view.
-void Abfragen_nach_Sichten(ConversionWindowContext& window);
+void Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress);
 
 // "Beziehungen -> Trigger": cascading relationships become update and delete triggers.
-void Beziehungen_nach_Trigger(ConversionWindowContext& window);
+void Beziehungen_nach_Trigger(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress);
 
-// Rewrites an Access query for the server kind, drops an older view and creates the new one.
+// Rewrites an Access query for the options' server kind, drops an older view and creates the new
+// one on the runner's connection.
 // query returns the statement sent; message is empty on success, else "Warnung: " + number + text.
 // True when the view was created; a view that is not is counted in the run's report.
-bool Create_View(const QString& name, QString& query, QString& message);
+bool Create_View(const QString& name, QString& query, QString& message, diag::StatementRunner& runner,
+                 const TextOptions& o);

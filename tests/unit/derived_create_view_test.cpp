@@ -4,6 +4,7 @@
 #include "derived/DerivedObjects.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
+#include "diag/StatementRunner.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
 
@@ -41,6 +42,7 @@ protected:
     FakeMainWindow mw;
     std::shared_ptr<RecordingConnection> conn;
     QString folder;
+    diag::SessionStatementRunner runner;
 };
 
 TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
@@ -49,7 +51,7 @@ TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
     conn->failWhen("DROP VIEW", "S1000: ORA-01031: insufficient privileges");
     QString query = "SELECT a FROM t";
     QString message;
-    EXPECT_TRUE(Create_View("View_Neu", query, message));
+    EXPECT_TRUE(Create_View("View_Neu", query, message, runner, mainWindowTextOptions()));
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW View_Neu", "CREATE VIEW View_Neu AS SELECT a FROM t"}));
     EXPECT_EQ(message, "Warnung: 40002S1000: ORA-01031: insufficient privileges");
     EXPECT_TRUE(session().FehlerAufgetreten);
@@ -65,7 +67,7 @@ TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
     mw.kind = ServerKind::Oracle;
     QString query = "SELECT LEFT(Name) FROM Kunden";
     QString message;
-    Create_View("View_Kunde", query, message);
+    Create_View("View_Kunde", query, message, runner, mainWindowTextOptions());
     EXPECT_TRUE(conn->executed.isEmpty());
     EXPECT_TRUE(message.startsWith("Warnung: ") && message.contains("View_Kunde") && message.contains("LEFT("))
         << message.toStdString();
@@ -75,7 +77,7 @@ TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
     // On DB2 nothing is dropped either: the existing view stays.
     session().FehlerAufgetreten = false;
     mw.kind = ServerKind::DB2;
-    EXPECT_NO_THROW(Create_View("View_Kunde", query, message));
+    EXPECT_NO_THROW(Create_View("View_Kunde", query, message, runner, mainWindowTextOptions()));
     EXPECT_TRUE(conn->executed.isEmpty()) << conn->executed.join("\n").toStdString();
     EXPECT_TRUE(message.startsWith("Warnung: "));
     EXPECT_EQ(runReport().viewsNotCreated, 2);
