@@ -34,12 +34,13 @@ void guarded(ConversionWindowContext& window, F&& step)
         step);
 }
 
-void convertQuery(ConversionWindowContext& window, diag::StatementRunner& runner, const accessdb::QueryDef& q)
+void convertQuery(ConversionWindowContext& window, diag::StatementRunner& runner, const accessdb::QueryDef& q,
+                  ViewsOutcome& outcome)
 {
     window.setStatus(q.name);
     QString text = q.sql;
     QString message;
-    guarded(window, [&] { Create_View(q.name, text, message, runner, window.textOptions()); });
+    guarded(window, [&] { Create_View(q.name, text, message, runner, window.textOptions(), outcome); });
     window.addToList1(q.name);
     // The list shows the Access text as stored, not the rewritten one.
     for (const QString& piece : reportPieces(q.sql, 80)) {
@@ -54,10 +55,11 @@ void convertQuery(ConversionWindowContext& window, diag::StatementRunner& runner
 
 }  // namespace
 
-void Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress)
+ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress)
 {
+    ViewsOutcome outcome;
     if (rt::val(window.textMod()) != 1)
-        return;  // only machine 1 converts the queries
+        return outcome;  // only machine 1 converts the queries
     window.Schalter_Freigeben(false);
     window.clearList1();
     guarded(window, [&] {
@@ -79,14 +81,15 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunne
             // On Sybase under Linux this view depends on others and is created after all of them.
             if (sybaseLinux() && q.name == kDeferredOnSybaseLinux)
                 continue;
-            convertQuery(window, runner, q);
+            convertQuery(window, runner, q, outcome);
         }
         if (sybaseLinux()) {
             for (const accessdb::QueryDef& q : queries)
                 if (q.name == kDeferredOnSybaseLinux)
-                    convertQuery(window, runner, q);
+                    convertQuery(window, runner, q, outcome);
         }
     });
     guarded(window, [&] { progress.set(0); });
     window.Schalter_Freigeben(true);
+    return outcome;
 }

@@ -383,7 +383,10 @@ void Konvertierung::Abfragen_nach_Sichten()
 {
     diag::SessionStatementRunner runner;
     diag::MainWindowProgress progress;
-    ::Abfragen_nach_Sichten(*this, runner, progress);
+    const ViewsOutcome outcome = ::Abfragen_nach_Sichten(*this, runner, progress);
+    runReport().viewsNotCreated += outcome.notCreated;
+    if (outcome.failed)
+        session().FehlerAufgetreten = true;
 }
 
 void Konvertierung::Beziehungen_nach_Trigger()

@@ -225,7 +225,21 @@ void Abgleichen::SQL_Ausfuehren(QString statement) { runner_.execute(statement, 
 
 bool Abgleichen::Create_View(const QString& name, QString query, QString& message)
 {
-    return ::Create_View(name, query, message, runner_, textOptions());
+    ViewsOutcome outcome;
+    // Counted also when a failure is raised to the run's handler.
+    const auto note = [&] {
+        runReport().viewsNotCreated += outcome.notCreated;
+        if (outcome.failed)
+            session().FehlerAufgetreten = true;
+    };
+    try {
+        const bool created = ::Create_View(name, query, message, runner_, textOptions(), outcome);
+        note();
+        return created;
+    } catch (const rt::RuntimeError&) {
+        note();
+        throw;
+    }
 }
 
 bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
