@@ -16,7 +16,8 @@ struct ViewsOutcome {
 };
 
 // "Abfragen -> Sichten": every query of the open Access database becomes a view.
-ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress);
+ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner,
+                                   diag::Progress& progress);
 
 // "Beziehungen -> Trigger": cascading relationships become update and delete triggers.
 void Beziehungen_nach_Trigger(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress);

@@ -55,7 +55,8 @@ void convertQuery(ConversionWindowContext& window, diag::StatementRunner& runner
 
 }  // namespace
 
-ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress)
+ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner,
+                                   diag::Progress& progress)
 {
     ViewsOutcome outcome;
     if (rt::val(window.textMod()) != 1)

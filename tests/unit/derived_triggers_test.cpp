@@ -29,13 +29,15 @@ TEST(Triggers, ThreeFieldPairsAndSybaseLeavesNamesUnquoted)
               "Pos.pa=DELETED.a AND Pos.pb=DELETED.b AND Pos.pc=DELETED.c");
     EXPECT_EQ(t.deleteStatements[0],
               "\r\nDELETE FROM Pos FROM DELETED WHERE Pos.pa=DELETED.a AND Pos.pb=DELETED.b AND Pos.pc=DELETED.c");
-    EXPECT_TRUE(t.updateTrigger(TextOptions{ServerKind::Sybase}).contains("\r\nIF UPDATE(a) OR UPDATE(b) OR UPDATE(c)\r\nBEGIN"));
+    EXPECT_TRUE(t.updateTrigger(TextOptions{ServerKind::Sybase})
+                    .contains("\r\nIF UPDATE(a) OR UPDATE(b) OR UPDATE(c)\r\nBEGIN"));
 }
 
 TEST(Triggers, TableNamesInDifferentCaseShareOnePairOfTriggers)
 {
     QList<TriggerTable> tables;
-    collectRelation(tables, relation("r1", "Artikel", "Preis", kUpdate, {{"Nr", "ArtNr"}}), TextOptions{ServerKind::Oracle});
+    collectRelation(tables, relation("r1", "Artikel", "Preis", kUpdate, {{"Nr", "ArtNr"}}),
+                    TextOptions{ServerKind::Oracle});
     collectRelation(tables, relation("r2", "ARTIKEL", "Lager", kDelete, {{"NR", "ArtikelNr"}, {"Variante", "Var"}}),
                     TextOptions{ServerKind::Oracle});
     collectRelation(tables, relation("r3", "artikel", "Bild", 0, {{"Bild", "Nr"}}), TextOptions{ServerKind::Oracle});

@@ -61,7 +61,8 @@ const Case kCases[] = {
 TEST(ViewRewriting, AccessTextsBecomeTheServerKindsDialect)
 {
     for (const Case& c : kCases) {
-        const ViewStatements v = rewriteView(QString::fromUtf8(c.name), QString::fromUtf8(c.access), TextOptions{c.kind});
+        const ViewStatements v =
+            rewriteView(QString::fromUtf8(c.name), QString::fromUtf8(c.access), TextOptions{c.kind});
         EXPECT_TRUE(v.convertible()) << c.what << ": " << v.notConvertible.toStdString();
         EXPECT_EQ(v.create.toStdString(), std::string(c.create)) << c.what;
     }
@@ -89,7 +90,8 @@ TEST(ViewRewriting, Db2ProductionViewsGetNoPreliminaryDrop)
 {
     for (const char* n : {"VIEW__FS_ANZAHL", "View__FS_Planzahl", "view__fs_fertigzahl", "VIEW_PRODUKTIONSPLAN"})
         EXPECT_TRUE(rewriteView(n, "SELECT 1", TextOptions{DB2}).preliminaryDrop.isEmpty()) << n;
-    EXPECT_EQ(rewriteView("VIEW__FS_ANZAHL2", "SELECT 1", TextOptions{DB2}).preliminaryDrop, "DROP VIEW VIEW__FS_ANZAHL2");
+    EXPECT_EQ(rewriteView("VIEW__FS_ANZAHL2", "SELECT 1", TextOptions{DB2}).preliminaryDrop,
+              "DROP VIEW VIEW__FS_ANZAHL2");
 }
 
 TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)

@@ -181,9 +181,11 @@ TEST(XdbStatements, NamesInsideQuotesHaveTheirQuotesDoubled)
     EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"), "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
     EXPECT_EQ(xdb::renameFieldStatement("K'x", "a'", "b'; DROP TABLE Laender; --"),
               "sp_rename 'K''x.a''' , 'b''; DROP TABLE Laender; --' , 'column'");
-    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{MSSQL}, "K'", "I'").contains("sysobjects.name = 'K''' AND (sysindexes.name = 'I''' "
-                                                                   "OR sysindexes.name LIKE '___I''')"));
-    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{Sybase}, "K'", "I'").contains("table_name = 'K''' AND SYSINDEX.index_name = 'I'''"));
+    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{MSSQL}, "K'", "I'")
+                    .contains("sysobjects.name = 'K''' AND (sysindexes.name = 'I''' "
+                              "OR sysindexes.name LIKE '___I''')"));
+    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{Sybase}, "K'", "I'")
+                    .contains("table_name = 'K''' AND SYSINDEX.index_name = 'I'''"));
 }
 
 TEST(XdbStatements, CreateIndexPerKindAndAttribute)
