@@ -34,6 +34,8 @@ bool Create_View(const QString& name, QString& query, QString& message, diag::St
                  const TextOptions& o, ViewsOutcome& outcome)
 {
     message.clear();
+    // The statements go to the connection as written: a view text keeps its backslashes, and a
+    // general failure on Sybase is no success here.
     sql::Connection* connection = runner.connection();
     if (!connection) {
         warn(rt::runtimeFailure(rt::err::ObjectNotSet), name, QString(), message, outcome);
