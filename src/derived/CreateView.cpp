@@ -1,9 +1,7 @@
 #include "derived/DerivedObjects.h"
 #include "derived/ViewRewriting.h"
 #include "diag/Module1.h"
-#include "diag/TextOptions.h"
-#include "diag/RunReport.h"
-#include "diag/Session.h"
+#include "diag/StatementRunner.h"
 #include "runtime/RuntimeError.h"
 
 namespace {
@@ -14,48 +12,46 @@ QString codeFor(const QString& name) { return QStringLiteral("Create_View (") + 
 
 // The routine's own failure handling: "S0021" passes silently; anything else becomes the warning,
 // marks the run as failed and is logged with the statement being sent.
-void warn(const rt::RuntimeError& e, const QString& name, const QString& statement, QString& message)
+void warn(const rt::RuntimeError& e, const QString& name, const QString& statement, QString& message,
+          ViewsOutcome& outcome)
 {
     if (e.description().startsWith(QLatin1String("S0021")))
         return;
     message = QStringLiteral("Warnung: ") + QString::number(e.number()) + e.description();
-    session().FehlerAufgetreten = true;
+    outcome.failed = true;
     Fehler_Protokollieren(e.source(), e.number(), e.description(), kModule, codeFor(name), statement, QString());
 }
 
-bool notCreated()
+bool notCreated(ViewsOutcome& outcome)
 {
-    ++runReport().viewsNotCreated;
+    ++outcome.notCreated;
     return false;
 }
 
 }  // namespace
 
-bool Create_View(const QString& name, QString& query, QString& message)
+bool Create_View(const QString& name, QString& query, QString& message, diag::StatementRunner& runner,
+                 const TextOptions& o, ViewsOutcome& outcome)
 {
     message.clear();
-    ServerKind kind = ServerKind::MSSQL;
-    std::shared_ptr<sql::Connection> connection;
-    try {
-        kind = mainWindowTextOptions().kind;
-        connection = session().Verbindung1;
-        if (!connection)
-            throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    } catch (const rt::RuntimeError& e) {
-        warn(e, name, QString(), message);
-        return notCreated();
+    // The statements go to the connection as written: a view text keeps its backslashes, and a
+    // general failure on Sybase is no success here.
+    sql::Connection* connection = runner.connection();
+    if (!connection) {
+        warn(rt::runtimeFailure(rt::err::ObjectNotSet), name, QString(), message, outcome);
+        return notCreated(outcome);
     }
 
-    const ViewStatements view = rewriteView(name, query, kind);
+    const ViewStatements view = rewriteView(name, query, o);
 
     // Checked before anything is dropped: a view that cannot be made again is kept as it is.
     if (!view.convertible()) {
         // Nothing is sent: a cut at the wrong place would create a view that means something else.
         message = QStringLiteral("Warnung: Die Abfrage ") + name + QStringLiteral(" ist nicht konvertierbar: ") +
                   view.notConvertible;
-        session().FehlerAufgetreten = true;
+        outcome.failed = true;
         Fehler_Protokollieren(QStringLiteral("Create_View"), 0, message, kModule, codeFor(view.name), query, QString());
-        return notCreated();
+        return notCreated(outcome);
     }
 
     // On DB2 the preliminary drop runs with every failure ignored; from then on a failure of this
@@ -73,20 +69,20 @@ bool Create_View(const QString& name, QString& query, QString& message)
         connection->execute(view.drop, 0);
     } catch (const rt::RuntimeError& e) {
         if (!ownHandler) {
-            notCreated();  // the create is never sent
+            notCreated(outcome);  // the create is never sent
             throw;
         }
         // A new view has nothing to drop: that is no failure of the run.
         if (!dropFoundNoView(e.description()))
-            warn(e, view.name, view.drop, message);
+            warn(e, view.name, view.drop, message, outcome);
     }
     try {
         connection->execute(view.create, 0);
     } catch (const rt::RuntimeError& e) {
-        notCreated();
+        notCreated(outcome);
         if (!ownHandler)
             throw;
-        warn(e, view.name, view.create, message);
+        warn(e, view.name, view.create, message, outcome);
         return false;
     }
     return true;

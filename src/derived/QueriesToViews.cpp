@@ -3,8 +3,8 @@
 #include "derived/ViewRewriting.h"
 #include "diag/ConversionWindowContext.h"
 #include "diag/Guard.h"
-#include "diag/Module1.h"
-#include "diag/Session.h"
+#include "diag/Progress.h"
+#include "diag/StatementRunner.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
@@ -34,12 +34,13 @@ void guarded(ConversionWindowContext& window, F&& step)
         step);
 }
 
-void convertQuery(ConversionWindowContext& window, const accessdb::QueryDef& q)
+void convertQuery(ConversionWindowContext& window, diag::StatementRunner& runner, const accessdb::QueryDef& q,
+                  ViewsOutcome& outcome)
 {
     window.setStatus(q.name);
     QString text = q.sql;
     QString message;
-    guarded(window, [&] { Create_View(q.name, text, message); });
+    guarded(window, [&] { Create_View(q.name, text, message, runner, window.textOptions(), outcome); });
     window.addToList1(q.name);
     // The list shows the Access text as stored, not the rewritten one.
     for (const QString& piece : reportPieces(q.sql, 80)) {
@@ -54,10 +55,12 @@ void convertQuery(ConversionWindowContext& window, const accessdb::QueryDef& q)
 
 }  // namespace
 
-void Abfragen_nach_Sichten(ConversionWindowContext& window)
+ViewsOutcome Abfragen_nach_Sichten(ConversionWindowContext& window, diag::StatementRunner& runner,
+                                   diag::Progress& progress)
 {
+    ViewsOutcome outcome;
     if (rt::val(window.textMod()) != 1)
-        return;  // only machine 1 converts the queries
+        return outcome;  // only machine 1 converts the queries
     window.Schalter_Freigeben(false);
     window.clearList1();
     guarded(window, [&] {
@@ -72,21 +75,22 @@ void Abfragen_nach_Sichten(ConversionWindowContext& window)
         };
         qint32 count = qint32(queries.size());
         qint32 counter = 0;
-        Fortschritt_Start(count);
+        progress.start(count);
         for (const accessdb::QueryDef& q : queries) {
             ++counter;
-            Fortschritt_Setzen(counter);
+            progress.set(counter);
             // On Sybase under Linux this view depends on others and is created after all of them.
             if (sybaseLinux() && q.name == kDeferredOnSybaseLinux)
                 continue;
-            convertQuery(window, q);
+            convertQuery(window, runner, q, outcome);
         }
         if (sybaseLinux()) {
             for (const accessdb::QueryDef& q : queries)
                 if (q.name == kDeferredOnSybaseLinux)
-                    convertQuery(window, q);
+                    convertQuery(window, runner, q, outcome);
         }
     });
-    guarded(window, [] { Fortschritt_Setzen(0); });
+    guarded(window, [&] { progress.set(0); });
     window.Schalter_Freigeben(true);
+    return outcome;
 }

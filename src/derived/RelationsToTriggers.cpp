@@ -4,8 +4,8 @@
 #include "derived/ViewRewriting.h"
 #include "diag/ConversionWindowContext.h"
 #include "diag/Guard.h"
-#include "diag/Module1.h"
-#include "diag/Session.h"
+#include "diag/Progress.h"
+#include "diag/StatementRunner.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
@@ -22,34 +22,34 @@ auto listed(ConversionWindowContext& window)
 }
 
 // A table met for the first time has no triggers yet: a failed drop changes nothing.
-void dropIgnoringFailure(QString statement)
+void dropIgnoringFailure(ConversionWindowContext& window, diag::StatementRunner& runner, QString statement)
 {
-    diag::guarded(diag::nextStatement, [&] { SQL_Ausfuehren(statement); });
+    diag::guarded(diag::nextStatement, [&] { runner.execute(statement, window.textOptions()); });
 }
 
-void create(ConversionWindowContext& window, QString statement)
+void create(ConversionWindowContext& window, diag::StatementRunner& runner, QString statement)
 {
-    diag::guarded(listed(window), [&] { SQL_Ausfuehren(statement); });
+    diag::guarded(listed(window), [&] { runner.execute(statement, window.textOptions()); });
 }
 
-void buildTriggers(ConversionWindowContext& window)
+void buildTriggers(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress)
 {
     accessdb::Database* db = window.database();
     if (!db)
         throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    const ServerKind kind = window.textOptions().kind;
+    const TextOptions o = window.textOptions();
 
     QList<TriggerTable> tables;
     for (const accessdb::Relation& r : db->relations()) {
         window.setStatus(QStringLiteral("Beziehungs-Informationen einlesen: ") + r.name);
-        collectRelation(tables, r, kind);
+        collectRelation(tables, r, o);
     }
 
     qint32 count = qint32(tables.size());
-    Fortschritt_Start(count);
+    progress.start(count);
     for (qint32 i = 0; i < qint32(tables.size()); ++i) {
         const TriggerTable& t = tables[i];
-        Fortschritt_Setzen(i);
+        progress.set(i);
         window.addToList1(t.table);
         for (const QString& s : t.updateStatements) {
             window.addToList1(s);
@@ -60,28 +60,28 @@ void buildTriggers(ConversionWindowContext& window)
             window.processEvents();
         }
         window.setStatus(QStringLiteral("lösche eventuell vorhandene Trigger..."));
-        dropIgnoringFailure(t.dropUpdateTrigger());
-        dropIgnoringFailure(t.dropDeleteTrigger());
+        dropIgnoringFailure(window, runner, t.dropUpdateTrigger());
+        dropIgnoringFailure(window, runner, t.dropDeleteTrigger());
         window.setStatus(QStringLiteral("Erzeuge neue Trigger..."));
         if (!t.updateStatements.isEmpty())
-            create(window, t.updateTrigger(kind));
+            create(window, runner, t.updateTrigger(o));
         if (!t.deleteStatements.isEmpty())
-            create(window, t.deleteTrigger());
+            create(window, runner, t.deleteTrigger());
         window.setStatus(QStringLiteral("Bereit."));
     }
 }
 
 }  // namespace
 
-void Beziehungen_nach_Trigger(ConversionWindowContext& window)
+void Beziehungen_nach_Trigger(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress)
 {
     if (rt::val(window.textMod()) != 1)
         return;  // only machine 1 converts the relationships
     window.Schalter_Freigeben(false);
     window.clearList1();
     // Reading the relationships failed: shown like a failed create, and the window is usable again.
-    diag::guarded(listed(window), [&] { buildTriggers(window); });
+    diag::guarded(listed(window), [&] { buildTriggers(window, runner, progress); });
     // Without a main window there is no progress display to end.
-    diag::guarded(diag::nextStatement, [] { Fortschritt_Setzen(0); });
+    diag::guarded(diag::nextStatement, [&] { progress.set(0); });
     window.Schalter_Freigeben(true);
 }

@@ -12,14 +12,14 @@ bool containsCi(const QStringList& list, const QString& s)
 }
 }  // namespace
 
-QString triggerFieldQuote(ServerKind kind)
+QString triggerFieldQuote(const TextOptions& o)
 {
-    return kind == ServerKind::Sybase ? QString() : QStringLiteral("\"");
+    return o.kind == ServerKind::Sybase ? QString() : QStringLiteral("\"");
 }
 
-void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, ServerKind kind)
+void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, const TextOptions& o)
 {
-    const QString q = triggerFieldQuote(kind);
+    const QString q = triggerFieldQuote(o);
     TriggerTable* entry = nullptr;
     for (TriggerTable& t : tables)
         if (t.table.compare(relation.table, Qt::CaseInsensitive) == 0) {
@@ -53,9 +53,9 @@ void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& rela
         entry->deleteStatements << del;
 }
 
-QString TriggerTable::updateTrigger(ServerKind kind) const
+QString TriggerTable::updateTrigger(const TextOptions& o) const
 {
-    const QString q = triggerFieldQuote(kind);
+    const QString q = triggerFieldQuote(o);
     QString condition = kCrLf + QStringLiteral("IF");
     for (qsizetype i = 0; i < conditionFields.size(); ++i)
         condition += (i > 0 ? QStringLiteral(" OR") : QString()) + QStringLiteral(" UPDATE(") + q + conditionFields[i] + q +

@@ -1,6 +1,6 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
-#include "dataaccess/ServerKind.h"
+#include "diag/TextOptions.h"
 
 #include <QList>
 #include <QString>
@@ -13,14 +13,14 @@ struct TriggerTable {
     QStringList deleteStatements;  // one per relationship with cascading delete, each led by CR LF
     QStringList conditionFields;   // primary-side fields of all its relationships, distinct ignoring case
 
-    QString updateTrigger(ServerKind kind) const;  // complete, with the closing END
+    QString updateTrigger(const TextOptions& o) const;  // complete, with the closing END
     QString deleteTrigger() const;
     QString dropUpdateTrigger() const { return QStringLiteral("DROP TRIGGER u") + table; }
     QString dropDeleteTrigger() const { return QStringLiteral("DROP TRIGGER d") + table; }
 };
 
 // Adds one relationship to the tables collected so far (a new entry for a new primary table).
-void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, ServerKind kind);
+void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& relation, const TextOptions& o);
 
 // Field names are quoted with double quotes except on Sybase; table names never.
-QString triggerFieldQuote(ServerKind kind);
+QString triggerFieldQuote(const TextOptions& o);

@@ -204,8 +204,9 @@ bool isDb2ProductionView(const QString& name)
 
 }  // namespace
 
-ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, ServerKind kind)
+ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, const TextOptions& o)
 {
+    const ServerKind kind = o.kind;
     ViewStatements out;
     QString name = viewName;
     QString text = accessQuery;

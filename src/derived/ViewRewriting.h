@@ -1,5 +1,5 @@
 #pragma once
-#include "dataaccess/ServerKind.h"
+#include "diag/TextOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +17,7 @@ struct ViewStatements {
 };
 
 // Rewrites the Access text for the server kind, in the fixed order of the rewriting steps.
-ViewStatements rewriteView(const QString& name, const QString& accessQuery, ServerKind kind);
+ViewStatements rewriteView(const QString& name, const QString& accessQuery, const TextOptions& o);
 
 // True when a failed DROP VIEW only says that there was no such view yet (a new view).
 bool dropFoundNoView(const QString& description);

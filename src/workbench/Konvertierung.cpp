@@ -379,9 +379,26 @@ void Konvertierung::recordTableReport(const QString& table) const
 
 void Konvertierung::Command2_Click() { Markierte_Tabellen_konvertieren(); }
 
-void Konvertierung::Command5_Click() { Abfragen_nach_Sichten(*this); }
+void Konvertierung::Abfragen_nach_Sichten()
+{
+    diag::SessionStatementRunner runner;
+    diag::MainWindowProgress progress;
+    const ViewsOutcome outcome = ::Abfragen_nach_Sichten(*this, runner, progress);
+    runReport().viewsNotCreated += outcome.notCreated;
+    if (outcome.failed)
+        session().FehlerAufgetreten = true;
+}
 
-void Konvertierung::Command6_Click() { Beziehungen_nach_Trigger(*this); }
+void Konvertierung::Beziehungen_nach_Trigger()
+{
+    diag::SessionStatementRunner runner;
+    diag::MainWindowProgress progress;
+    ::Beziehungen_nach_Trigger(*this, runner, progress);
+}
+
+void Konvertierung::Command5_Click() { Abfragen_nach_Sichten(); }
+
+void Konvertierung::Command6_Click() { Beziehungen_nach_Trigger(); }
 
 void Konvertierung::Command7_Click()
 {
@@ -401,8 +418,8 @@ void Konvertierung::Command7_Click()
     for (int i = List2->count() - 1; i >= 0; --i)
         setMarkedBySystem(i, true);
     Markierte_Tabellen_konvertieren();
-    Abfragen_nach_Sichten(*this);
-    Beziehungen_nach_Trigger(*this);
+    Abfragen_nach_Sichten();
+    Beziehungen_nach_Trigger();
     setStatus(lastActionText(start));
 }
 

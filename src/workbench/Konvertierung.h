@@ -35,6 +35,9 @@ public:
     void MDB_Anmelden();
     void Markierte_Tabellen_konvertieren();
     void Command1_SIK();
+    // The queries as views and the relationships as triggers, on the session's connection.
+    void Abfragen_nach_Sichten();
+    void Beziehungen_nach_Trigger();
     void Schalter_Freigeben(bool enabled) override;
     void List3AddUnique(const QString& Item);
     static QString Name_Auffuellen(const QString& name);

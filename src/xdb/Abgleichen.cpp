@@ -98,7 +98,7 @@ void Abgleichen::XDB_Verarbeiten()
         } catch (const EndOfRun&) {
             // A failure of the run time ended it. The progress run ends too, so the bar does not
             // stay half full and a later run does not nest inside this one.
-            diag::guarded(diag::nextStatement, [] { Fortschritt_Setzen(0); });
+            diag::guarded(diag::nextStatement, [this] { progress_.set(0); });
         }
         running_ = false;
     }
@@ -113,10 +113,11 @@ void Abgleichen::runDocument(const QString& path)
             throw EndOfRun{};
     };
 
-    step([] {
-        if (!session().Verbindung1)
+    step([this] {
+        sql::Connection* connection = runner_.connection();
+        if (!connection)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
-        session().Verbindung1->refreshTables();
+        connection->refreshTables();
     });
     processEvents();
     List1->clear();
@@ -142,13 +143,13 @@ void Abgleichen::runDocument(const QString& path)
     }
     step([&] {
         qint32 units = qint32(document->size() / 128) + 1;
-        Fortschritt_Start(units);
+        progress_.start(units);
     });
 
     try {
         while (!document->atEnd()) {
             const QString line = document->readLine();
-            step([&] { Fortschritt_Setzen(qint32(document->position() / 128)); });
+            step([&] { progress_.set(qint32(document->position() / 128)); });
             processEvents();
             ++summary().linesRead;
             reader_.processLine(*this, line);
@@ -156,7 +157,7 @@ void Abgleichen::runDocument(const QString& path)
         document.reset();
         if (size > 0 && !reader_.sawSection()) {
             unreadableDocument(path);
-            step([] { Fortschritt_Setzen(0); });
+            step([this] { progress_.set(0); });
             return;
         }
         reader_.finishRun(*this);
@@ -166,7 +167,7 @@ void Abgleichen::runDocument(const QString& path)
 
     if (!session().AutoLauf)
         step([] { dialogs().message(QStringLiteral("Die ZAB.XDB wurde abgearbeitet.")); });
-    step([] { Fortschritt_Setzen(0); });
+    step([this] { progress_.set(0); });
 }
 
 bool Abgleichen::failed(const rt::RuntimeError& e)
@@ -220,11 +221,25 @@ sql::Table& Abgleichen::currentTable() const
 QString Abgleichen::currentTableName() const { return currentTable().name(); }
 void Abgleichen::refreshColumns() { currentTable().refreshColumns(); }
 
-void Abgleichen::SQL_Ausfuehren(QString statement) { ::SQL_Ausfuehren(statement); }
+void Abgleichen::SQL_Ausfuehren(QString statement) { runner_.execute(statement, textOptions()); }
 
 bool Abgleichen::Create_View(const QString& name, QString query, QString& message)
 {
-    return ::Create_View(name, query, message);
+    ViewsOutcome outcome;
+    // Counted also when a failure is raised to the run's handler.
+    const auto note = [&] {
+        runReport().viewsNotCreated += outcome.notCreated;
+        if (outcome.failed)
+            session().FehlerAufgetreten = true;
+    };
+    try {
+        const bool created = ::Create_View(name, query, message, runner_, textOptions(), outcome);
+        note();
+        return created;
+    } catch (const rt::RuntimeError&) {
+        note();
+        throw;
+    }
 }
 
 bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
@@ -235,7 +250,7 @@ bool Abgleichen::Tabelle_Pruefen(const QString& tableName)
         const ServerKind kind = textOptions().kind;
         if (kind == ServerKind::Oracle || kind == ServerKind::DB2)
             name = rt::ucase(name);
-        auto& connection = session().Verbindung1;
+        sql::Connection* connection = runner_.connection();
         if (!connection)
             throw rt::runtimeFailure(rt::err::ObjectNotSet);
         if (kind != ServerKind::Oracle)
@@ -285,14 +300,11 @@ xdb::Built Abgleichen::Feld_Hinzufuegen_SQL(const QString& field, qint16 type, d
 
 bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
 {
-    const ServerKind kind = textOptions().kind;
-    if (xdb::indexTakenAsPresent(kind))
+    const TextOptions o = textOptions();
+    if (xdb::indexTakenAsPresent(o))
         return true;
-    const QString query = xdb::indexExistsQuery(kind, table, index);
-    if (!session().Verbindung1)
-        throw rt::runtimeFailure(rt::err::ObjectNotSet);
-    std::unique_ptr<sql::ResultSet> rs =
-        session().Verbindung1->openResultset(query, sql::kForwardOnly, sql::kReadOnly, sql::kExecDirect);
+    const QString query = xdb::indexExistsQuery(o, table, index);
+    std::unique_ptr<sql::ResultSet> rs = runner_.query(query, sql::kForwardOnly);
     const QVariant count = rs->value(0);
     rs->close();
     return !count.isNull() && count.toLongLong() != 0;
@@ -300,7 +312,7 @@ bool Abgleichen::Index_Existiert(const QString& table, const QString& index)
 
 bool Abgleichen::Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields)
 {
-    const xdb::Built built = xdb::createIndexStatement(textOptions().kind, table, index, attribute, fields);
+    const xdb::Built built = xdb::createIndexStatement(textOptions(), table, index, attribute, fields);
     if (!built.refusal.isEmpty()) {
         lineNotApplied(QStringLiteral("Index ") + index + QStringLiteral(" in ") + table +
                        QStringLiteral(" nicht angelegt: ") + built.refusal);

@@ -1,5 +1,7 @@
 #pragma once
 #include "dataaccess/SqlConnection.h"
+#include "diag/Progress.h"
+#include "diag/StatementRunner.h"
 #include "xdb/XdbReader.h"
 
 #include <QWidget>
@@ -60,6 +62,9 @@ private:
     QPushButton* Command8;  // "XDB Verarbeiten"
     QListWidget* List1;
 
+    // Where the run sends its statements and shows its progress.
+    diag::SessionStatementRunner runner_;
+    diag::MainWindowProgress progress_;
     xdb::Reader reader_;
     bool running_ = false;
     std::shared_ptr<sql::Table> currentTable_;

@@ -55,7 +55,7 @@ std::optional<QString> documentDefault(const QString& value, int typeCode)
 }
 
 Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
-               const engine::TextOptions& o)
+               const TextOptions& o)
 {
     const std::optional<QString> type = engine::sqlTypeOf(typeCode, int(size), engine::TypeUse::Document, o);
     if (!type)
@@ -91,16 +91,16 @@ QString renameTableLine(const QString& oldName, const QString& newName)
            QStringLiteral("  [noch nicht implementiert]");
 }
 
-bool indexTakenAsPresent(ServerKind kind)
+bool indexTakenAsPresent(const TextOptions& o)
 {
-    return kind == ServerKind::Oracle || kind == ServerKind::DB2 || kind == ServerKind::MySQL;
+    return o.kind == ServerKind::Oracle || o.kind == ServerKind::DB2 || o.kind == ServerKind::MySQL;
 }
 
-QString indexExistsQuery(ServerKind kind, const QString& tableName, const QString& indexName)
+QString indexExistsQuery(const TextOptions& o, const QString& tableName, const QString& indexName)
 {
     const QString table = sqlnames::inLiteral(tableName);
     const QString index = sqlnames::inLiteral(indexName);
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::MSSQL:
         // "___" also finds the index when its name carries a three-character prefix.
         return QStringLiteral("SELECT COUNT(*) ") + QStringLiteral("FROM dbo.sysindexes ") +
@@ -120,10 +120,10 @@ QString indexExistsQuery(ServerKind kind, const QString& tableName, const QStrin
     return QString();
 }
 
-Built createIndexStatement(ServerKind kind, const QString& table, const QString& index, qint32 attribute,
+Built createIndexStatement(const TextOptions& o, const QString& table, const QString& index, qint32 attribute,
                            const QStringList& fields)
 {
-    switch (kind) {
+    switch (o.kind) {
     case ServerKind::MSSQL: {
         if (attribute & 2)
             return {};

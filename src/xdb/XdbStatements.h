@@ -1,6 +1,5 @@
 #pragma once
-#include "dataaccess/ServerKind.h"
-#include "engine/SqlText.h"
+#include "diag/TextOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,7 +25,7 @@ std::optional<QString> documentDefault(const QString& value, int typeCode);
 
 // The ALTER TABLE for a document field, or why it is not added.
 Built addField(const QString& table, const QString& field, int typeCode, double size, const QString& defaultValue,
-               const engine::TextOptions& o);
+               const TextOptions& o);
 
 // "ALTER TABLE [t]  ADD [f] type[ DEFAULT d NULL]"; the same bracketed form for every kind. The
 // default is SQL text already (documentDefault).
@@ -37,14 +36,14 @@ QString renameFieldStatement(const QString& table, const QString& oldName, const
 QString renameTableLine(const QString& oldName, const QString& newName);
 
 // The query that counts a matching index; empty on the kinds that never create document indexes.
-QString indexExistsQuery(ServerKind kind, const QString& table, const QString& index);
+QString indexExistsQuery(const TextOptions& o, const QString& table, const QString& index);
 
 // True on the kinds whose document indexes are taken as present without asking the server.
-bool indexTakenAsPresent(ServerKind kind);
+bool indexTakenAsPresent(const TextOptions& o);
 
 // The CREATE INDEX statement; nothing on the other kinds and on MS SQL with bit 2; refused on Sybase
 // when the table or a field, which stand bare there, is not a plain name.
-Built createIndexStatement(ServerKind kind, const QString& table, const QString& index, qint32 attribute,
+Built createIndexStatement(const TextOptions& o, const QString& table, const QString& index, qint32 attribute,
                            const QStringList& fields);
 
 // The field that is never added on Oracle and DB2.

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const ServerKind kind = kAllServerKinds[data[0] % 5];
     const QString name = QString::fromLatin1(names[(data[0] / 5) % 5]);
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-    const ViewStatements v = rewriteView(name, text, kind);
+    const ViewStatements v = rewriteView(name, text, TextOptions{kind});
     if (v.convertible() == v.create.isEmpty())
         std::abort();  // a statement exactly when the text could be rewritten
     if (v.create.size() > 8 * text.size() + 200)

@@ -4,8 +4,9 @@
 #include "common/MemoryAccessDatabase.h"
 #include "common/RecordingConnection.h"
 #include "derived/DerivedObjects.h"
-#include "diag/RunReport.h"
+#include "diag/Progress.h"
 #include "diag/Session.h"
+#include "diag/StatementRunner.h"
 #include "runtime/Platform.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,8 @@ protected:
     std::shared_ptr<RecordingConnection> conn;
     MemoryAccessDatabase db;
     FakeConversionWindow window;
+    diag::SessionStatementRunner runner;
+    diag::MainWindowProgress progress;
 };
 
 TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiecesOf80)
@@ -40,7 +43,7 @@ TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiec
     const QString longSql = "SELECT [" + QString(100, 'a') + "] FROM [t];";  // 107 characters
     db.addQuery({"View_Lang", longSql});
     db.addQuery({"View_Kurz", "SELECT a FROM t"});
-    Abfragen_nach_Sichten(window);
+    Abfragen_nach_Sichten(window, runner, progress);
 
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Lang\"",
                                            "CREATE VIEW View_Lang AS SELECT " + QString(100, 'a') + " FROM t",
@@ -54,11 +57,10 @@ TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiec
 
 TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWithHyphens)
 {
-    runReport().reset();
     mw.kind = ServerKind::MySQL;
     conn->failWhen("DROP VIEW", "42000: DROP command denied to user 'z'");
     db.addQuery({"V1", "SELECT a FROM t"});
-    Abfragen_nach_Sichten(window);
+    const ViewsOutcome mysql = Abfragen_nach_Sichten(window, runner, progress);
     EXPECT_EQ(window.List1, (QStringList{"V1", "SELECT a FROM t", "", "Warnung: 40002" "42000: DROP command denied to user 'z'"}));
 
     // On DB2 a failing create reaches the click handler; a preliminary drop that found nothing does not.
@@ -68,10 +70,10 @@ TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWit
     session().Verbindung1 = conn;
     conn->failWhen("DROP VIEW V1", "S0002: SQL0204N V1 is an undefined name", 40002, 1);
     conn->failWhen("CREATE VIEW", "37000: " + QString(90, 'x'));
-    Abfragen_nach_Sichten(window);
+    const ViewsOutcome db2 = Abfragen_nach_Sichten(window, runner, progress);
     EXPECT_EQ(window.List1, (QStringList{"Warnung: 40002", "37000: " + QString(73, 'x'), QString(17, 'x'),
                                          QString(40, '-'), "V1", "SELECT a FROM t", ""}));
-    EXPECT_EQ(runReport().viewsNotCreated, 1);  // the MySQL view was created despite its drop warning
+    EXPECT_EQ(mysql.notCreated + db2.notCreated, 1);  // the MySQL view was created despite its drop warning
 }
 
 TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
@@ -79,8 +81,8 @@ TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
     db.addQuery({"V", "SELECT a FROM t"});
     db.addRelation({"r", "A", "B", accessdb::kRelationCascadeUpdate, {{"x", "y"}}});
     window.Text_Mod = "2";
-    Abfragen_nach_Sichten(window);
-    Beziehungen_nach_Trigger(window);
+    Abfragen_nach_Sichten(window, runner, progress);
+    Beziehungen_nach_Trigger(window, runner, progress);
     EXPECT_TRUE(conn->executed.isEmpty());
     EXPECT_TRUE(window.enabledCalls.isEmpty());
 }
@@ -93,7 +95,7 @@ TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiec
     db.addRelation({"Lose", "Lager", "Ort", 0, {{"Nr", "LagerNr"}}});
     conn->failWhen("DROP TRIGGER", "S1000: no such trigger");
     conn->failWhen("CREATE TRIGGER uKunde", "37000: " + QString(70, 'u'));
-    Beziehungen_nach_Trigger(window);
+    Beziehungen_nach_Trigger(window, runner, progress);
 
     // A table without cascades gets its drops only.
     ASSERT_EQ(conn->executed.size(), 6);

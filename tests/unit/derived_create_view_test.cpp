@@ -2,8 +2,8 @@
 #include "common/Fixtures.h"
 #include "common/RecordingConnection.h"
 #include "derived/DerivedObjects.h"
-#include "diag/RunReport.h"
 #include "diag/Session.h"
+#include "diag/StatementRunner.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
 
@@ -21,7 +21,6 @@ protected:
     void SetUp() override
     {
         folder = testsupport::beginSession(mw);
-        runReport().reset();
         conn = std::make_shared<RecordingConnection>();
         session().Verbindung1 = conn;
     }
@@ -41,6 +40,8 @@ protected:
     FakeMainWindow mw;
     std::shared_ptr<RecordingConnection> conn;
     QString folder;
+    diag::SessionStatementRunner runner;
+    ViewsOutcome outcome;
 };
 
 TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
@@ -49,11 +50,11 @@ TEST_F(CreateViewTest, AFailingDropLeavesAWarningAndTheViewIsStillCreated)
     conn->failWhen("DROP VIEW", "S1000: ORA-01031: insufficient privileges");
     QString query = "SELECT a FROM t";
     QString message;
-    EXPECT_TRUE(Create_View("View_Neu", query, message));
+    EXPECT_TRUE(Create_View("View_Neu", query, message, runner, mainWindowTextOptions(), outcome));
     EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW View_Neu", "CREATE VIEW View_Neu AS SELECT a FROM t"}));
     EXPECT_EQ(message, "Warnung: 40002S1000: ORA-01031: insufficient privileges");
-    EXPECT_TRUE(session().FehlerAufgetreten);
-    EXPECT_EQ(runReport().viewsNotCreated, 0);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.notCreated, 0);
     const QString log = logText();
     EXPECT_TRUE(log.contains("Modul: Module1\tCode: Create_View (View_Neu)")) << log.toStdString();
     // The statement being sent is logged, Base64-encoded.
@@ -65,20 +66,21 @@ TEST_F(CreateViewTest, ANotConvertibleViewSendsNothingAndSaysWhy)
     mw.kind = ServerKind::Oracle;
     QString query = "SELECT LEFT(Name) FROM Kunden";
     QString message;
-    Create_View("View_Kunde", query, message);
+    Create_View("View_Kunde", query, message, runner, mainWindowTextOptions(), outcome);
     EXPECT_TRUE(conn->executed.isEmpty());
     EXPECT_TRUE(message.startsWith("Warnung: ") && message.contains("View_Kunde") && message.contains("LEFT("))
         << message.toStdString();
-    EXPECT_TRUE(session().FehlerAufgetreten);
+    EXPECT_TRUE(outcome.failed);
     EXPECT_TRUE(logText().contains("Create_View (View_Kunde)"));
 
     // On DB2 nothing is dropped either: the existing view stays.
-    session().FehlerAufgetreten = false;
+    outcome.failed = false;
     mw.kind = ServerKind::DB2;
-    EXPECT_NO_THROW(Create_View("View_Kunde", query, message));
+    EXPECT_NO_THROW(Create_View("View_Kunde", query, message, runner, mainWindowTextOptions(), outcome));
     EXPECT_TRUE(conn->executed.isEmpty()) << conn->executed.join("\n").toStdString();
     EXPECT_TRUE(message.startsWith("Warnung: "));
-    EXPECT_EQ(runReport().viewsNotCreated, 2);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.notCreated, 2);
 }
 
 }  // namespace

@@ -61,7 +61,8 @@ const Case kCases[] = {
 TEST(ViewRewriting, AccessTextsBecomeTheServerKindsDialect)
 {
     for (const Case& c : kCases) {
-        const ViewStatements v = rewriteView(QString::fromUtf8(c.name), QString::fromUtf8(c.access), c.kind);
+        const ViewStatements v =
+            rewriteView(QString::fromUtf8(c.name), QString::fromUtf8(c.access), TextOptions{c.kind});
         EXPECT_TRUE(v.convertible()) << c.what << ": " << v.notConvertible.toStdString();
         EXPECT_EQ(v.create.toStdString(), std::string(c.create)) << c.what;
     }
@@ -72,24 +73,25 @@ TEST(ViewRewriting, LongNamesAreCutToThirtyOnOracleAndDb2Only)
     const QString name35 = QStringLiteral("View_Abcdefghijklmnopqrstuvwxyz0123");
     const QString name30 = name35.left(30);
 
-    const ViewStatements oracle = rewriteView(name35, "SELECT 1", Oracle);
+    const ViewStatements oracle = rewriteView(name35, "SELECT 1", TextOptions{Oracle});
     EXPECT_EQ(oracle.name, name30);
     EXPECT_EQ(oracle.drop, "DROP VIEW " + name30);
     EXPECT_EQ(oracle.create, "CREATE VIEW " + name30 + " AS SELECT 1");
 
-    const ViewStatements db2 = rewriteView(name35, "SELECT 1", DB2);
+    const ViewStatements db2 = rewriteView(name35, "SELECT 1", TextOptions{DB2});
     EXPECT_EQ(db2.preliminaryDrop, "DROP VIEW " + name35);  // the preliminary drop uses the full name
     EXPECT_EQ(db2.drop, "DROP VIEW IF EXISTS \"" + name30 + "\"");
     EXPECT_EQ(db2.create, "CREATE VIEW " + name30 + " AS SELECT 1");
 
-    EXPECT_EQ(rewriteView(name35, "SELECT 1", MSSQL).create, "CREATE VIEW " + name35 + " AS SELECT 1");
+    EXPECT_EQ(rewriteView(name35, "SELECT 1", TextOptions{MSSQL}).create, "CREATE VIEW " + name35 + " AS SELECT 1");
 }
 
 TEST(ViewRewriting, Db2ProductionViewsGetNoPreliminaryDrop)
 {
     for (const char* n : {"VIEW__FS_ANZAHL", "View__FS_Planzahl", "view__fs_fertigzahl", "VIEW_PRODUKTIONSPLAN"})
-        EXPECT_TRUE(rewriteView(n, "SELECT 1", DB2).preliminaryDrop.isEmpty()) << n;
-    EXPECT_EQ(rewriteView("VIEW__FS_ANZAHL2", "SELECT 1", DB2).preliminaryDrop, "DROP VIEW VIEW__FS_ANZAHL2");
+        EXPECT_TRUE(rewriteView(n, "SELECT 1", TextOptions{DB2}).preliminaryDrop.isEmpty()) << n;
+    EXPECT_EQ(rewriteView("VIEW__FS_ANZAHL2", "SELECT 1", TextOptions{DB2}).preliminaryDrop,
+              "DROP VIEW VIEW__FS_ANZAHL2");
 }
 
 TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
@@ -114,7 +116,7 @@ TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
         {Oracle, "SELECT RIGHT(a,2 FROM t", "RIGHT("},
     };
     for (const Bad& b : bad) {
-        const ViewStatements v = rewriteView("V", QString::fromUtf8(b.access), b.kind);
+        const ViewStatements v = rewriteView("V", QString::fromUtf8(b.access), TextOptions{b.kind});
         EXPECT_FALSE(v.convertible()) << b.access;
         EXPECT_TRUE(v.notConvertible.contains(QLatin1String(b.causeMentions))) << v.notConvertible.toStdString();
         EXPECT_TRUE(v.create.isEmpty() && v.drop.isEmpty()) << b.access;
@@ -122,14 +124,14 @@ TEST(ViewRewriting, TextsThatCannotBeRewrittenAreReportedNotCut)
     // Names stand bare in the drop and the create: one that could end them is not sent.
     for (const char* name : {"V AS SELECT 1; --", "V\"", "Order Details", ""})
         for (ServerKind k : kAllServerKinds) {
-            const ViewStatements v = rewriteView(name, "SELECT 1", k);
+            const ViewStatements v = rewriteView(name, "SELECT 1", TextOptions{k});
             EXPECT_EQ(v.notConvertible, "ungültiger Name") << name;
             EXPECT_TRUE(v.preliminaryDrop.isEmpty() && v.drop.isEmpty() && v.create.isEmpty()) << name;
         }
-    EXPECT_TRUE(rewriteView("Sicht_Größe$1#", "SELECT 1", MSSQL).convertible());
+    EXPECT_TRUE(rewriteView("Sicht_Größe$1#", "SELECT 1", TextOptions{MSSQL}).convertible());
     // The same texts are left alone where nothing rewrites them.
-    EXPECT_TRUE(rewriteView("V", "SELECT LEFT(a) FROM t", MSSQL).convertible());
-    EXPECT_TRUE(rewriteView("V", "SELECT YEAR(Datum FROM t", DB2).convertible());
+    EXPECT_TRUE(rewriteView("V", "SELECT LEFT(a) FROM t", TextOptions{MSSQL}).convertible());
+    EXPECT_TRUE(rewriteView("V", "SELECT YEAR(Datum FROM t", TextOptions{DB2}).convertible());
 }
 
 TEST(ViewRewriting, OnlyADropThatFoundNoViewIsPassedOver)

@@ -181,15 +181,17 @@ TEST(XdbStatements, NamesInsideQuotesHaveTheirQuotesDoubled)
     EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"), "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
     EXPECT_EQ(xdb::renameFieldStatement("K'x", "a'", "b'; DROP TABLE Laender; --"),
               "sp_rename 'K''x.a''' , 'b''; DROP TABLE Laender; --' , 'column'");
-    EXPECT_TRUE(xdb::indexExistsQuery(MSSQL, "K'", "I'").contains("sysobjects.name = 'K''' AND (sysindexes.name = 'I''' "
-                                                                   "OR sysindexes.name LIKE '___I''')"));
-    EXPECT_TRUE(xdb::indexExistsQuery(Sybase, "K'", "I'").contains("table_name = 'K''' AND SYSINDEX.index_name = 'I'''"));
+    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{MSSQL}, "K'", "I'")
+                    .contains("sysobjects.name = 'K''' AND (sysindexes.name = 'I''' "
+                              "OR sysindexes.name LIKE '___I''')"));
+    EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{Sybase}, "K'", "I'")
+                    .contains("table_name = 'K''' AND SYSINDEX.index_name = 'I'''"));
 }
 
 TEST(XdbStatements, CreateIndexPerKindAndAttribute)
 {
     const auto sql = [](ServerKind k, const QString& table, qint32 attribute, const QStringList& f = {"Name", "Ort"}) {
-        const xdb::Built b = xdb::createIndexStatement(k, table, "IX", attribute, f);
+        const xdb::Built b = xdb::createIndexStatement(TextOptions{k}, table, "IX", attribute, f);
         return (b.refusal.isEmpty() ? b.statement : "refused: " + b.refusal).toStdString();
     };
     EXPECT_EQ(sql(MSSQL, "Kunde", 0), "CREATE INDEX [IX] ON [Kunde]([Name], [Ort])");

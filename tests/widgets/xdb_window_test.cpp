@@ -92,7 +92,7 @@ protected:
 
 QString xdb_exists(const QString& table, const QString& index)
 {
-    return xdb::indexExistsQuery(ServerKind::MSSQL, table, index);
+    return xdb::indexExistsQuery(TextOptions{ServerKind::MSSQL}, table, index);
 }
 
 const QString kEnd = QStringLiteral("Die ZAB.XDB wurde abgearbeitet.");
@@ -195,8 +195,8 @@ TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
         "ALTER TABLE [Kunde]  ADD [Ort] VARCHAR(40)",
         "ALTER TABLE [Kunde]  ADD [Land] VARCHAR(30) DEFAULT 'Deutschland' NULL",
         "sp_rename 'Kunde.PLZ' , 'x'' , ''y''; DROP TABLE Laender; --' , 'column'",
-        xdb::indexExistsQuery(ServerKind::Sybase, "Kunde(Nr); " + drop, "IX"),
-        xdb::indexExistsQuery(ServerKind::Sybase, "Kunde", "IX2"),
+        xdb::indexExistsQuery(TextOptions{ServerKind::Sybase}, "Kunde(Nr); " + drop, "IX"),
+        xdb::indexExistsQuery(TextOptions{ServerKind::Sybase}, "Kunde", "IX2"),
         "CREATE INDEX [IX2] ON Kunde(Nr)",
         "DROP VIEW View_Gut",
         "CREATE VIEW View_Gut AS SELECT a FROM t",
