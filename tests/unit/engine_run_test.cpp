@@ -10,12 +10,14 @@
 #include "runtime/Platform.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 #include <functional>
 
 using testsupport::field;
 using testsupport::index;
 namespace val = testsupport::val;
 namespace ty = accessdb::type;
+using Row = testsupport::MemoryAccessDatabase::Row;
 
 namespace {
 
@@ -24,12 +26,20 @@ protected:
     void SetUp() override
     {
         rt::setProgramFolder(testsupport::tempFolder());
-        conn = std::make_shared<testsupport::RecordingConnection>();
-        session().Verbindung1 = conn;
-        host.db = &db;
         rt::setClock([] { return QDateTime(QDate(2004, 3, 7), QTime(14, 30, 5)); });
+        fresh();
     }
     void TearDown() override { resetForTests(); }
+    // An empty Access database, server connection and window, for the next case of a table.
+    void fresh()
+    {
+        db = testsupport::MemoryAccessDatabase();
+        conn = std::make_shared<testsupport::RecordingConnection>();
+        session().Verbindung1 = conn;
+        host = testsupport::FakeConversionWindow();
+        host.db = &db;
+        dialogs.shown.clear();
+    }
     void convert(const QString& table)
     {
         diag::SessionStatementRunner runner;
@@ -44,16 +54,9 @@ protected:
         t.fields = {field("N", ty::Long)};
         auto& records = db.addTable(t);
         for (int i = 1; i <= rows; ++i)
-            records << testsupport::MemoryAccessDatabase::Row{val::integer(i)};
+            records << Row{val::integer(i)};
     }
-    QStringList statementsStarting(const QString& prefix) const
-    {
-        QStringList r;
-        for (const QString& s : conn->executed)
-            if (s.startsWith(prefix))
-                r << s;
-        return r;
-    }
+    QStringList statementsStarting(const QString& prefix) const { return conn->executed.filter(QRegularExpression("^" + prefix)); }
     void addKunden()
     {
         accessdb::TableDef t;
@@ -62,15 +65,7 @@ protected:
         t.indexes = {index("PrimaryKey", {"Nr"}, true)};
         db.addTable(t);
     }
-    // A table without any key, with two rows.
-    void addNotizen(const QString& name = "Notizen")
-    {
-        accessdb::TableDef t;
-        t.name = name;
-        t.fields = {field("Text", ty::Text, 50)};
-        auto& rows = db.addTable(t);
-        rows << testsupport::MemoryAccessDatabase::Row{val::text("a")} << testsupport::MemoryAccessDatabase::Row{val::text("b")};
-    }
+    std::string log() const { return host.errorLog.join('|').toStdString(); }
 
     testsupport::FakeMainWindow mw;
     testsupport::ScriptedDialogs dialogs;
@@ -104,8 +99,7 @@ TEST_F(EngineRun, KundenOnMsSqlListsAndSendsTheTableStatement)
     EXPECT_EQ(host.statuses.first(), "öffne Access - Tabelle");
     EXPECT_EQ(host.statuses.last(), "Fertig.");
     EXPECT_EQ(host.enabledCalls, QList<bool>({false, true}));
-    EXPECT_FALSE(host.Beschaeftigt);
-    EXPECT_FALSE(host.stopImage);
+    EXPECT_FALSE(host.Beschaeftigt || host.stopImage);
 }
 
 TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
@@ -126,7 +120,10 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
          ")"},
         {ServerKind::Oracle, "AutoWertIdentität NUMBER(10,0) PRIMARY KEY", {}, "FOR EACH ROW"},
     };
-    addNotizen();
+    accessdb::TableDef t;
+    t.name = "Notizen";
+    t.fields = {field("Text", ty::Text, 50)};
+    db.addTable(t) << Row{val::text("a")} << Row{val::text("b")};
     host.autowert = true;
     host.noData = true;
     for (const Case& c : cases) {
@@ -160,15 +157,13 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
     EXPECT_TRUE(host.List_Auto.isEmpty());
 }
 
-TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
+TEST_F(EngineRun, RowsLeaveOutMissingValuesAndSkipEmptyRecords)
 {
     accessdb::TableDef t;
     t.name = "Werte";
     t.fields = {field("Name", ty::Text, 30), field("Betrag", ty::Double), field("Tag", ty::DateTime)};
-    auto& rows = db.addTable(t);
-    rows << testsupport::MemoryAccessDatabase::Row{val::text("O'Brien"), val::real(3.5), val::date(2004, 3, 7, 14, 30)}
-         << testsupport::MemoryAccessDatabase::Row{val::null(), val::null(), val::null()}
-         << testsupport::MemoryAccessDatabase::Row{val::text("x"), val::null(), val::null()};
+    db.addTable(t) << Row{val::text("O'Brien"), val::real(3.5), val::date(2004, 3, 7, 14, 30)}
+                   << Row{val::null(), val::null(), val::null()} << Row{val::text("x"), val::null(), val::null()};
     convert("Werte");
     EXPECT_EQ(statementsStarting("INSERT"),
               QStringList({"INSERT INTO Werte (\"Name\",\"Betrag\",\"Tag\") VALUES ('O''Brien',3.5,'20040307')",
@@ -182,77 +177,51 @@ TEST_F(EngineRun, RowsWithQuotesCommasDatesAndEmptyRecords)
     EXPECT_TRUE(conn->executed.contains("SELECT COUNT(*) FROM Werte"));
     EXPECT_FALSE(host.TabellenFehler) << "empty records are no loss";
     EXPECT_EQ(mw.value, 0.f);  // the progress run ended
-
-    mw.kind = ServerKind::Oracle;
-    conn->executed.clear();
-    convert("Werte");
-    EXPECT_EQ(statementsStarting("INSERT").value(0),
-              "INSERT INTO Werte (Name,Betrag,Tag) VALUES ('O''Brien',3.5,TIMESTAMP'2004-03-07 00:00:00')");
-    mw.kind = ServerKind::MySQL;
-    conn->executed.clear();
-    convert("Werte");
-    EXPECT_EQ(statementsStarting("INSERT").value(0),
-              "INSERT INTO Werte (`Name`,`Betrag`,`Tag`) VALUES ('O''Brien',3.5,'20040307')");
 }
 
-TEST_F(EngineRun, InvalidShareEndsBeforeAnythingIsDropped)
+TEST_F(EngineRun, TableThatCannotBeCreatedGetsNoRows)
 {
-    addKunden();
-    host.message = true;
-    for (auto [max, mod] : {std::pair{"x", "1"}, {"2", "3"}, {"1.5", "1"}, {"0", "1"}, {"2", ""}}) {
-        host.Text_Max = max;
-        host.Text_Mod = mod;
-        host.TabellenFehler = false;
-        host.errorLog.clear();
-        dialogs.shown.clear();
-        convert("Kunden");
-        EXPECT_TRUE(conn->executed.isEmpty()) << max << "/" << mod;
+    // Each case ends the table before its rows, with one line giving the reason, and fails it.
+    struct Case {
+        const char* label;
+        QString table, max, mod, failCreate;
+        QStringList sent;
+        QString reason;
+    } cases[] = {
+        {"share not a number", "Kunden", "x", "1", "", {}, "PC :"},
+        {"share part above the count", "Kunden", "2", "3", "", {}, "PC :"},
+        {"share count not whole", "Kunden", "1.5", "1", "", {}, "PC :"},
+        {"share count zero", "Kunden", "0", "1", "", {}, "PC :"},
+        {"share part missing", "Kunden", "2", "", "", {}, "PC :"},
+        {"type without SQL type", "Roh", "1", "1", "", {}, "'Daten'"},
+        {"create refused", "Kunden", "1", "1", "37000: syntax error", {"DROP TABLE Kunden"}, "37000: syntax error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fresh();
+        addKunden();
+        db.rows("Kunden") << Row{val::integer(1), val::text("a")};
+        const_cast<accessdb::TableDef&>(db.tableDef("Kunden")).indexes << index("Suchname", {"Name"});
+        accessdb::TableDef raw;
+        raw.name = "Roh";
+        raw.fields = {field("Daten", ty::Binary, 16), field("Id", ty::Long)};  // the first field counts too
+        db.addTable(raw) << Row{val::bytes("ab"), val::integer(1)};
+        host.message = true;
+        host.Text_Max = c.max;
+        host.Text_Mod = c.mod;
+        if (!c.failCreate.isEmpty())
+            conn->failWhen("CREATE TABLE", c.failCreate);
+        convert(c.table);
+        EXPECT_EQ(conn->executed.filter(QRegularExpression("^(?!CREATE TABLE|SELECT COUNT\\(CONSTRAINT)")), c.sent);
+        ASSERT_EQ(host.errorLog.size(), 2) << log();
+        EXPECT_TRUE(host.errorLog[1].contains(c.reason)) << log();
         EXPECT_TRUE(host.TabellenFehler);
-        ASSERT_EQ(host.errorLog.size(), 2);
-        EXPECT_TRUE(host.errorLog[1].contains("PC :")) << host.errorLog[1].toStdString();
+        EXPECT_EQ(host.statuses.last(), "Fertig.");
+        EXPECT_EQ(host.enabledCalls.last(), true);
         ASSERT_EQ(dialogs.shown.size(), 1);
         EXPECT_EQ(dialogs.shown[0].title, "Anlegen der Tabelle");
-        EXPECT_EQ(host.statuses.last(), "Fertig.");
     }
-}
-
-TEST_F(EngineRun, FailingCreateSkipsIndexesAndRows)
-{
-    addKunden();
-    db.rows("Kunden") << testsupport::MemoryAccessDatabase::Row{val::text("1"), val::text("a")};
-    const_cast<accessdb::TableDef&>(db.tableDef("Kunden")).indexes << index("Suchname", {"Name"});
-    conn->failWhen("DROP TABLE", "S0002: no such table");
-    conn->failWhen("CREATE TABLE", "37000: syntax error");
-    host.message = true;
-    convert("Kunden");
-    EXPECT_TRUE(statementsStarting("CREATE INDEX").isEmpty());
-    EXPECT_TRUE(statementsStarting("INSERT").isEmpty());
-    EXPECT_EQ(host.errorLog, QStringList({"Tabelle: Kunden", "37000: syntax error"}));
-    ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].title, "Anlegen der Tabelle");
     EXPECT_EQ(dialogs.shown[0].text, "40002 ,  37000: syntax error ,  RecordingConnection");
-    EXPECT_TRUE(host.TabellenFehler);
-    EXPECT_EQ(host.statuses.last(), "Fertig.");
-    EXPECT_EQ(host.enabledCalls.last(), true);
-}
-
-TEST_F(EngineRun, UnknownFieldTypeStopsTheTableBeforeAnythingIsDropped)
-{
-    for (int code : {ty::Binary, 13, 14, 16}) {
-        const QString name = QString("Roh%1").arg(code);
-        accessdb::TableDef t;
-        t.name = name;
-        t.fields = {field("Id", ty::Long), field("Daten", code, 16)};
-        db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::integer(1), val::bytes("ab")};
-        host.errorLog.clear();
-        host.TabellenFehler = false;
-        convert(name);
-        EXPECT_TRUE(conn->executed.isEmpty()) << code << ": " << conn->executed.join("|").toStdString();
-        ASSERT_EQ(host.errorLog.size(), 2);
-        EXPECT_TRUE(host.errorLog[1].contains("'Daten'"));
-        EXPECT_TRUE(host.errorLog[1].contains(QString::number(code)));
-        EXPECT_TRUE(host.TabellenFehler);
-    }
 }
 
 TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
@@ -273,19 +242,14 @@ TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        db = testsupport::MemoryAccessDatabase();
+        fresh();
         addNumberTable("Viele", 10);
-        conn = std::make_shared<testsupport::RecordingConnection>();
-        session().Verbindung1 = conn;
-        host.stopAtStatus.clear();
-        host.errorLog.clear();
-        host.TabellenFehler = false;
         c.arrange();
         convert("Viele");
         EXPECT_EQ(statementsStarting("INSERT").size(), c.insertsTried);
-        ASSERT_EQ(host.errorLog.size(), 2) << host.errorLog.join("|").toStdString();
-        EXPECT_TRUE(host.errorLog[1].contains(c.lineContains)) << host.errorLog[1].toStdString();
-        EXPECT_TRUE(host.errorLog[1].contains("7 Datensätze nicht gesendet")) << host.errorLog[1].toStdString();
+        ASSERT_EQ(host.errorLog.size(), 2) << log();
+        EXPECT_TRUE(host.errorLog[1].contains(c.lineContains)) << log();
+        EXPECT_TRUE(host.errorLog[1].contains("7 Datensätze nicht gesendet")) << log();
         EXPECT_TRUE(host.TabellenFehler);
         EXPECT_EQ(outcome.rowsSent, 3);
         EXPECT_EQ(outcome.rowsNotSent, 7);
@@ -302,8 +266,9 @@ TEST_F(EngineRun, CopyCutShortIsFailedWithTheRowsNotSent)
     EXPECT_TRUE(host.TabellenFehler);
 }
 
-TEST_F(EngineRun, EveryRowRefusedKeepsTheLogShortAndCountsThem)
+TEST_F(EngineRun, RefusedRowsAndMissingServerRowsFailTheTable)
 {
+    // Every row refused: the log keeps 100 of them and a line with the count.
     addNumberTable("Abgelehnt", 150);
     conn->failWhen("INSERT", "23000: duplicate key");
     convert("Abgelehnt");
@@ -313,20 +278,17 @@ TEST_F(EngineRun, EveryRowRefusedKeepsTheLogShortAndCountsThem)
     EXPECT_EQ(outcome.rowsRefused, 150);
     EXPECT_EQ(outcome.serverRows, 0);
     EXPECT_TRUE(host.TabellenFehler);
-}
 
-TEST_F(EngineRun, ServerRowsBelowTheRowsSentFailTheTable)
-{
     // Sybase's statement runner passes over its general failures: the row looks sent, the
     // server's count tells otherwise.
+    fresh();
     addNumberTable("Zahlen", 5);
     mw.kind = ServerKind::Sybase;
     conn->failWhen("VALUES (2)", "S1000: arithmetic overflow");
     convert("Zahlen");
     EXPECT_EQ(outcome.rowsSent, 5);
     EXPECT_EQ(outcome.serverRows, 4);
-    ASSERT_EQ(host.errorLog.size(), 2);
-    EXPECT_EQ(host.errorLog[1], "Tabelle Zahlen: 4 Zeilen auf dem SQL-Server, aber 5 Datensätze gesendet");
+    EXPECT_EQ(host.errorLog.value(1), "Tabelle Zahlen: 4 Zeilen auf dem SQL-Server, aber 5 Datensätze gesendet");
     EXPECT_TRUE(host.TabellenFehler);
     // Shared among PCs the count cannot be compared and is not taken.
     host.Text_Max = "2";
@@ -368,46 +330,37 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
         {"autocommit stays on", [&] { conn->failWhen("SET AUTOCOMMIT OFF", "S1C00: not capable"); }, "OFF 2500", 2500,
          0, 0, "schnelle Übertragung nicht möglich"},
     };
+    const QHash<QString, QString> steps = {{"SET AUTOCOMMIT OFF", "OFF"}, {"SET AUTOCOMMIT ON", "ON"},
+                                           {"COMMIT WORK", "C"}, {"ROLLBACK WORK", "RB"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        db = testsupport::MemoryAccessDatabase();
+        fresh();
         addNumberTable("Zahlen", 2500);
-        conn = std::make_shared<testsupport::RecordingConnection>();
-        session().Verbindung1 = conn;
-        host = testsupport::FakeConversionWindow();
-        host.db = &db;
         host.fast = true;
-        dialogs.shown.clear();
         c.arrange();
         convert("Zahlen");
         QStringList trace;
         int inserts = 0;
-        const QHash<QString, QString> steps = {{"SET AUTOCOMMIT OFF", "OFF"}, {"SET AUTOCOMMIT ON", "ON"},
-                                               {"COMMIT WORK", "C"}, {"ROLLBACK WORK", "RB"}};
-        for (const QString& st : conn->executed) {
+        for (const QString& st : conn->executed + QStringList{"end"}) {
             if (st.startsWith("INSERT")) {
                 ++inserts;
-            } else if (steps.contains(st)) {
-                if (inserts)
-                    trace << QString::number(inserts);
-                inserts = 0;
-                trace << steps[st];
+                continue;
             }
+            if (inserts)
+                trace << QString::number(inserts);
+            inserts = 0;
+            if (steps.contains(st))
+                trace << steps[st];
         }
-        if (inserts)
-            trace << QString::number(inserts);
         EXPECT_EQ(trace.join(' '), c.trace);
-        const engine::TableOutcome& o = outcome;
-        EXPECT_EQ(o.rowsSent, c.sent);
-        EXPECT_EQ(o.rowsRefused, c.refused);
-        EXPECT_EQ(o.rowsNotSent, c.notSent);
+        EXPECT_EQ(outcome.rowsSent, c.sent);
+        EXPECT_EQ(outcome.rowsRefused, c.refused);
+        EXPECT_EQ(outcome.rowsNotSent, c.notSent);
         EXPECT_EQ(conn->rowsInserted.value("Zahlen"), c.sent);  // committed on the server
         EXPECT_TRUE(conn->autoCommit);
         EXPECT_EQ(host.TabellenFehler, c.refused + c.notSent > 0);
         EXPECT_EQ(dialogs.shown.size(), host.message ? 1 : 0);
-        if (!c.logContains.isEmpty()) {
-            EXPECT_TRUE(host.errorLog.join('|').contains(c.logContains)) << host.errorLog.join('|').toStdString();
-        }
+        EXPECT_TRUE(host.errorLog.join('|').contains(c.logContains)) << log();
     }
 }
 
@@ -416,9 +369,8 @@ TEST_F(EngineRun, OptionsChangedDuringTheCopyApplyFromTheNextRow)
     accessdb::TableDef t;
     t.name = "Wechsel";
     t.fields = {field("Name", ty::Text, 10), field("Ort", ty::Text, 10)};
-    db.addTable(t) << testsupport::MemoryAccessDatabase::Row{val::text("a"), val::null()}
-                   << testsupport::MemoryAccessDatabase::Row{val::text("b"), val::null()}
-                   << testsupport::MemoryAccessDatabase::Row{val::text("c"), val::null()};
+    db.addTable(t) << Row{val::text("a"), val::null()} << Row{val::text("b"), val::null()}
+                   << Row{val::text("c"), val::null()};
     // While the status line yields before the second row, the user ticks the blank default and
     // picks another server kind: the rows after it are written for what is chosen now.
     host.onStatus = [&](const QString& status) {

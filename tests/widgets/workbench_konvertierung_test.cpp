@@ -9,7 +9,6 @@
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
 #include "mdbwriter/MdbWriter.h"
-#include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 #include "workbench/Form_Auto.h"
 #include "workbench/Konvertierung.h"
@@ -19,9 +18,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
