@@ -129,8 +129,7 @@ class CheckedConnection : public sql::Connection {
 public:
     CheckedConnection(std::shared_ptr<sql::Connection> inner, const Statements& expected)
         : inner_(std::move(inner)), expected_(expected)
-    {
-    }
+    {}
     void setQueryTimeout(int s) override { inner_->setQueryTimeout(s); }
     QString name() const override { return inner_->name(); }
     QString versionText() override { return inner_->versionText(); }
@@ -229,7 +228,7 @@ void writeAccessTable(const QString& path, qint64 rows)
 
 struct Target {
     const char* label;
-    QString dsn;           // connection string for the program
+    QString dsn;  // connection string for the program
     ServerKind kind;
 };
 
@@ -238,8 +237,7 @@ struct ProgramRun {
 };
 
 // One run of the conversion window's engine on the table, keeping the statements it sent.
-ProgramRun runProgram(const Target& target, sql::Environment& env, const QString& mdbPath,
-                      const Statements& expected)
+ProgramRun runProgram(const Target& target, sql::Environment& env, const QString& mdbPath, const Statements& expected)
 {
     auto checked = std::make_shared<CheckedConnection>(env.openConnection(target.dsn), expected);
     const auto mw = mainWindowFor(target.kind);
@@ -348,8 +346,8 @@ bool runTarget(const Target& target, const QString& mdbPath, qint64 rows, int ro
     std::printf("ratio within each round:");
     for (double r : roundRatios)
         std::printf(" %.1f %%", 100.0 * r);
-    std::printf("; median %.1f %%\n", 100.0 * (roundRatios[(roundRatios.size() - 1) / 2] +
-                                                 roundRatios[roundRatios.size() / 2]) / 2);
+    std::printf("; median %.1f %%\n",
+                100.0 * (roundRatios[(roundRatios.size() - 1) / 2] + roundRatios[roundRatios.size() / 2]) / 2);
     std::printf("peak memory of the process (it holds the statements for the replay): %ld kB\n", peakRssKb());
     return true;
 }
@@ -375,7 +373,8 @@ int main(int argc, char** argv)
     QElapsedTimer t;
     t.start();
     writeAccessTable(mdbPath, rows);
-    std::printf("Access table Bench: %lld rows written in %.1f s\n", static_cast<long long>(rows), t.elapsed() / 1000.0);
+    std::printf("Access table Bench: %lld rows written in %.1f s\n", static_cast<long long>(rows),
+                t.elapsed() / 1000.0);
 
     measureProgramAlone(mdbPath, rows, ServerKind::MSSQL);
     measureProgramAlone(mdbPath, rows, ServerKind::MySQL);
@@ -383,7 +382,8 @@ int main(int argc, char** argv)
     const QString sqliteFile = QDir(dir.path()).filePath(QStringLiteral("bench.db"));
     const QString mariaDb = qEnvironmentVariable("DORVEX_MARIADB_ENGSUB_DSN", QStringLiteral("DORVEX_MARIADB_ENGSUB"));
     const Target targets[] = {
-        {"SQLite, WAL", QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1;JournalMode=WAL;SyncPragma=NORMAL").arg(sqliteFile),
+        {"SQLite, WAL",
+         QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1;JournalMode=WAL;SyncPragma=NORMAL").arg(sqliteFile),
          ServerKind::MSSQL},
         {"MariaDB", QStringLiteral("DSN=%1").arg(mariaDb), ServerKind::MySQL},
     };

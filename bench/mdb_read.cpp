@@ -148,8 +148,8 @@ int main(int argc, char** argv)
         path = args.takeFirst();
         tables = args;
     }
-    std::printf("%s\n%-16s %8s %16s %16s %16s\n", qPrintable(path), "table", "rows", "dorvex rows/s",
-                "(open excluded)", "mdb-export rows/s");
+    std::printf("%s\n%-16s %8s %16s %16s %16s\n", qPrintable(path), "table", "rows", "dorvex rows/s", "(open excluded)",
+                "mdb-export rows/s");
     try {
         for (const QString& table : tables) {
             qint64 chars = 0;

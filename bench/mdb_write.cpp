@@ -13,7 +13,8 @@
 #include <cstdio>
 #include <ctime>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const qint64 rows = args.size() > 1 ? args[1].toLongLong() : 1000000;
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
         r[10] = float(n % 20) / 100.0f;
         r[11] = int(n * 7 % 1000003);
         r[12] = int(n % 256);
-        if (n % 4 == 0) r[13] = QStringLiteral("Bemerkung zu Zeile %1 – \"geprüft\"").arg(n + 1);
+        if (n % 4 == 0)
+            r[13] = QStringLiteral("Bemerkung zu Zeile %1 – \"geprüft\"").arg(n + 1);
     });
 
     // The values themselves (texts formatted per row) cost time too; measured apart.

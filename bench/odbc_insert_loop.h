@@ -35,8 +35,7 @@ inline std::string odbcFailure(SQLSMALLINT type, SQLHANDLE h, const char* what)
 // Connects to `dsn` (a data source name, or a connection string when it contains "="), runs
 // `setup` untimed, then every statement of `statements` timed, then `teardown` untimed.
 inline LoopFigures runBareOdbcLoop(const QString& dsn, const QString& user, const QString& password,
-                                   const QStringList& setup, const QStringList& statements,
-                                   const QStringList& teardown)
+                                   const QStringList& setup, const QStringList& statements, const QStringList& teardown)
 {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;

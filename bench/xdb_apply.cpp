@@ -146,19 +146,25 @@ QStringList document(int lines, int tables)
         const QString table = QStringLiteral("Tabelle%1").arg(t % tables);
         out << QStringLiteral("[felder]") << key22(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 40; ++i, ++f)
-            out << pad(QStringLiteral("feld"), 23) + pad(QStringLiteral("Feld_Größe_%1").arg(f), 48) + QStringLiteral("     10  40");
+            out << pad(QStringLiteral("feld"), 23) + pad(QStringLiteral("Feld_Größe_%1").arg(f), 48) +
+                       QStringLiteral("     10  40");
         out << QStringLiteral("[renamefield]") << key24(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 3; ++i)
             out << key24(QStringLiteral("feld"), pad(QStringLiteral("Nr"), 50) + QStringLiteral(" Nummer%1").arg(i));
         for (int i = 0; i < 2; ++i, ++ix)
             out << QStringLiteral("[Indizes]") << key22(QStringLiteral("tabelle"), table)
-                << key22(QStringLiteral("name"), QStringLiteral("IX_%1").arg(ix)) << key22(QStringLiteral("attribute"), QStringLiteral("0"))
-                << key22(QStringLiteral("felderanzahl"), QStringLiteral("1")) << key22(QStringLiteral("feld"), QStringLiteral("Nr"));
+                << key22(QStringLiteral("name"), QStringLiteral("IX_%1").arg(ix))
+                << key22(QStringLiteral("attribute"), QStringLiteral("0"))
+                << key22(QStringLiteral("felderanzahl"), QStringLiteral("1"))
+                << key22(QStringLiteral("feld"), QStringLiteral("Nr"));
         out << QStringLiteral("[querys]");
         for (int i = 0; i < 4; ++i, ++v)
             out << key22(QStringLiteral("name"), QStringLiteral("View_%1").arg(v))
-                << key22(QStringLiteral("SQL"), QStringLiteral("SELECT DISTINCTROW [%1].[Nr], [%1].[Name] FROM [%1] WHERE [%1].[Name]=\"x%2\";")
-                                                     .arg(table).arg(v));
+                << key22(
+                       QStringLiteral("SQL"),
+                       QStringLiteral("SELECT DISTINCTROW [%1].[Nr], [%1].[Name] FROM [%1] WHERE [%1].[Name]=\"x%2\";")
+                           .arg(table)
+                           .arg(v));
         ++t;
     }
     out = out.mid(0, lines);
@@ -186,9 +192,10 @@ int main(int argc, char** argv)
     const int tables = 25;
     QTemporaryDir dir;
     rt::setProgramFolder(dir.path());
-    QString connect = argc > 2 ? QString::fromLocal8Bit(argv[2])
-                               : QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1/bench.db;JournalMode=WAL;SyncPragma=NORMAL")
-                                     .arg(dir.path());
+    QString connect =
+        argc > 2 ? QString::fromLocal8Bit(argv[2])
+                 : QStringLiteral("DRIVER=DORVEX_SQLITE3;Database=%1/bench.db;JournalMode=WAL;SyncPragma=NORMAL")
+                       .arg(dir.path());
 
     // The program's own main window, so that its progress display costs what it costs.
     MDIForm_Main mw;
@@ -209,22 +216,25 @@ int main(int argc, char** argv)
     try {
         std::printf("document: %d lines, %lld bytes\n", lines, static_cast<long long>(QFile(path).size()));
         if (serverRun) {
-        auto engine = sql::createOdbcEngine();
-        auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
-        auto conn = env->openConnection(connect);
-        for (int i = 0; i < tables; ++i)
-            conn->execute(QStringLiteral("CREATE TABLE Tabelle%1 (Nr INTEGER, Name VARCHAR(40))").arg(i), sql::kExecDirect);
+            auto engine = sql::createOdbcEngine();
+            auto env = engine->createEnvironment(QStringLiteral("0Dorvex"), QString(), QString());
+            auto conn = env->openConnection(connect);
+            for (int i = 0; i < tables; ++i)
+                conn->execute(QStringLiteral("CREATE TABLE Tabelle%1 (Nr INTEGER, Name VARCHAR(40))").arg(i),
+                              sql::kExecDirect);
 
-        Clock clock;
-        session().Verbindung1 = std::make_shared<TimedConnection>(conn, clock);
-        Abgleichen w;
-        const double total = run(w, path);
-        const double inside = clock.nanos / 1e9;
-        std::printf("report lines: %d, failures reported: %s\n", w.findChild<QListWidget*>(QStringLiteral("List1"))->count(),
-                    session().FehlerAufgetreten ? "yes (renames, index checks)" : "no");
-        std::printf("total: %.3f s (%.1f lines/s)\n", total, lines / total);
-        std::printf("inside the SQL connection: %.3f s in %ld calls\n", inside, clock.calls);
-        std::printf("outside the server: %.3f s = %.1f %% of the total\n", total - inside, 100.0 * (total - inside) / total);
+            Clock clock;
+            session().Verbindung1 = std::make_shared<TimedConnection>(conn, clock);
+            Abgleichen w;
+            const double total = run(w, path);
+            const double inside = clock.nanos / 1e9;
+            std::printf("report lines: %d, failures reported: %s\n",
+                        w.findChild<QListWidget*>(QStringLiteral("List1"))->count(),
+                        session().FehlerAufgetreten ? "yes (renames, index checks)" : "no");
+            std::printf("total: %.3f s (%.1f lines/s)\n", total, lines / total);
+            std::printf("inside the SQL connection: %.3f s in %ld calls\n", inside, clock.calls);
+            std::printf("outside the server: %.3f s = %.1f %% of the total\n", total - inside,
+                        100.0 * (total - inside) / total);
         }
 
         session().Verbindung1 = std::make_shared<NullConnection>();

@@ -86,8 +86,11 @@ std::optional<ServerKind> serverKindFromSwitch(const QString& value)
     static const struct {
         const char* name;
         ServerKind kind;
-    } kNames[] = {{"MSSQL", ServerKind::MSSQL},   {"MySQL", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
-                  {"Sybase", ServerKind::Sybase}, {"DB2", ServerKind::DB2}};
+    } kNames[] = {{"MSSQL", ServerKind::MSSQL},
+                  {"MySQL", ServerKind::MySQL},
+                  {"Oracle", ServerKind::Oracle},
+                  {"Sybase", ServerKind::Sybase},
+                  {"DB2", ServerKind::DB2}};
     for (const auto& n : kNames)
         if (value.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
             return n.kind;

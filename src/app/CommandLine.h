@@ -24,8 +24,8 @@ struct CommandLineValues {
     std::optional<QString> odbcBox, userBox, passwordBox;
     // -servertyp: as given (unquoted, trimmed); unset without the switch.
     std::optional<QString> serverType;
-    bool linuxSwitch = false;  // -linux
-    bool fastTransfer = false; // -schnell: the conversion window's "Schnelle Übertragung"
+    bool linuxSwitch = false;   // -linux
+    bool fastTransfer = false;  // -schnell: the conversion window's "Schnelle Übertragung"
     // -bericht: as given (unquoted, trimmed); unset without the switch.
     std::optional<QString> reportPath;
 };

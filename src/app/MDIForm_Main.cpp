@@ -1,4 +1,5 @@
 #include "app/MDIForm_Main.h"
+#include "Version.h"
 #include "app/CommandLine.h"
 #include "app/RunSummary.h"
 #include "diag/DialogService.h"
@@ -11,7 +12,6 @@
 #include "workbench/Form_Auto.h"
 #include "workbench/Konvertierung.h"
 #include "xdb/Abgleichen.h"
-#include "Version.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -110,8 +110,7 @@ void MDIForm_Main::Form_Load(const QString& commandLine)
             s.Umgebung2 = s.engine->createEnvironment(QString::number(m_retryCounter) + QStringLiteral("Dorvex"),
                                                       QString(), QString());
         }) &&
-        runStartupStep([&] { required(s.Umgebung2).setCursorDriver(sql::kCursorDriverNone); }) &&
-        runStartupStep([&] {
+        runStartupStep([&] { required(s.Umgebung2).setCursorDriver(sql::kCursorDriverNone); }) && runStartupStep([&] {
             s.UmgebungenAngelegt = true;
             SingleInstance<Form_Auto>::get();
             SingleInstance<FehlerProtokoll>::get();
@@ -257,11 +256,13 @@ void MDIForm_Main::Command3_Click()
                        std::shared_ptr<sql::Connection>& connection) {
         attempt([&] { required(environment).setUserName(Text_UID->text()); });
         attempt([&] { required(environment).setPassword(Text_PW->text()); });
-        attempt([&] {
-            // A connection to an earlier data source is not kept beside a failed new login.
-            connection.reset();
-            connection = required(environment).openConnection(ODBC_Name->text());
-        }, true);
+        attempt(
+            [&] {
+                // A connection to an earlier data source is not kept beside a failed new login.
+                connection.reset();
+                connection = required(environment).openConnection(ODBC_Name->text());
+            },
+            true);
     };
     connect(s.Umgebung1, s.Verbindung1);
     if (ok)
@@ -381,10 +382,10 @@ QString MDIForm_Main::odbcName() const { return ODBC_Name->text(); }
 
 void MDIForm_Main::setWorkControlsEnabled(bool enabled)
 {
-    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
-                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
-                       static_cast<QWidget*>(ODBC_Name), static_cast<QWidget*>(Text_UID),
-                       static_cast<QWidget*>(Text_PW)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command3),
+          static_cast<QWidget*>(Command4), static_cast<QWidget*>(ODBC_Name), static_cast<QWidget*>(Text_UID),
+          static_cast<QWidget*>(Text_PW)})
         w->setEnabled(enabled);
 }
 

@@ -104,7 +104,7 @@ private:
     int m_exitCode = 0;
     // The status a user's close ends the program with: that of the last unattended run.
     int m_closeStatus = 0;
-    QString m_reportPath;  // -bericht:
+    QString m_reportPath;         // -bericht:
     bool m_fastTransfer = false;  // -schnell: a new conversion window starts with it checked
     bool m_settingReportedName = false;
     float m_progressValue = 0;

@@ -4,8 +4,8 @@
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "diag/RunReport.h"
-#include "runtime/Platform.h"
 #include "diag/SingleInstance.h"
+#include "runtime/Platform.h"
 #include "workbench/Konvertierung.h"
 #include "xdb/Abgleichen.h"
 

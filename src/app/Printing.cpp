@@ -42,8 +42,7 @@ void printWidget(QPrinter& printer, QWidget* widget)
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const QSize size = widget->size();
     if (size.width() > 0 && size.height() > 0) {
-        const double scale =
-            std::min(double(page.width()) / size.width(), double(page.height()) / size.height());
+        const double scale = std::min(double(page.width()) / size.width(), double(page.height()) / size.height());
         painter.scale(scale, scale);
         widget->render(&painter);
     }

@@ -12,8 +12,9 @@ bool installGermanQtTranslations(QCoreApplication& app)
     if (translator->load(QStringLiteral("qtbase_de"), folder) && QCoreApplication::installTranslator(translator))
         return true;
     delete translator;
-    std::fprintf(stderr, "Dorvex: Die deutschen Qt-Texte (%s/qtbase_de.qm, Paket qt6-translations-l10n) fehlen; "
-                         "Qt-eigene Dialoge erscheinen auf Englisch.\n",
+    std::fprintf(stderr,
+                 "Dorvex: Die deutschen Qt-Texte (%s/qtbase_de.qm, Paket qt6-translations-l10n) fehlen; "
+                 "Qt-eigene Dialoge erscheinen auf Englisch.\n",
                  qPrintable(folder));
     return false;
 }

@@ -9,10 +9,10 @@
 // standard error and the same figures as a JSON report (schema in docs/report.md).
 
 namespace exitstatus {
-constexpr int kAllArrived = 0;       // every step ran and everything arrived
-constexpr int kStepFailed = 1;       // a step failed (FehlerAufgetreten)
+constexpr int kAllArrived = 0;  // every step ran and everything arrived
+constexpr int kStepFailed = 1;  // a step failed (FehlerAufgetreten)
 constexpr int kUnusableCommandLine = 2;
-constexpr int kSomethingLost = 3;    // the run reached its end, but something was lost or skipped
+constexpr int kSomethingLost = 3;  // the run reached its end, but something was lost or skipped
 }  // namespace exitstatus
 
 int runExitStatus(bool fehlerAufgetreten, const RunReport& report);

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/CommandLine.h"
 #include "app/ConsoleDialogService.h"
 #include "app/HeadlessQtMessages.h"
@@ -5,9 +6,8 @@
 #include "app/QtDialogService.h"
 #include "app/QtTranslations.h"
 #include "app/RunSummary.h"
-#include "runtime/Platform.h"
 #include "dataaccess/odbc/OdbcEngine.h"
-#include "Version.h"
+#include "runtime/Platform.h"
 
 #include <QApplication>
 #include <QStringList>

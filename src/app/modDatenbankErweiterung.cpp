@@ -77,8 +77,8 @@ std::optional<qint64> Modul_Starten(const QString& argumente, int /*fensterstil*
         const QString program = Modul_Programm();
         if (!Datei_Existiert(program)) {
             report.state = PluginReport::State::NotFound;
-            dialogs().message(QStringLiteral(
-                "Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator."));
+            dialogs().message(
+                QStringLiteral("Das Modul wurde nicht gefunden. Bitte wenden Sie sich an Ihren Administrator."));
             return std::nullopt;
         }
         const QString section = QStringLiteral("Database Source");
@@ -92,15 +92,15 @@ std::optional<qint64> Modul_Starten(const QString& argumente, int /*fensterstil*
         const QStringList args = QProcess::splitCommand(line.mid(program.size()));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(folder);
-        const qint64 pid = starterOverride() ? starterOverride()(program, args, folder)
-                                             : startDetached(program, args, folder);
+        const qint64 pid =
+            starterOverride() ? starterOverride()(program, args, folder) : startDetached(program, args, folder);
         QDir::setCurrent(previous);
         if (pid != 0) {
             report.state = PluginReport::State::Started;
             return pid;
         }
-        dialogs().message(QStringLiteral(
-            "Fehler beim Starten des Moduls. Bitte wenden Sie sich an Ihren Administrator."));
+        dialogs().message(
+            QStringLiteral("Fehler beim Starten des Moduls. Bitte wenden Sie sich an Ihren Administrator."));
     } catch (const rt::RuntimeError& e) {
         dialogs().message(e.description(), QStringLiteral("Fehler"));
     }

@@ -12,10 +12,10 @@ namespace accessdb {
 
 // Field type codes.
 namespace type {
-inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7,
-                     DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15,
+inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7, DateTime = 8,
+                     Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15,
                      Complex = 18,  // ACE attachment and multi-value columns: a long id
-                     Decimal = 20;  // ACE files only; outside the codes the conversion knows
+    Decimal = 20;                   // ACE files only; outside the codes the conversion knows
 
 }
 
@@ -25,26 +25,26 @@ inline constexpr qint32 kRelationUnique = 1, kRelationCascadeUpdate = 256, kRela
 struct Field {
     QString name;
     int type = 0;
-    int size = 0;               // as Access reports it (Text: characters)
+    int size = 0;  // as Access reports it (Text: characters)
     bool required = false;
-    QString defaultValue;       // the stored expression verbatim, empty when none
+    QString defaultValue;  // the stored expression verbatim, empty when none
 };
 
 struct Index {
     QString name;
     bool primary = false;
     bool unique = false;
-    QStringList fields;         // in index order
+    QStringList fields;  // in index order
 };
 
 struct RelationField {
-    QString name;               // in Relation::table (primary side)
-    QString foreignName;        // in Relation::foreignTable
+    QString name;         // in Relation::table (primary side)
+    QString foreignName;  // in Relation::foreignTable
 };
 
 struct Relation {
     QString name;
-    QString table;              // primary side
+    QString table;  // primary side
     QString foreignTable;
     qint32 attributes = 0;
     QList<RelationField> fields;
@@ -52,15 +52,15 @@ struct Relation {
 
 struct QueryDef {
     QString name;
-    QString sql;                // Access SQL text as Access shows it
+    QString sql;  // Access SQL text as Access shows it
 };
 
 struct TableDef {
     QString name;
-    quint32 attributes = 0;     // 0x80000002 system, 0x1 hidden, 0x40000000 linked Access, 0x20000000 linked ODBC
-    bool linked = false;        // a linked table: listed, but its rows cannot be read here
+    quint32 attributes = 0;  // 0x80000002 system, 0x1 hidden, 0x40000000 linked Access, 0x20000000 linked ODBC
+    bool linked = false;     // a linked table: listed, but its rows cannot be read here
     QList<Field> fields;
-    QList<Index> indexes;       // foreign sides of relationships included, back-references left out
+    QList<Index> indexes;  // foreign sides of relationships included, back-references left out
 };
 
 // The value of a field in the current record.
@@ -78,13 +78,13 @@ struct Value {
     QString text;
     // Dates: calendar parts and time of day.
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    QByteArray bytes;           // Binary, Long binary (and GUID) as stored
+    QByteArray bytes;  // Binary, Long binary (and GUID) as stored
 };
 
 class Recordset {
 public:
     virtual ~Recordset() = default;
-    virtual long recordCount() const = 0;   // below 1 when empty
+    virtual long recordCount() const = 0;  // below 1 when empty
     virtual void moveFirst() = 0;
     virtual void moveLast() = 0;
     virtual void moveNext() = 0;

@@ -5,8 +5,9 @@ namespace sql {
 namespace {
 [[noreturn]] void notCapable(const char* operation)
 {
-    throw rt::RuntimeError(rt::err::Odbc, QStringLiteral("ODBC"),
-                           QStringLiteral("S1C00: %1 is not supported by this connection").arg(QLatin1String(operation)));
+    throw rt::RuntimeError(
+        rt::err::Odbc, QStringLiteral("ODBC"),
+        QStringLiteral("S1C00: %1 is not supported by this connection").arg(QLatin1String(operation)));
 }
 }  // namespace
 

@@ -8,10 +8,10 @@
 // failures reported by a driver have number 40002 and the description "<SQLSTATE>: <message>".
 namespace sql {
 
-inline constexpr int kExecDirect = 64;     // execute directly
-inline constexpr int kForwardOnly = 0;     // result set types
+inline constexpr int kExecDirect = 64;  // execute directly
+inline constexpr int kForwardOnly = 0;  // result set types
 inline constexpr int kStatic = 3;
-inline constexpr int kReadOnly = 1;        // lock type
+inline constexpr int kReadOnly = 1;  // lock type
 inline constexpr int kCursorDriverNone = 4;
 
 class ResultSet {
@@ -24,7 +24,7 @@ public:
 class Table {
 public:
     virtual ~Table() = default;
-    virtual QString name() const = 0;          // as the catalogue gives it
+    virtual QString name() const = 0;  // as the catalogue gives it
     virtual void refreshColumns() = 0;
     virtual QStringList columnNames() const = 0;
 };
@@ -33,15 +33,14 @@ class Connection {
 public:
     virtual ~Connection() = default;
     virtual void setQueryTimeout(int seconds) = 0;
-    virtual QString name() const = 0;          // the data source name as reported
-    virtual QString versionText() = 0;         // driver and server version
+    virtual QString name() const = 0;   // the data source name as reported
+    virtual QString versionText() = 0;  // driver and server version
     // The database system's own name ("SQLite", "MySQL", ...); read once per connection. Empty
     // when the connection cannot tell.
     virtual QString dbmsName() { return QString(); }
     // Runs a statement without reading rows; options 64 = execute directly, 0 = none.
     virtual void execute(const QString& statement, int options = kExecDirect) = 0;
-    virtual std::unique_ptr<ResultSet> openResultset(const QString& statement, int type, int lockType,
-                                                     int options) = 0;
+    virtual std::unique_ptr<ResultSet> openResultset(const QString& statement, int type, int lockType, int options) = 0;
     // Transactions. With autocommit off the statements since the last commit or rollback form one
     // transaction; switching it on again commits what is open. A connection that cannot do
     // this raises (S1C00), so the caller keeps one transaction per statement.

@@ -41,8 +41,10 @@ void collectRelation(QList<TriggerTable>& tables, const accessdb::Relation& rela
             entry->conditionFields << pair.name;
         const QString p = q + pair.name + q;
         const QString f = q + pair.foreignName + q;
-        update += (first ? QString() : QStringLiteral(",")) + ft + QLatin1Char('.') + f + QStringLiteral("=INSERTED.") + p;
-        where += (first ? QString() : QStringLiteral(" AND ")) + ft + QLatin1Char('.') + f + QStringLiteral("=DELETED.") + p;
+        update +=
+            (first ? QString() : QStringLiteral(",")) + ft + QLatin1Char('.') + f + QStringLiteral("=INSERTED.") + p;
+        where +=
+            (first ? QString() : QStringLiteral(" AND ")) + ft + QLatin1Char('.') + f + QStringLiteral("=DELETED.") + p;
         first = false;
     }
     update += QStringLiteral(" FROM INSERTED,DELETED") + where;
@@ -58,8 +60,8 @@ QString TriggerTable::updateTrigger(const TextOptions& o) const
     const QString q = triggerFieldQuote(o);
     QString condition = kCrLf + QStringLiteral("IF");
     for (qsizetype i = 0; i < conditionFields.size(); ++i)
-        condition += (i > 0 ? QStringLiteral(" OR") : QString()) + QStringLiteral(" UPDATE(") + q + conditionFields[i] + q +
-                     QLatin1Char(')');
+        condition += (i > 0 ? QStringLiteral(" OR") : QString()) + QStringLiteral(" UPDATE(") + q + conditionFields[i] +
+                     q + QLatin1Char(')');
     condition += kCrLf + QStringLiteral("BEGIN");
     QString trigger = QStringLiteral("CREATE TRIGGER u") + table + QStringLiteral(" ON ") + table +
                       QStringLiteral(" FOR UPDATE AS") + condition;
@@ -70,7 +72,8 @@ QString TriggerTable::updateTrigger(const TextOptions& o) const
 
 QString TriggerTable::deleteTrigger() const
 {
-    QString trigger = QStringLiteral("CREATE TRIGGER d") + table + QStringLiteral(" ON ") + table + QStringLiteral(" FOR DELETE AS");
+    QString trigger =
+        QStringLiteral("CREATE TRIGGER d") + table + QStringLiteral(" ON ") + table + QStringLiteral(" FOR DELETE AS");
     for (const QString& s : deleteStatements)
         trigger += s;
     return trigger;

@@ -150,9 +150,9 @@ QString rewriteFunction(QString& text, const QString& fn, Rest rest)
 
 QString rewriteLeftRight(QString& text)
 {
-    const QString left = rewriteFunction(text, QStringLiteral("LEFT("), [](const QString&, const QString& t, qsizetype c) {
-        return QStringLiteral(",1") + t.mid(c);
-    });
+    const QString left =
+        rewriteFunction(text, QStringLiteral("LEFT("),
+                        [](const QString&, const QString& t, qsizetype c) { return QStringLiteral(",1") + t.mid(c); });
     if (!left.isEmpty())
         return left;
     // The start position is LENGTH(x) + 1 - (n): the last n characters, not n + 1, and n bracketed
@@ -257,13 +257,9 @@ ViewStatements rewriteView(const QString& viewName, const QString& accessQuery, 
     switch (kind) {
     case ServerKind::Sybase:
     case ServerKind::MySQL:
-    case ServerKind::Oracle:
-        out.drop = QStringLiteral("DROP VIEW ") + name;
-        break;
+    case ServerKind::Oracle: out.drop = QStringLiteral("DROP VIEW ") + name; break;
     case ServerKind::MSSQL:
-    case ServerKind::DB2:
-        out.drop = QStringLiteral("DROP VIEW IF EXISTS ") + sqlnames::doubleQuoted(name);
-        break;
+    case ServerKind::DB2: out.drop = QStringLiteral("DROP VIEW IF EXISTS ") + sqlnames::doubleQuoted(name); break;
     }
     return out;
 }

@@ -9,7 +9,7 @@ struct ViewStatements {
     QString name;             // the name the final drop and create use (30 characters on Oracle and DB2)
     QString preliminaryDrop;  // DB2 only (but not for its four production views); empty otherwise
     QString drop;
-    QString create;           // "CREATE VIEW " + name + " AS " + rewritten text
+    QString create;  // "CREATE VIEW " + name + " AS " + rewritten text
     // Why the text could not be rewritten; then drop and create are empty and nothing is sent.
     QString notConvertible;
 

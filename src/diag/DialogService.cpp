@@ -34,7 +34,7 @@ void setDialogService(DialogService* service)
     current() = service;
     // With a user present, a hung server is theirs to see; without one the run must end.
     sql::setStatementHangHandler(service && !service->userPresent() ? endHungRun
-                                                                     : std::function<void(const QString&)>());
+                                                                    : std::function<void(const QString&)>());
 }
 
 void mirrorLog(const QString& prefix, const QString& text)

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "runtime/Cp1252.h"
@@ -5,7 +6,6 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 #include "runtime/TextFile.h"
-#include "Version.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +17,10 @@ bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
 
 QString versionNumber()
 {
-    return QStringLiteral("%1.%2.%3").arg(dorvex::version::major).arg(dorvex::version::minor).arg(dorvex::version::revision);
+    return QStringLiteral("%1.%2.%3")
+        .arg(dorvex::version::major)
+        .arg(dorvex::version::minor)
+        .arg(dorvex::version::revision);
 }
 }  // namespace
 
@@ -67,9 +70,8 @@ bool Verzeichnis_Anlegen(const QString& pfad)
     return QFileInfo(pfad).isDir();
 }
 
-void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& Beschreibung,
-                           const QString& Modul, const QString& Code, const QString& Query,
-                           const QString& Datei)
+void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& Beschreibung, const QString& Modul,
+                           const QString& Code, const QString& Query, const QString& Datei)
 {
     // Logging must never disturb the operation that failed: a lost entry is the only outcome.
     QString path;
@@ -87,9 +89,10 @@ void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& 
         lines << QString(60, QLatin1Char('-'))
               << rt::applicationName() + QStringLiteral(": ") + versionNumber() + QStringLiteral(" am ") +
                      rt::generalDateText(now)
-              << QStringLiteral("Modul: ") + Modul + tab + QStringLiteral("Code: ") + Code + tab + QStringLiteral("Line: 0")
-              << QStringLiteral("Quelle: ") + Quelle + tab + QStringLiteral("Fehler: ") + QString::number(Fehler) + tab +
-                     Beschreibung;
+              << QStringLiteral("Modul: ") + Modul + tab + QStringLiteral("Code: ") + Code + tab +
+                     QStringLiteral("Line: 0")
+              << QStringLiteral("Quelle: ") + Quelle + tab + QStringLiteral("Fehler: ") + QString::number(Fehler) +
+                     tab + Beschreibung;
         if (!Query.isEmpty())
             lines << QStringLiteral("Query: ") + Base64_Kodieren(Query);
         // Shown before the file is touched, so a folder that cannot be written does not hide it.

@@ -1,8 +1,8 @@
 #include "diag/FehlerProtokoll.h"
+#include "Version.h"
 #include "diag/DialogService.h"
 #include "diag/NamedControl.h"
 #include "diag/Session.h"
-#include "Version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -24,9 +24,8 @@ bool Fremd_DSN();
 bool Fremd_DSN(const QString& dataSourceName);
 
 // Appends an entry to the monthly error log file; never fails visibly.
-void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& Beschreibung,
-                           const QString& Modul, const QString& Code, const QString& Query,
-                           const QString& Datei);
+void Fehler_Protokollieren(const QString& Quelle, qint32 Fehler, const QString& Beschreibung, const QString& Modul,
+                           const QString& Code, const QString& Query, const QString& Datei);
 
 // Creates a folder level by level; true when it exists afterwards.
 bool Verzeichnis_Anlegen(const QString& pfad);

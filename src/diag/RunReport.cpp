@@ -14,8 +14,7 @@ TableReport& RunReport::table(const QString& name)
 bool RunReport::somethingLost() const
 {
     for (const TableReport& t : tables) {
-        if (t.failed || t.rowsRefused > 0 || t.rowsNotSent > 0 ||
-            (t.serverRows >= 0 && t.serverRows < t.rowsSent))
+        if (t.failed || t.rowsRefused > 0 || t.rowsNotSent > 0 || (t.serverRows >= 0 && t.serverRows < t.rowsSent))
             return true;
     }
     if (xdb.linesNotApplied > 0 || viewsNotCreated > 0)

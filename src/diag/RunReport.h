@@ -9,15 +9,15 @@
 
 struct TableReport {
     QString name;
-    bool failed = false;           // the table list shows "[!Fehler!]"
-    qint64 rowsRead = 0;           // records read from the Access table
-    qint64 rowsSent = 0;           // INSERTs the server accepted
-    qint64 rowsRefused = 0;        // INSERTs the server refused
-    qint64 rowsNotSent = 0;        // records of this machine's share never sent (stop, lost connection)
-    qint64 emptyRecords = 0;       // records without a column to write (not a loss)
-    qint64 serverRows = -1;        // the server's COUNT(*) afterwards; -1 when not counted
+    bool failed = false;      // the table list shows "[!Fehler!]"
+    qint64 rowsRead = 0;      // records read from the Access table
+    qint64 rowsSent = 0;      // INSERTs the server accepted
+    qint64 rowsRefused = 0;   // INSERTs the server refused
+    qint64 rowsNotSent = 0;   // records of this machine's share never sent (stop, lost connection)
+    qint64 emptyRecords = 0;  // records without a column to write (not a loss)
+    qint64 serverRows = -1;   // the server's COUNT(*) afterwards; -1 when not counted
     bool identityAdded = false;
-    QStringList problems;          // short German reasons, one per distinct problem
+    QStringList problems;  // short German reasons, one per distinct problem
 };
 
 struct XdbReport {
@@ -42,8 +42,8 @@ struct RunReport {
     QList<TableReport> tables;
     XdbReport xdb;
     PluginReport plugin;
-    qint64 viewsNotCreated = 0;    // queries to views / deferred views that failed
-    qint64 startedMsecs = 0;       // wall clock at the start of the run (ms since the epoch)
+    qint64 viewsNotCreated = 0;  // queries to views / deferred views that failed
+    qint64 startedMsecs = 0;     // wall clock at the start of the run (ms since the epoch)
 
     // The table's entry, created on first use (tables keep the order in which the run met them).
     TableReport& table(const QString& name);

@@ -14,8 +14,8 @@ class MainWindowAccess {
 public:
     virtual ~MainWindowAccess() = default;
     virtual ServerKind serverKind() const = 0;
-    virtual bool linuxChecked() const = 0;            // Check1 value 1
-    virtual QString odbcName() const = 0;             // ODBC_Name text
+    virtual bool linuxChecked() const = 0;  // Check1 value 1
+    virtual QString odbcName() const = 0;   // ODBC_Name text
     // Command1, Command2, Command3, Command4, ODBC_Name, Text_UID, Text_PW in this order.
     virtual void setWorkControlsEnabled(bool enabled) = 0;
     // Progress bar (single-precision value and maximum) and the remaining-time label.

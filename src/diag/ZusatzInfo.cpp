@@ -142,9 +142,9 @@ void ZusatzInfo::Form_Resize()
     const int dy = logicalDpiY();
     const QSize l1 = Label1->sizeHint();
     const QSize l2 = Label2->sizeHint();
-    m_layout = zusatzInfoLayout(pixelsToTwips(width(), dx), pixelsToTwips(height(), dy), pixelsToTwips(l1.width(), dx),
-                                pixelsToTwips(l1.height(), dy), pixelsToTwips(l2.width(), dx),
-                                pixelsToTwips(l2.height(), dy));
+    m_layout =
+        zusatzInfoLayout(pixelsToTwips(width(), dx), pixelsToTwips(height(), dy), pixelsToTwips(l1.width(), dx),
+                         pixelsToTwips(l1.height(), dy), pixelsToTwips(l2.width(), dx), pixelsToTwips(l2.height(), dy));
     Label1->setGeometry(toPixels(m_layout.Label1, dx, dy));
     Text1->setGeometry(toPixels(m_layout.Text1, dx, dy));
     Command1->setGeometry(toPixels(m_layout.Command1, dx, dy));

@@ -11,10 +11,7 @@
 
 namespace engine {
 
-bool isThisMachinesRecord(qint64 counter, int textMax, int textMod)
-{
-    return counter % textMax == textMax - textMod;
-}
+bool isThisMachinesRecord(qint64 counter, int textMax, int textMod) { return counter % textMax == textMax - textMod; }
 
 namespace {
 // Binary values as literals the server reads as bytes.
@@ -164,7 +161,7 @@ void appendEscaped(TextBuffer& out, QStringView s, Escaping e)
         case u'\'': out.append(u"''"); break;
         case 0: out.push_back(u' '); break;
         case u',': out.push_back(u'.'); break;
-        default: break;   // the dropped quotation mark
+        default: break;  // the dropped quotation mark
         }
         runStart = i + 1;
     }
@@ -181,8 +178,8 @@ void appendNumber(TextBuffer& out, int type, const accessdb::Value& v)
     }
     case accessdb::type::Single:
     case accessdb::type::Double: {
-        const rt::NumberText t = type == accessdb::type::Single ? rt::NumberText::ofSingle(float(v.real))
-                                                                : rt::NumberText::ofDouble(v.real);
+        const rt::NumberText t =
+            type == accessdb::type::Single ? rt::NumberText::ofSingle(float(v.real)) : rt::NumberText::ofDouble(v.real);
         out.append(t.data(), size_t(t.size()));
         return;
     }
@@ -214,7 +211,7 @@ bool appendInsertValue(TextBuffer& out, const accessdb::Field& field, const acce
     case Single:
     case Double:
         if (value.isNull)
-            appendEscaped(out, fallback, {true, false});   // the Access default as it stands
+            appendEscaped(out, fallback, {true, false});  // the Access default as it stands
         else
             appendNumber(out, field.type, value);
         return true;

@@ -17,10 +17,7 @@ bool isThisMachinesRecord(qint64 counter, int textMax, int textMod);
 // The INSERT of a row is built in a plain UTF-16 buffer: appending to it costs a few
 // instructions, appending to a QString a library call with its checks.
 using TextBuffer = std::u16string;
-inline void append(TextBuffer& out, QStringView s)
-{
-    out.append(s.utf16(), size_t(s.size()));
-}
+inline void append(TextBuffer& out, QStringView s) { out.append(s.utf16(), size_t(s.size())); }
 inline void append(TextBuffer& out, const char* ascii)
 {
     while (*ascii)

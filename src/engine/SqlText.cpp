@@ -28,8 +28,7 @@ QString columnNameText(const QString& fieldName, const QString& tableName, const
     if (o.kind == ServerKind::DB2 && tableName == QLatin1String("F5SB90R"))
         return quoted(fieldName);
     switch (o.kind) {
-    case ServerKind::Oracle:
-        return isOracleCheck(fieldName, o.kind) ? quoted(QStringLiteral("CHECK")) : fieldName;
+    case ServerKind::Oracle: return isOracleCheck(fieldName, o.kind) ? quoted(QStringLiteral("CHECK")) : fieldName;
     case ServerKind::DB2: return fieldName;
     case ServerKind::MSSQL: return quoted(fieldName);
     case ServerKind::Sybase: return fieldName;
@@ -64,10 +63,9 @@ QString sqlType(const accessdb::Field& field, const TextOptions& o)
 {
     if (std::optional<QString> type = sqlTypeOf(field.type, field.size, TypeUse::Table, o))
         return *type;
-    throw rt::RuntimeError(rt::err::TypeMismatch, QStringLiteral("Konvertierung"),
-                           QStringLiteral("Feld '%1': für den Access-Feldtyp %2 gibt es keinen SQL-Typ")
-                               .arg(field.name)
-                               .arg(field.type));
+    throw rt::RuntimeError(
+        rt::err::TypeMismatch, QStringLiteral("Konvertierung"),
+        QStringLiteral("Feld '%1': für den Access-Feldtyp %2 gibt es keinen SQL-Typ").arg(field.name).arg(field.type));
 }
 
 QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o)
@@ -82,8 +80,7 @@ QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o)
         if (s.isEmpty())
             s = QStringLiteral(" ");
         if (Feld.type == Boolean)
-            s = s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? QStringLiteral("1")
-                                                                          : QStringLiteral("0");
+            s = s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? QStringLiteral("1") : QStringLiteral("0");
         if ((Feld.type == DateTime || Feld.type == Text || Feld.type == Memo) && TZ)
             // A quote inside would end the literal early and the table could not be created.
             s = QStringLiteral("'") + QString(s).replace(u'\'', QStringLiteral("''")) + QStringLiteral("'");
@@ -127,8 +124,8 @@ QString nullClause(const accessdb::Field& field, const TextOptions& o, const QSt
     return c;
 }
 
-QString columnLine(const QString& separator, const QString& nameText, const QString& type,
-                   const QString& defaultClause, const QString& nullClause)
+QString columnLine(const QString& separator, const QString& nameText, const QString& type, const QString& defaultClause,
+                   const QString& nullClause)
 {
     return separator + nameText + u' ' + type + u' ' + defaultClause + u' ' + nullClause + u' ';
 }
@@ -203,9 +200,11 @@ QStringList oracleTriggerDisplayLines(const QString& table)
 
 QString oracleTriggerStatement(const QString& table, const QString& sequenceName)
 {
-    return QStringLiteral("CREATE TRIGGER ") + oracleTriggerName(table) + QStringLiteral(" BEFORE INSERT OR UPDATE ON ") +
-           table + QStringLiteral(" FOR EACH ROW DECLARE  iCounter ") + table +
-           QStringLiteral(".AutoWertIdentität%TYPE;  cannot_change_counter EXCEPTION; BEGIN  IF INSERTING THEN  Select ") +
+    return QStringLiteral("CREATE TRIGGER ") + oracleTriggerName(table) +
+           QStringLiteral(" BEFORE INSERT OR UPDATE ON ") + table + QStringLiteral(" FOR EACH ROW DECLARE  iCounter ") +
+           table +
+           QStringLiteral(
+               ".AutoWertIdentität%TYPE;  cannot_change_counter EXCEPTION; BEGIN  IF INSERTING THEN  Select ") +
            sequenceName +
            QStringLiteral(".NEXTVAL INTO iCounter FROM Dual; :new.AutoWertIdentität :=iCounter; END IF; IF UPDATING "
                           "THEN IF NOT (:new.AutoWertIdentität = :old.AutoWertIdentität) THEN RAISE "

@@ -33,8 +33,8 @@ QString SQLDefault(const accessdb::Field& Feld, bool TZ, const TextOptions& o);
 QString defaultClause(const accessdb::Field& field, const TextOptions& o);
 // List3 is the key-field list: a field named there is NOT NULL.
 QString nullClause(const accessdb::Field& field, const TextOptions& o, const QStringList& List3);
-QString columnLine(const QString& separator, const QString& nameText, const QString& type,
-                   const QString& defaultClause, const QString& nullClause);
+QString columnLine(const QString& separator, const QString& nameText, const QString& type, const QString& defaultClause,
+                   const QString& nullClause);
 
 // Adds item unless an entry equal to it ignoring case is there.
 void addUnique(QStringList& list, const QString& item);

@@ -1,7 +1,7 @@
 #include "engine/TableConversion.h"
-#include "engine/InsertText.h"
 #include "diag/DialogService.h"
 #include "diag/Guard.h"
+#include "engine/InsertText.h"
 #include "engine/LookupText.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
@@ -308,8 +308,7 @@ void TableConversion::indexPhase(const QString& T)
         if (outcome_.connectionLost)
             return;
         step([&] {
-            const QStringList lines =
-                indexStatementLines(T, ix, host_.textOptions(), host_.indexCounter(), rt::now());
+            const QStringList lines = indexStatementLines(T, ix, host_.textOptions(), host_.indexCounter(), rt::now());
             for (const QString& l : lines)
                 host_.addToList1(l);
             run(lines.join(QString()));

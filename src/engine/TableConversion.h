@@ -30,16 +30,16 @@ bool isConnectionLost(const rt::RuntimeError& e);
 
 // What one table's conversion did, in numbers, for the table list and the run's report.
 struct TableOutcome {
-    bool failed = false;         // the engine set TabellenFehler
-    qint64 rowsRead = 0;         // records read from the Access table
-    qint64 rowsSent = 0;         // INSERTs the server accepted
-    qint64 rowsRefused = 0;      // INSERTs the server refused
-    qint64 rowsNotSent = 0;      // this machine's records never sent: stop, lost connection, unreadable record
-    qint64 emptyRecords = 0;     // records without a column to write
-    qint64 serverRows = -1;      // the server's row count after the copy; -1 when not counted
+    bool failed = false;      // the engine set TabellenFehler
+    qint64 rowsRead = 0;      // records read from the Access table
+    qint64 rowsSent = 0;      // INSERTs the server accepted
+    qint64 rowsRefused = 0;   // INSERTs the server refused
+    qint64 rowsNotSent = 0;   // this machine's records never sent: stop, lost connection, unreadable record
+    qint64 emptyRecords = 0;  // records without a column to write
+    qint64 serverRows = -1;   // the server's row count after the copy; -1 when not counted
     bool identityAdded = false;
     bool connectionLost = false;
-    QStringList problems;        // short German reasons, each once
+    QStringList problems;  // short German reasons, each once
     // The key fields the structure phase found (with an identity column that joins them): what
     // the window shows in List3. Unset when the run ended before it made the list.
     std::optional<QStringList> keyFields;
@@ -52,8 +52,7 @@ public:
     TableConversion(ConversionWindowContext& window, diag::StatementRunner& runner, diag::Progress& progress,
                     DialogService& dialogs)
         : host_(window), runner_(runner), progress_(progress), dialogs_(dialogs)
-    {
-    }
+    {}
 
     TableOutcome convert(const QString& table);
 

@@ -1,5 +1,5 @@
-#include "engine/TableConversion.h"
 #include "engine/InsertText.h"
+#include "engine/TableConversion.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
@@ -237,15 +237,17 @@ void TableConversion::endCopy(const QString& T)
             tx_->finish();
         } catch (const rt::RuntimeError& e) {
             // Later statements would run in a transaction nobody commits.
-            reportFailure(e, QStringLiteral("Tabelle %1: Autocommit nicht wieder eingeschaltet: %2").arg(T, e.description()),
-                          QStringLiteral("Autocommit nicht wieder eingeschaltet"));
+            reportFailure(
+                e, QStringLiteral("Tabelle %1: Autocommit nicht wieder eingeschaltet: %2").arg(T, e.description()),
+                QStringLiteral("Autocommit nicht wieder eingeschaltet"));
         }
     }
     if (outcome_.rowsRefused > kRefusedRowsLogged)
-        host_.errorLogAdd(QStringLiteral("Tabelle %1: %2 Datensätze abgewiesen, die ersten %3 sind oben einzeln aufgeführt")
-                              .arg(T)
-                              .arg(outcome_.rowsRefused)
-                              .arg(kRefusedRowsLogged));
+        host_.errorLogAdd(
+            QStringLiteral("Tabelle %1: %2 Datensätze abgewiesen, die ersten %3 sind oben einzeln aufgeführt")
+                .arg(T)
+                .arg(outcome_.rowsRefused)
+                .arg(kRefusedRowsLogged));
 }
 
 std::unique_ptr<RowTransaction> TableConversion::beginTransaction(const QString& T)
@@ -340,7 +342,8 @@ void TableConversion::verifyServerRows(const QString& T)
             throw rt::runtimeFailure(rt::err::TypeMismatch);
         outcome_.serverRows = n;
     } catch (const rt::RuntimeError& e) {
-        const QString line = QStringLiteral("Tabelle %1: Zeilenzahl auf dem SQL-Server nicht ermittelt: %2").arg(T, e.description());
+        const QString line =
+            QStringLiteral("Tabelle %1: Zeilenzahl auf dem SQL-Server nicht ermittelt: %2").arg(T, e.description());
         host_.errorLogAdd(line);
         addProblem(QStringLiteral("Zeilenzahl auf dem SQL-Server nicht ermittelt"));
         return;

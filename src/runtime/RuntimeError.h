@@ -33,8 +33,11 @@ inline constexpr int Odbc = 40002;
 class RuntimeError : public std::exception {
 public:
     RuntimeError(int number, QString source, QString description)
-        : number_(number), source_(std::move(source)), description_(std::move(description)),
-          what_(description_.toStdString()) {}
+        : number_(number),
+          source_(std::move(source)),
+          description_(std::move(description)),
+          what_(description_.toStdString())
+    {}
 
     int number() const noexcept { return number_; }
     const QString& source() const noexcept { return source_; }

@@ -6,12 +6,12 @@
 // Positions are 1-based and lengths count UTF-16 units, as QString does.
 namespace rt {
 
-QString trim(const QString& s);   // removes blanks (U+0020) only, not tabs or line breaks
+QString trim(const QString& s);  // removes blanks (U+0020) only, not tabs or line breaks
 QString ltrim(const QString& s);
 QString rtrim(const QString& s);
 
-QString left(const QString& s, int n);               // n < 0 raises 5
-QString right(const QString& s, int n);              // n < 0 raises 5
+QString left(const QString& s, int n);                      // n < 0 raises 5
+QString right(const QString& s, int n);                     // n < 0 raises 5
 QString mid(const QString& s, int start, int length = -1);  // start < 1 raises 5; length -1 = to the end
 
 // Upper case one character at a time, as the old run time had it: ß stays ß ("Maße" is "MAßE",
@@ -19,8 +19,7 @@ QString mid(const QString& s, int start, int length = -1);  // start < 1 raises 
 QString ucase(const QString& s);
 
 // 1-based position of find in s from start, 0 when absent; case-insensitive unless told otherwise.
-int instr(const QString& s, const QString& find, int start = 1,
-          Qt::CaseSensitivity cs = Qt::CaseInsensitive);
+int instr(const QString& s, const QString& find, int start = 1, Qt::CaseSensitivity cs = Qt::CaseInsensitive);
 bool containsCi(const QString& s, const QString& find);
 // Replaces every occurrence, ignoring case, scanning left to right without rescanning inserted text.
 QString replaceCi(const QString& s, const QString& find, const QString& with);
@@ -42,7 +41,7 @@ public:
     qsizetype size() const { return qsizetype(sizeof buf_ / sizeof buf_[0]) - at_; }
 
 private:
-    char16_t buf_[20];   // 19 digits and the sign of the most negative number
+    char16_t buf_[20];  // 19 digits and the sign of the most negative number
     int at_;
 };
 
@@ -61,11 +60,11 @@ public:
 
 private:
     NumberText() = default;
-    char16_t buf_[32];   // "-1.7976931348623157E+308", "-922337203685477.5808"
+    char16_t buf_[32];  // "-1.7976931348623157E+308", "-922337203685477.5808"
     qsizetype n_ = 0;
 };
 
-QString format000(qint64 n);   // at least three digits: 1 -> "001", 1000 -> "1000"
+QString format000(qint64 n);  // at least three digits: 1 -> "001", 1000 -> "1000"
 
 // "HH:MM:SS" time of day.
 QString timeText(const QTime& t);

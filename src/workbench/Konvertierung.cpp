@@ -1,5 +1,4 @@
 #include "workbench/Konvertierung.h"
-#include "workbench/MarkingList.h"
 #include "derived/DerivedObjects.h"
 #include "diag/DialogService.h"
 #include "diag/FehlerProtokoll.h"
@@ -12,6 +11,7 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 #include "workbench/Form_Auto.h"
+#include "workbench/MarkingList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -162,7 +162,8 @@ void Konvertierung::layoutControls()
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 2);
     auto* options = new QVBoxLayout;
-    for (QCheckBox* c : {Check_Autowert, Check_DefaultBlank, Check_Default0, Check_NoData, Check_Message, Check_Schnell})
+    for (QCheckBox* c :
+         {Check_Autowert, Check_DefaultBlank, Check_Default0, Check_NoData, Check_Message, Check_Schnell})
         options->addWidget(c);
     grid->addLayout(options, 2, 0, 1, 2);
     auto* pathRow = new QHBoxLayout;
@@ -253,8 +254,8 @@ QString Konvertierung::lastActionText(const QTime& start) const
     qint64 elapsed = start.secsTo(end);
     if (elapsed < 0)
         elapsed += 24 * 3600;  // past midnight
-    return QStringLiteral("Bereit. letzte Aktion: ") + rt::timeText(start) + QStringLiteral(" - ") +
-           rt::timeText(end) + QStringLiteral("  |  ") + rt::durationText(elapsed);
+    return QStringLiteral("Bereit. letzte Aktion: ") + rt::timeText(start) + QStringLiteral(" - ") + rt::timeText(end) +
+           QStringLiteral("  |  ") + rt::durationText(elapsed);
 }
 
 // ---------------------------------------------------------------------------------------------

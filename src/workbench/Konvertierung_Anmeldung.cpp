@@ -1,10 +1,10 @@
-#include "workbench/Konvertierung.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "diag/Session.h"
 #include "engine/SqlText.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
+#include "workbench/Konvertierung.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 #include "xdb/Abgleichen.h"
 #include "derived/DerivedObjects.h"
+#include "derived/ViewRewriting.h"
 #include "diag/DialogService.h"
 #include "diag/Module1.h"
 #include "diag/NamedControl.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
-#include "derived/ViewRewriting.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 #include "runtime/TextFile.h"
@@ -130,7 +130,8 @@ void Abgleichen::runDocument(const QString& path)
             document = std::make_unique<rt::Cp1252LineReader>(path, true);
         } catch (const rt::RuntimeError& e) {
             // The report and the log say which document could not be read.
-            throw rt::RuntimeError(e.number(), e.source(), e.description() + QStringLiteral(": '") + path + QLatin1Char('\''));
+            throw rt::RuntimeError(e.number(), e.source(),
+                                   e.description() + QStringLiteral(": '") + path + QLatin1Char('\''));
         }
     });
     if (!document)
@@ -195,7 +196,8 @@ void Abgleichen::lineNotApplied(const QString& text)
 // Reported once; the run counts it as not applied but it is no failed step: nothing was changed.
 void Abgleichen::unreadableDocument(const QString& path)
 {
-    const QString text = QStringLiteral("XDB-Dokument '") + path + QStringLiteral("' enthält keine lesbaren Abschnitte");
+    const QString text =
+        QStringLiteral("XDB-Dokument '") + path + QStringLiteral("' enthält keine lesbaren Abschnitte");
     report(text);
     Fehler_Protokollieren(kModul, 0, text, kModul, kCode, QString(), QString());
     xdb::noteNotApplied(summary(), text);

@@ -30,7 +30,8 @@ public:
     bool Feld_Existiert(const QString& name) override;
     xdb::Built Feld_Hinzufuegen_SQL(const QString& field, qint16 type, double size, QString& defaultValue) override;
     bool Index_Existiert(const QString& table, const QString& index) override;
-    bool Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields) override;
+    bool Index_Anlegen(const QString& table, const QString& index, qint32 attribute,
+                       const QStringList& fields) override;
 
     // The section flags; they keep their values between runs.
     const xdb::Reader& reader() const { return reader_; }

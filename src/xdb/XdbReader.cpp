@@ -137,7 +137,8 @@ void Reader::querysLine(Target& t, const QString& z)
     if (keyIn(z, 22, "sql") && !pendingView_.isEmpty()) {
         const QString query = rt::trim(rt::mid(z, 24));
         t.report(QStringLiteral("Abfrage/Sicht erstellen: ") + pendingView_);
-        if (t.textOptions().kind == ServerKind::Sybase && t.textOptions().linuxBox && pendingView_ == kDeferredOnSybaseLinux) {
+        if (t.textOptions().kind == ServerKind::Sybase && t.textOptions().linuxBox &&
+            pendingView_ == kDeferredOnSybaseLinux) {
             deferredView_ = query;  // it depends on other views: created after the whole document
         } else {
             createView(t, pendingView_, query);

@@ -19,7 +19,7 @@ namespace xdb {
 class Target {
 public:
     virtual ~Target() = default;
-    virtual TextOptions textOptions() const = 0;  // read afresh at each call
+    virtual TextOptions textOptions() const = 0;   // read afresh at each call
     virtual void report(const QString& line) = 0;  // a line of List1
     virtual void scrollReportToEnd() = 0;
     virtual void processEvents() = 0;
@@ -33,7 +33,8 @@ public:
     virtual void SQL_Ausfuehren(QString statement) = 0;
     virtual bool Index_Existiert(const QString& table, const QString& index) = 0;
     // True when a statement was sent; a refused line is reported through lineNotApplied.
-    virtual bool Index_Anlegen(const QString& table, const QString& index, qint32 attribute, const QStringList& fields) = 0;
+    virtual bool Index_Anlegen(const QString& table, const QString& index, qint32 attribute,
+                               const QStringList& fields) = 0;
     // True when the view was created.
     virtual bool Create_View(const QString& name, QString query, QString& message) = 0;
 
@@ -64,9 +65,9 @@ public:
     bool bFelder = false, bAltesFormat = false, bRenameField = false, bRenameTable = false, bQuerys = false,
          bIndizes = false;
 
-    void startRun();                       // clears five flags (not bIndizes) and the run's state
+    void startRun();  // clears five flags (not bIndizes) and the run's state
     void processLine(Target& t, const QString& line);
-    void finishRun(Target& t);             // the view held back on Sybase under Linux
+    void finishRun(Target& t);  // the view held back on Sybase under Linux
     // True once a line of this run started a section: a document without one is not an XDB document.
     bool sawSection() const { return sawSection_; }
 

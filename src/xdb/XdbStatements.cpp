@@ -109,10 +109,11 @@ QString indexExistsQuery(const TextOptions& o, const QString& tableName, const Q
                QStringLiteral("' ") + QStringLiteral("AND (sysindexes.name = '") + index + QStringLiteral("' ") +
                QStringLiteral("OR sysindexes.name LIKE '___") + index + QStringLiteral("')");
     case ServerKind::Sybase:
-        return QStringLiteral("SELECT COUNT(*) ") + QStringLiteral("FROM SYSINDEX ") + QStringLiteral("INNER JOIN SYSTABLE ") +
-               QStringLiteral("ON SYSTABLE.table_id = SYSINDEX.table_id ") +
+        return QStringLiteral("SELECT COUNT(*) ") + QStringLiteral("FROM SYSINDEX ") +
+               QStringLiteral("INNER JOIN SYSTABLE ") + QStringLiteral("ON SYSTABLE.table_id = SYSINDEX.table_id ") +
                QStringLiteral("WHERE SYSTABLE.table_type = 'BASE' ") + QStringLiteral("AND SYSTABLE.table_name = '") +
-               table + QStringLiteral("' ") + QStringLiteral("AND SYSINDEX.index_name = '") + index + QStringLiteral("'");
+               table + QStringLiteral("' ") + QStringLiteral("AND SYSINDEX.index_name = '") + index +
+               QStringLiteral("'");
     case ServerKind::MySQL:
     case ServerKind::Oracle:
     case ServerKind::DB2: return QString();
@@ -131,7 +132,8 @@ Built createIndexStatement(const TextOptions& o, const QString& table, const QSt
         for (const QString& f : fields)
             bracketed << sqlnames::bracketed(f);
         return {QStringLiteral("CREATE INDEX ") + sqlnames::bracketed(index) + QStringLiteral(" ON ") +
-                    sqlnames::bracketed(table) + QLatin1Char('(') + bracketed.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                    sqlnames::bracketed(table) + QLatin1Char('(') + bracketed.join(QStringLiteral(", ")) +
+                    QLatin1Char(')'),
                 QString()};
     }
     case ServerKind::Sybase: {

@@ -41,7 +41,8 @@ QString readText(const QString& path) { return QString::fromUtf8(readBytes(path)
 // An XDB document with one view; `before` comes first (fields, renamings).
 QByteArray viewDocument(const QString& select, const QString& before = QString())
 {
-    return rt::toCp1252(before + QStringLiteral("[querys]\r\nname                   View_E2E_Orte\r\nSQL                    ") +
+    return rt::toCp1252(before +
+                        QStringLiteral("[querys]\r\nname                   View_E2E_Orte\r\nSQL                    ") +
                         select + QStringLiteral("\r\n"));
 }
 
@@ -100,7 +101,8 @@ QStringList foreignLines(const QString& standardError)
     QStringList foreign;
     for (const QString& line : standardError.split(u'\n', Qt::SkipEmptyParts)) {
         static const char* const kOwn[] = {"Zusammenfassung: ", "Fehlerprotokoll: ", "Protokolldatei: ", "Dorvex: "};
-        if (std::none_of(std::begin(kOwn), std::end(kOwn), [&](const char* p) { return line.startsWith(QLatin1String(p)); }))
+        if (std::none_of(std::begin(kOwn), std::end(kOwn),
+                         [&](const char* p) { return line.startsWith(QLatin1String(p)); }))
             foreign << line;
     }
     return foreign;
@@ -161,20 +163,23 @@ protected:
         QFile::setPermissions(plugin, QFile::permissions(plugin) | QFileDevice::ExeOwner);
         writeBytes(folder + "/zab.ini", "[database source]\r\n SQL_Database = ZAB \r\nSQL_Server=srv01\r\n");
         // A new field, a table renaming report and a view: every statement form SQLite takes.
-        writeBytes(folder + "/ZAB.XDB",
-                   viewDocument(kOrteOhneKoeln,
-                                QStringLiteral("[felder]\r\n"
-                                               "tabelle                Kunden\r\n"
-                                               "feld                   Bemerkung_E2E                                        10  40\r\n"
-                                               "[renametable]\r\n"
-                                               "tabelle                  Kassenbuch                                         Kasse\r\n")));
+        writeBytes(
+            folder + "/ZAB.XDB",
+            viewDocument(kOrteOhneKoeln,
+                         QStringLiteral(
+                             "[felder]\r\n"
+                             "tabelle                Kunden\r\n"
+                             "feld                   Bemerkung_E2E                                        10  40\r\n"
+                             "[renametable]\r\n"
+                             "tabelle                  Kassenbuch                                         Kasse\r\n")));
     }
 
     void useSqlite(const ScratchDatabase& db)
     {
-        odbcIni = QStringLiteral("[ZABSQL]\nDriver = DORVEX_SQLITE3\nDatabase = %1\nJournalMode = WAL\nSyncPragma = NORMAL\n"
-                                 "Timeout = 10000\n")
-                      .arg(db.databaseName());
+        odbcIni =
+            QStringLiteral("[ZABSQL]\nDriver = DORVEX_SQLITE3\nDatabase = %1\nJournalMode = WAL\nSyncPragma = NORMAL\n"
+                           "Timeout = 10000\n")
+                .arg(db.databaseName());
     }
 
     void useMariadb(const ScratchDatabase& db,
@@ -190,8 +195,12 @@ protected:
     QStringList standardArguments(const QString& mdb, const QString& user = QStringLiteral("sa"),
                                   const QString& password = QStringLiteral("geheim"))
     {
-        return {QStringLiteral("-ODBC:ZABSQL"), QStringLiteral("-user:") + user, QStringLiteral("-pass:") + password,
-                QStringLiteral("-MDBpfad:") + mdb, QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB", QStringLiteral("-auto")};
+        return {QStringLiteral("-ODBC:ZABSQL"),
+                QStringLiteral("-user:") + user,
+                QStringLiteral("-pass:") + password,
+                QStringLiteral("-MDBpfad:") + mdb,
+                QStringLiteral("-XDBpfad:") + folder + "/ZAB.XDB",
+                QStringLiteral("-auto")};
     }
 
     // The plug-in runs detached: wait for its record.
@@ -258,14 +267,15 @@ TEST_F(UnattendedRun, ConvertsReconcilesHandsOverAndEndsOnSqlite)
 
     expectAllRows(db, {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")});
     // The document's field and view reached the server.
-    EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM pragma_table_info('Kunden') WHERE name='Bemerkung_E2E'").toInt(), 1);
+    EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM pragma_table_info('Kunden') WHERE name='Bemerkung_E2E'").toInt(),
+              1);
     EXPECT_GT(countRows(db.dsn(), QStringLiteral("View_E2E_Orte")), 0);
     EXPECT_EQ(sqlValue(db.dsn(), "SELECT COUNT(*) FROM View_E2E_Orte WHERE Ort='Köln'").toInt(), 0);
 
-    EXPECT_EQ(pluginArguments(), (QStringList{"-sp_datenbank=@@@" + Base64_Kodieren("ZAB"),
-                                              "-sp_server=@@@" + Base64_Kodieren("srv01"),
-                                              "-sp_benutzer=@@@" + Base64_Kodieren("sa"),
-                                              "-sp_passwort=@@@" + Base64_Kodieren("geheim")}));
+    EXPECT_EQ(
+        pluginArguments(),
+        (QStringList{"-sp_datenbank=@@@" + Base64_Kodieren("ZAB"), "-sp_server=@@@" + Base64_Kodieren("srv01"),
+                     "-sp_benutzer=@@@" + Base64_Kodieren("sa"), "-sp_passwort=@@@" + Base64_Kodieren("geheim")}));
     EXPECT_EQ(pluginStarts(), 1);
     EXPECT_EQ(QDir(readText(folder + "/Plugins/Velmora/cwd.txt").trimmed()).canonicalPath(),
               QDir(folder + "/Plugins/Velmora").canonicalPath());
@@ -303,7 +313,8 @@ TEST_F(UnattendedRun, MysqlServerKindConvertsTheSampleWhereEngineSubstitutionIsA
     EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
     EXPECT_FALSE(r.standardError.contains(QStringLiteral("ENGINE"))) << qPrintable(r.standardError);
     for (const char* failed : {"Dokumente", "Kassenbuch"})
-        EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung:   \"%1\" [!Fehler!]").arg(failed))) << failed;
+        EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung:   \"%1\" [!Fehler!]").arg(failed)))
+            << failed;
     expectAllRows(db, {QStringLiteral("Kunden"), QStringLiteral("AdressenStamm"), QStringLiteral("Artikel")});
 }
 
@@ -315,7 +326,8 @@ TEST_F(UnattendedRun, FailingLoginStopsBeforeAnythingElse)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.standardError.contains(QStringLiteral("ODBC-Datenquelle 'NOSUCHDSN' nicht gefunden!")))
         << qPrintable(r.standardError);
-    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Bei der SQL-Datenbankerweiterung ist ein Fehler aufgetreten!")));
+    EXPECT_TRUE(
+        r.standardError.contains(QStringLiteral("Bei der SQL-Datenbankerweiterung ist ein Fehler aufgetreten!")));
     EXPECT_FALSE(r.standardError.contains(QStringLiteral("Access-Datenquelle")));
     expectStoppedBeforeTheDocument();
 }
@@ -367,11 +379,13 @@ TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport
         ASSERT_FALSE(report.isEmpty()) << qPrintable(r.standardError);
         EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
         EXPECT_EQ(report[QStringLiteral("exitStatus")].toInt(), 3);
-        EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Ergebnis: 3 - "))) << qPrintable(r.standardError);
+        EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Ergebnis: 3 - ")))
+            << qPrintable(r.standardError);
         EXPECT_EQ(foreignLines(r.standardError), QStringList());
         for (const QString& table : {QStringLiteral("Orte"), QStringLiteral("Konto Buchungen"),
                                      QStringLiteral("Doppelt"), QStringLiteral("Geraete")}) {
-            EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung:   \"%1\" ").arg(table))) << qPrintable(table);
+            EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung:   \"%1\" ").arg(table)))
+                << qPrintable(table);
             const QJsonObject entry = tableEntry(report, table);
             ASSERT_FALSE(entry.isEmpty()) << qPrintable(table);
             // A table the server would not create is never read.
@@ -421,7 +435,7 @@ TEST(ProgramWithoutDisplay, UnusableCommandLinesEndWithStatusTwoAndHelpWithZero)
 
     const RunResult help = runProgram(program, {QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* s : {"-ODBC:", "-user:", "-pass:", "-MDBpfad:", "-XDBpfad:", "-auto", "-noerror", "-servertyp:",
-                          "-linux", "-bericht:", "-schnell", "Exit-Status", "  3  ", "Datenquelle"})
+    for (const char* s : {"-ODBC:", "-user:", "-pass:", "-MDBpfad:", "-XDBpfad:", "-auto", "-noerror",
+                          "-servertyp:", "-linux", "-bericht:", "-schnell", "Exit-Status", "  3  ", "Datenquelle"})
         EXPECT_TRUE(help.standardOutput.contains(QLatin1String(s))) << s;
 }

@@ -1,7 +1,7 @@
 // The query texts of the public sample database, as Access shows them in SQL view. Several of
 // the queries share their names with forms or reports; each must still get its own text.
-#include "dataaccess/AccessDatabase.h"
 #include "common/Fixtures.h"
+#include "dataaccess/AccessDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +16,28 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
         const char* sql;
     };
     const char* const names[] = {
-        "Alphabetical List of Products", "Catalog", "Category Sales for 1995", "Current Product List",
-        "Customers and Suppliers by City", "Employee Sales by Country", "Invoices", "Invoices Filter",
-        "Order Details Extended", "Order Subtotals", "Orders Qry", "Product Sales for 1995",
-        "Products Above Average Price", "Products by Category", "Quarterly Orders", "Quarterly Orders by Product",
-        "Sales by Category", "Sales by Year", "Sales Totals by Amount", "Summary of Sales by Quarter",
-        "Summary of Sales by Year", "Ten Most Expensive Products",
+        "Alphabetical List of Products",
+        "Catalog",
+        "Category Sales for 1995",
+        "Current Product List",
+        "Customers and Suppliers by City",
+        "Employee Sales by Country",
+        "Invoices",
+        "Invoices Filter",
+        "Order Details Extended",
+        "Order Subtotals",
+        "Orders Qry",
+        "Product Sales for 1995",
+        "Products Above Average Price",
+        "Products by Category",
+        "Quarterly Orders",
+        "Quarterly Orders by Product",
+        "Sales by Category",
+        "Sales by Year",
+        "Sales Totals by Amount",
+        "Summary of Sales by Quarter",
+        "Summary of Sales by Year",
+        "Ten Most Expensive Products",
     };
     ASSERT_EQ(db->queryDefs().size(), int(std::size(names)));
     for (int i = 0; i < db->queryDefs().size(); ++i)
@@ -33,15 +49,14 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
          "SELECT DISTINCTROW Products.*, Categories.CategoryName\r\n"
          "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
          "WHERE (((Products.Discontinued)=No));"},
-        {"Category Sales for 1995",
-         "SELECT DISTINCTROW [Product Sales for 1995].CategoryName, Sum([Product Sales for 1995].ProductSales) AS CategorySales\r\n"
-         "FROM [Product Sales for 1995]\r\n"
-         "GROUP BY [Product Sales for 1995].CategoryName;"},
-        {"Current Product List",
-         "SELECT [Product List].ProductID, [Product List].ProductName\r\n"
-         "FROM Products AS [Product List]\r\n"
-         "WHERE ((([Product List].Discontinued)=No))\r\n"
-         "ORDER BY [Product List].ProductName;"},
+        {"Category Sales for 1995", "SELECT DISTINCTROW [Product Sales for 1995].CategoryName, Sum([Product Sales for "
+                                    "1995].ProductSales) AS CategorySales\r\n"
+                                    "FROM [Product Sales for 1995]\r\n"
+                                    "GROUP BY [Product Sales for 1995].CategoryName;"},
+        {"Current Product List", "SELECT [Product List].ProductID, [Product List].ProductName\r\n"
+                                 "FROM Products AS [Product List]\r\n"
+                                 "WHERE ((([Product List].Discontinued)=No))\r\n"
+                                 "ORDER BY [Product List].ProductName;"},
         {"Customers and Suppliers by City",
          "SELECT City, CompanyName, ContactName, \"Customers\" AS [Relationship] \r\n"
          "FROM Customers\r\n"
@@ -50,23 +65,26 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
          "ORDER BY City, CompanyName;"},
         {"Employee Sales by Country",
          "PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime;\r\n"
-         "SELECT DISTINCTROW Employees.Country, Employees.LastName, Employees.FirstName, Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal AS SaleAmount\r\n"
-         "FROM Employees INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID) ON Employees.EmployeeID = Orders.EmployeeID\r\n"
+         "SELECT DISTINCTROW Employees.Country, Employees.LastName, Employees.FirstName, Orders.ShippedDate, "
+         "Orders.OrderID, [Order Subtotals].Subtotal AS SaleAmount\r\n"
+         "FROM Employees INNER JOIN (Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order "
+         "Subtotals].OrderID) ON Employees.EmployeeID = Orders.EmployeeID\r\n"
          "WHERE (((Orders.ShippedDate) Between [Beginning Date] And [Ending Date]));"},
-        {"Invoices Filter",
-         "SELECT DISTINCTROW Invoices.*\r\n"
-         "FROM Invoices\r\n"
-         "WHERE (((Invoices.OrderID)=[Forms]![Orders]![OrderID]));"},
+        {"Invoices Filter", "SELECT DISTINCTROW Invoices.*\r\n"
+                            "FROM Invoices\r\n"
+                            "WHERE (((Invoices.OrderID)=[Forms]![Orders]![OrderID]));"},
         {"Product Sales for 1995",
-         "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Sum(CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductSales\r\n"
-         "FROM (Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID) INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID\r\n"
+         "SELECT DISTINCTROW Categories.CategoryName, Products.ProductName, Sum(CCur([Order "
+         "Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductSales\r\n"
+         "FROM (Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID) INNER JOIN (Orders "
+         "INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order "
+         "Details].ProductID\r\n"
          "WHERE (((Orders.ShippedDate) Between #1/1/95# And #12/31/95#))\r\n"
          "GROUP BY Categories.CategoryName, Products.ProductName;"},
-        {"Products Above Average Price",
-         "SELECT DISTINCTROW Products.ProductName, Products.UnitPrice\r\n"
-         "FROM Products\r\n"
-         "WHERE (((Products.UnitPrice)>(SELECT AVG([UnitPrice]) From Products)))\r\n"
-         "ORDER BY Products.UnitPrice DESC;"},
+        {"Products Above Average Price", "SELECT DISTINCTROW Products.ProductName, Products.UnitPrice\r\n"
+                                         "FROM Products\r\n"
+                                         "WHERE (((Products.UnitPrice)>(SELECT AVG([UnitPrice]) From Products)))\r\n"
+                                         "ORDER BY Products.UnitPrice DESC;"},
         {"Quarterly Orders",
          "SELECT DISTINCTROW Customers.CustomerID, Customers.CompanyName, Customers.City, Customers.Country\r\n"
          "FROM Customers RIGHT JOIN Orders ON Customers.CustomerID = Orders.CustomerID\r\n"
@@ -74,21 +92,26 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
         {"Quarterly Orders by Product",
          "TRANSFORM Sum(CCur([Order Details].[UnitPrice]*[Quantity]*(1-[Discount])/100)*100) AS ProductAmount\r\n"
          "SELECT DISTINCTROW Products.ProductName, Orders.CustomerID, Year([OrderDate]) AS OrderYear\r\n"
-         "FROM Products INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON Products.ProductID = [Order Details].ProductID\r\n"
+         "FROM Products INNER JOIN (Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID) ON "
+         "Products.ProductID = [Order Details].ProductID\r\n"
          "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#))\r\n"
          "GROUP BY Products.ProductName, Orders.CustomerID, Year([OrderDate])\r\n"
          "PIVOT \"Qtr \" & DatePart(\"q\",[OrderDate],1,0) In (\"Qtr 1\",\"Qtr 2\",\"Qtr 3\",\"Qtr 4\");"},
-        {"Sales by Category",
-         "SELECT DISTINCTROW Categories.CategoryID, Categories.CategoryName, Products.ProductName, Sum([Order Details Extended].ExtendedPrice) AS ProductSales\r\n"
-         "FROM Categories INNER JOIN (Products INNER JOIN (Orders INNER JOIN [Order Details Extended] ON Orders.OrderID = [Order Details Extended].OrderID) ON Products.ProductID = [Order Details Extended].ProductID) ON Categories.CategoryID = Products.CategoryID\r\n"
-         "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#))\r\n"
-         "GROUP BY Categories.CategoryID, Categories.CategoryName, Products.ProductName\r\n"
-         "ORDER BY Products.ProductName;"},
-        {"Sales by Year",
-         "PARAMETERS [Forms!Sales by Year Dialog!BeginningDate] DateTime, [Forms!Sales by Year Dialog!EndingDate] DateTime;\r\n"
-         "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal, Format([ShippedDate],\"yyyy\") AS Year\r\n"
-         "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
-         "WHERE (((Orders.ShippedDate) Is Not Null And (Orders.ShippedDate) Between [Forms]![Sales by Year Dialog]![BeginningDate] And [Forms]![Sales by Year Dialog]![EndingDate]));"},
+        {"Sales by Category", "SELECT DISTINCTROW Categories.CategoryID, Categories.CategoryName, "
+                              "Products.ProductName, Sum([Order Details Extended].ExtendedPrice) AS ProductSales\r\n"
+                              "FROM Categories INNER JOIN (Products INNER JOIN (Orders INNER JOIN [Order Details "
+                              "Extended] ON Orders.OrderID = [Order Details Extended].OrderID) ON Products.ProductID = "
+                              "[Order Details Extended].ProductID) ON Categories.CategoryID = Products.CategoryID\r\n"
+                              "WHERE (((Orders.OrderDate) Between #1/1/95# And #12/31/95#))\r\n"
+                              "GROUP BY Categories.CategoryID, Categories.CategoryName, Products.ProductName\r\n"
+                              "ORDER BY Products.ProductName;"},
+        {"Sales by Year", "PARAMETERS [Forms!Sales by Year Dialog!BeginningDate] DateTime, [Forms!Sales by Year "
+                          "Dialog!EndingDate] DateTime;\r\n"
+                          "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal, "
+                          "Format([ShippedDate],\"yyyy\") AS Year\r\n"
+                          "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID\r\n"
+                          "WHERE (((Orders.ShippedDate) Is Not Null And (Orders.ShippedDate) Between [Forms]![Sales by "
+                          "Year Dialog]![BeginningDate] And [Forms]![Sales by Year Dialog]![EndingDate]));"},
         {"Ten Most Expensive Products",
          "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, Products.UnitPrice\r\n"
          "FROM Products\r\n"

@@ -1,8 +1,8 @@
 // The Access layer against the public sample files: what Access itself lists for them.
+#include "common/Fixtures.h"
 #include "dataaccess/AccessDatabase.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
-#include "common/Fixtures.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -57,28 +57,29 @@ TEST(MdbNwind, IndexesAndRelationsAsAccessListsThem)
         }
     }
     relations.sort();
-    EXPECT_EQ(relations, (QStringList{
-                             "CategoriesProducts Categories->Products 0",
-                             QStringLiteral("CustomersOrders Customers->Orders %1").arg(accessdb::kRelationCascadeUpdate),
-                             "EmployeesOrders Employees->Orders 0",
-                             QStringLiteral("OrdersOrder Details Orders->Order Details %1").arg(accessdb::kRelationCascadeDelete),
-                             "ProductsOrder Details Products->Order Details 0",
-                             "ShippersOrders Shippers->Orders 0",
-                             "SuppliersProducts Suppliers->Products 0",
-                         }));
+    EXPECT_EQ(relations,
+              (QStringList{
+                  "CategoriesProducts Categories->Products 0",
+                  QStringLiteral("CustomersOrders Customers->Orders %1").arg(accessdb::kRelationCascadeUpdate),
+                  "EmployeesOrders Employees->Orders 0",
+                  QStringLiteral("OrdersOrder Details Orders->Order Details %1").arg(accessdb::kRelationCascadeDelete),
+                  "ProductsOrder Details Products->Order Details 0",
+                  "ShippersOrders Shippers->Orders 0",
+                  "SuppliersProducts Suppliers->Products 0",
+              }));
 }
 
 TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
     auto db = accessdb::openDatabase(path);
-    for (const auto& [table, total] : {std::pair{QStringLiteral("Order Details"), 2155L},
-                                       std::pair{QStringLiteral("Orders"), 830L},
-                                       std::pair{QStringLiteral("Umsätze"), 830L}}) {
+    for (const auto& [table, total] :
+         {std::pair{QStringLiteral("Order Details"), 2155L}, std::pair{QStringLiteral("Orders"), 830L},
+          std::pair{QStringLiteral("Umsätze"), 830L}}) {
         SCOPED_TRACE(table.toStdString());
         auto rs = db->openRecordset(table);
         EXPECT_FALSE(rs->eof());
-        EXPECT_EQ(rs->recordCount(), 1);   // only the first record is known after opening
+        EXPECT_EQ(rs->recordCount(), 1);  // only the first record is known after opening
         rs->moveLast();
         EXPECT_EQ(rs->recordCount(), total);
         EXPECT_FALSE(rs->eof());
@@ -105,7 +106,7 @@ TEST(MdbNwind, MovingThroughARecordSet)
     EXPECT_NE(first, last);
     rs->moveFirst();
     EXPECT_EQ(rs->value(1).text, first);
-    EXPECT_EQ(rs->recordCount(), 3);   // what was seen stays known
+    EXPECT_EQ(rs->recordCount(), 3);  // what was seen stays known
     rs->moveNext();
     rs->moveNext();
     EXPECT_EQ(rs->value(1).text, last);

@@ -1,8 +1,8 @@
 // Damaged and foreign files: every one is answered with a RuntimeError above 1000, never a
 // crash or a hang. The damaged copies are made here from the sample files.
+#include "common/Fixtures.h"
 #include "dataaccess/AccessDatabase.h"
 #include "runtime/RuntimeError.h"
-#include "common/Fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +67,7 @@ TEST(MdbRobustness, MissingForeignAndEmptyFilesNameTheirCause)
 {
     const QString folder = testsupport::tempFolder();
     EXPECT_EQ(openError(QDir(folder).filePath("fehlt.mdb")), rt::err::AccessFileNotFound);
-    EXPECT_EQ(openError(folder), rt::err::AccessFileNotFound);   // a folder is no database
+    EXPECT_EQ(openError(folder), rt::err::AccessFileNotFound);  // a folder is no database
     EXPECT_EQ(openError(writeFile("leer.mdb", QByteArray())), rt::err::AccessNotAnAccessFile);
     EXPECT_EQ(openError(writeFile("text.mdb", QByteArray("Kunden;Nr\r\n1;2\r\n").repeated(500))),
               rt::err::AccessNotAnAccessFile);
@@ -82,8 +82,8 @@ TEST(MdbRobustness, TruncatedCopiesRaiseInsteadOfCrashing)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
     const QByteArray whole = readFile(path);
-    for (qsizetype size : {qsizetype(100), qsizetype(2048), qsizetype(4096), qsizetype(6000), qsizetype(50000),
-                           whole.size() / 2}) {
+    for (qsizetype size :
+         {qsizetype(100), qsizetype(2048), qsizetype(4096), qsizetype(6000), qsizetype(50000), whole.size() / 2}) {
         SCOPED_TRACE(size);
         const int err = readAll(writeFile(QStringLiteral("kurz%1.mdb").arg(size), whole.left(size)));
         EXPECT_NE(err, 0);
@@ -201,7 +201,11 @@ TEST(MdbRobustness, DamagedDataPagesEndTheRecordSetWithAFailure)
     } cases[] = {
         {"page zeroed", [&](QByteArray& b) { std::memset(b.data() + at, 0, 4096); }},
         {"page given to another table", [&](QByteArray& b) { b[at + 4] = char(b[at + 4] ^ 0x40); }},
-        {"rows of the page gone", [&](QByteArray& b) { b[at + 12] = 0; b[at + 13] = 0; }},
+        {"rows of the page gone",
+         [&](QByteArray& b) {
+             b[at + 12] = 0;
+             b[at + 13] = 0;
+         }},
         {"row offset outside the page", [&](QByteArray& b) { b[at + 15] = char(0x1F); }},
     };
     for (const auto& c : cases) {

@@ -1,7 +1,7 @@
 // Values of every field type, read back from a file our own writer made with known contents.
+#include "common/Fixtures.h"
 #include "dataaccess/AccessDatabase.h"
 #include "runtime/RuntimeError.h"
-#include "common/Fixtures.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -45,13 +45,13 @@ QString writeValuesFile()
     for (int i = 0; i < blob.size(); ++i)
         blob[i] = char(i * 7);
     const QString longMemo = QString(30000, QChar(u'x')) + QStringLiteral("Ende ÄÖÜ €");
-    t.addRow({1, QStringLiteral("Müller"), true, QStringLiteral("3.5"), 0.15, 1.0 / 3.0, QStringLiteral("1899-12-29 12:00:00"),
-              QByteArray("\x01\x00\x02", 3), blob, longMemo, QStringLiteral("{01234567-89AB-CDEF-0123-456789ABCDEF}"),
-              255, -32768});
+    t.addRow({1, QStringLiteral("Müller"), true, QStringLiteral("3.5"), 0.15, 1.0 / 3.0,
+              QStringLiteral("1899-12-29 12:00:00"), QByteArray("\x01\x00\x02", 3), blob, longMemo,
+              QStringLiteral("{01234567-89AB-CDEF-0123-456789ABCDEF}"), 255, -32768});
     t.addRow({2, QStringLiteral(""), false, QStringLiteral("-922337203685477.5808"), -1e-5, 1e300,
               QStringLiteral("9999-12-31 23:59:59"), QVariant(), QVariant(), QStringLiteral(""), QVariant(), 0, 32767});
-    t.addRow({3, QVariant(), false, QStringLiteral("0.0001"), 12345678.0, -0.1, QStringLiteral("0100-01-01"), QVariant(),
-              QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
+    t.addRow({3, QVariant(), false, QStringLiteral("0.0001"), 12345678.0, -0.1, QStringLiteral("0100-01-01"),
+              QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
     db.addTable(QStringLiteral("Versteckt"))
         .setFlags(mdbw::kHidden)
         .addField(field("Nr", mdbw::type::Long))
@@ -70,14 +70,14 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
     auto rs = db->openRecordset(QStringLiteral("Werte"));
     EXPECT_EQ(rs->value(1).text, QStringLiteral("Müller"));
     EXPECT_EQ(rs->value(2).text, "TRUE");
-    EXPECT_EQ(rs->value(3).integer, 35000);   // Currency in ten-thousandths
+    EXPECT_EQ(rs->value(3).integer, 35000);  // Currency in ten-thousandths
     EXPECT_EQ(rs->value(4).real, double(0.15f));
     EXPECT_EQ(rs->value(5).real, 1.0 / 3.0);
     EXPECT_EQ(rs->value(6).hour, 12);
-    EXPECT_EQ(rs->value(7).bytes, QByteArray("\x01\x00\x02", 3));   // not cut at the zero byte
-    EXPECT_EQ(rs->value(8).bytes.size(), 20000);                      // spread over several pages
+    EXPECT_EQ(rs->value(7).bytes, QByteArray("\x01\x00\x02", 3));  // not cut at the zero byte
+    EXPECT_EQ(rs->value(8).bytes.size(), 20000);                   // spread over several pages
     EXPECT_EQ(rs->value(8).bytes[19999], char(19999 * 7));
-    EXPECT_EQ(rs->value(9).text.size(), 30000 + 10);                  // longer than libmdb's bind buffer
+    EXPECT_EQ(rs->value(9).text.size(), 30000 + 10);  // longer than libmdb's bind buffer
     EXPECT_TRUE(rs->value(9).text.endsWith(QStringLiteral("Ende ÄÖÜ €")));
     EXPECT_EQ(rs->value(10).text, "{01234567-89AB-CDEF-0123-456789ABCDEF}");
     EXPECT_EQ(rs->value(10).bytes.size(), 16);
@@ -137,7 +137,7 @@ QString writeLinkedFile()
     for (qsizetype page = 4096; page + 4096 <= bytes.size() && typeOffset >= 0; page += 4096) {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + page);
         if (p[0] != 1 || (p[4] | p[5] << 8 | p[6] << 16 | p[7] << 24) != 2)
-            continue;   // not a data page of MSysObjects
+            continue;  // not a data page of MSysObjects
         const int rows = p[12] | p[13] << 8;
         for (int r = 0; r < rows; ++r) {
             const int start = (p[14 + 2 * r] | p[15 + 2 * r] << 8) & 0x1FFF;

@@ -25,10 +25,7 @@ rt::RuntimeError failureOf(const std::function<void()>& f)
     return rt::RuntimeError(0, QString(), QString());
 }
 
-std::string text(const rt::RuntimeError& e)
-{
-    return e.description().toStdString();
-}
+std::string text(const rt::RuntimeError& e) { return e.description().toStdString(); }
 
 // ---------------------------------------------------------------------------------------------
 // Behaviour every driver must show the same way.
@@ -80,7 +77,11 @@ TEST_P(OdbcOnEveryServer, FailuresCarryTheStandardState)
         {"S0002: ", "Kunden", [&] { value(QStringLiteral("SELECT COUNT(*) FROM Kunden")); }},
         {"S0002: ", "Kunden", [&] { exec(QStringLiteral("DROP TABLE Kunden")); }},
         {"S0002: ", "Kunden", [&] { exec(QStringLiteral("INSERT INTO Kunden (a) VALUES (1)")); }},
-        {"S0002:", "", [&] { conn_->refreshTables(); conn_->table(QStringLiteral("Kunden")); }},
+        {"S0002:", "",
+         [&] {
+             conn_->refreshTables();
+             conn_->table(QStringLiteral("Kunden"));
+         }},
         {"S0021: ", "", [&] { exec(QStringLiteral("ALTER TABLE Adressen ADD Ort VARCHAR(30)")); }},
     };
     for (const auto& c : cases) {
@@ -112,7 +113,8 @@ TEST_P(OdbcOnEveryServer, StatementsRunAndValuesComeBackTyped)
     const QVariant empty = value(QStringLiteral("SELECT Bezeichnung FROM Artikel WHERE Nr = 3"));
     EXPECT_FALSE(empty.isNull());
     EXPECT_EQ(empty.toString(), QString());
-    EXPECT_EQ(value(QStringLiteral("SELECT Nr, Bezeichnung FROM Artikel WHERE Nr = 2"), 1).toString(), QStringLiteral("Mutter"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Nr, Bezeichnung FROM Artikel WHERE Nr = 2"), 1).toString(),
+              QStringLiteral("Mutter"));
 
     // A result without that row or column raises instead of inventing a value.
     auto none = conn_->openResultset(QStringLiteral("SELECT Nr FROM Artikel WHERE Nr = 99"), sql::kForwardOnly,
@@ -133,10 +135,12 @@ TEST_P(OdbcOnEveryServer, TextsRoundTripWhole)
     for (int i = 0; memo.size() < 10000; ++i)
         memo += QStringLiteral("Zeile %1: Äpfel, Öl und Übermaß; ").arg(i);
     // The part fills its VARCHAR: the driver's length must not cut its last character.
-    exec(QStringLiteral("INSERT INTO Personen (Name, Notiz, Teil) VALUES ('Müller', '%1', 'Gummidichtung Ø 20 (10er)')").arg(memo));
+    exec(QStringLiteral("INSERT INTO Personen (Name, Notiz, Teil) VALUES ('Müller', '%1', 'Gummidichtung Ø 20 (10er)')")
+             .arg(memo));
     EXPECT_EQ(value(QStringLiteral("SELECT Name FROM Personen")).toString(), QStringLiteral("Müller"));
     EXPECT_EQ(value(QStringLiteral("SELECT Notiz FROM Personen")).toString(), memo);
-    EXPECT_EQ(value(QStringLiteral("SELECT Teil FROM Personen")).toString(), QStringLiteral("Gummidichtung Ø 20 (10er)"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Teil FROM Personen")).toString(),
+              QStringLiteral("Gummidichtung Ø 20 (10er)"));
     // Stored as six characters and found by the literal: not garbled on the way in and back out.
     const QString length = GetParam() == Server::Sqlite ? QStringLiteral("LENGTH") : QStringLiteral("CHAR_LENGTH");
     EXPECT_EQ(value(QStringLiteral("SELECT %1(Name) FROM Personen").arg(length)).toInt(), 6);
@@ -220,7 +224,7 @@ TEST(OdbcTimeout, EndlessOrFrozenStatementsFailAfterTheTimeout)
     auto maria2 = testsupport::connectOdbc(testsupport::mariadbDsn());
     for (const auto& c : {lite, maria, maria2}) {
         c->setQueryTimeout(kSeconds);
-        c->execute(QStringLiteral("SELECT 1"), sql::kExecDirect);   // opened with the time-out before the freeze
+        c->execute(QStringLiteral("SELECT 1"), sql::kExecDirect);  // opened with the time-out before the freeze
     }
     const QString endless = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
                                            "SELECT COUNT(*) FROM c");

@@ -6,9 +6,9 @@
 #include "common/ScriptedDialogs.h"
 #include "common/Servers.h"
 #include "dataaccess/odbc/OdbcEngine.h"
+#include "diag/AppContext.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/RunReport.h"
-#include "diag/AppContext.h"
 #include "diag/Session.h"
 #include "diag/SingleInstance.h"
 #include "mdbwriter/MdbWriter.h"
@@ -99,9 +99,9 @@ protected:
     void expectAutocommitAgain(int rowsBefore)
     {
         session().Verbindung1->execute("INSERT INTO Artikel (\"Nr\", \"Name\") VALUES (99999, 'danach')");
-        EXPECT_EQ(testsupport::firstValue(*testsupport::connectOdbc(scratch->dsn()), "SELECT COUNT(*) FROM Artikel")
-                      .toInt(),
-                  rowsBefore + 1);
+        EXPECT_EQ(
+            testsupport::firstValue(*testsupport::connectOdbc(scratch->dsn()), "SELECT COUNT(*) FROM Artikel").toInt(),
+            rowsBefore + 1);
     }
 
     testsupport::FakeMainWindow mw;

@@ -1,10 +1,10 @@
 // An XDB document applied through the reconciliation window to real databases: SQLite and
 // MariaDB through unixODBC.
+#include "../widgets/xdb_document.h"
 #include "common/Controls.h"
 #include "common/FakeMainWindow.h"
 #include "common/ScriptedDialogs.h"
 #include "common/Servers.h"
-#include "../widgets/xdb_document.h"
 
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/RunReport.h"
@@ -63,7 +63,8 @@ TEST_F(XdbOnServer, HostileDocumentsLeaveOtherTablesAlone)
     const struct {
         ScratchDatabase::Kind db;
         ServerKind kind;
-    } setups[] = {{ScratchDatabase::Kind::Sqlite, ServerKind::MSSQL}, {ScratchDatabase::Kind::Mariadb, ServerKind::MySQL}};
+    } setups[] = {{ScratchDatabase::Kind::Sqlite, ServerKind::MSSQL},
+                  {ScratchDatabase::Kind::Mariadb, ServerKind::MySQL}};
     for (const auto& s : setups) {
         if (s.db == ScratchDatabase::Kind::Sqlite) {
             REQUIRE_SQLITE();
@@ -76,13 +77,22 @@ TEST_F(XdbOnServer, HostileDocumentsLeaveOtherTablesAlone)
         exec("CREATE TABLE Kunde (Nr INT, PLZ VARCHAR(5))");
         const QString drop = "DROP TABLE Laender; --";
         const QStringList report = run({
-            "[felder]", key22("tabelle", "Kunde"), feld("y] INT; " + drop, 4, 0),
-            oldHeader("Kunde"), oldFeld("Menge", 4, 0, "0 NULL; " + drop), oldFeld("Land", 10, 30, "x'); " + drop),
-            "[renamefield]", key24("tabelle", "Kunde"), renameFeld("PLZ", "x' , 'y'; " + drop),
-            "[querys]", key22("name", "V AS SELECT 1; " + drop), key22("sql", "SELECT 1"),
+            "[felder]",
+            key22("tabelle", "Kunde"),
+            feld("y] INT; " + drop, 4, 0),
+            oldHeader("Kunde"),
+            oldFeld("Menge", 4, 0, "0 NULL; " + drop),
+            oldFeld("Land", 10, 30, "x'); " + drop),
+            "[renamefield]",
+            key24("tabelle", "Kunde"),
+            renameFeld("PLZ", "x' , 'y'; " + drop),
+            "[querys]",
+            key22("name", "V AS SELECT 1; " + drop),
+            key22("sql", "SELECT 1"),
         });
         EXPECT_EQ(value("SELECT COUNT(*) FROM Laender").toInt(), 1) << report.join("\n").toStdString();
-        EXPECT_TRUE(report.contains(QString::fromUtf8("\tFeld Menge in Kunde nicht angelegt: ungültiger Standardwert 0 NULL; ") + drop));
+        EXPECT_TRUE(report.contains(
+            QString::fromUtf8("\tFeld Menge in Kunde nicht angelegt: ungültiger Standardwert 0 NULL; ") + drop));
         EXPECT_GE(runReport().xdb.linesNotApplied, 2);
         if (s.db == ScratchDatabase::Kind::Sqlite) {
             // SQLite takes brackets: the quoted default arrives as the text it was.

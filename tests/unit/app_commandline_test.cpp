@@ -22,8 +22,10 @@ std::string summary(const CommandLineValues& v)
     add("xdb", v.ParamXDBPfad);
     add("typ", v.serverType.value_or(QString()));
     add("bericht", v.reportPath.value_or(QString()));
-    for (const auto& [on, name] : {std::pair{v.AutoLauf, "auto"}, {v.OhneFehlermeldung, "noerror"},
-                                   {v.linuxSwitch, "linux"}, {v.fastTransfer, "schnell"}})
+    for (const auto& [on, name] : {std::pair{v.AutoLauf, "auto"},
+                                   {v.OhneFehlermeldung, "noerror"},
+                                   {v.linuxSwitch, "linux"},
+                                   {v.fastTransfer, "schnell"}})
         if (on)
             s << QLatin1String(name);
     return s.join(u' ').toStdString();
@@ -59,8 +61,8 @@ TEST(CommandLine, SwitchesAreFoundWithTheirExactCase)
 TEST(CommandLine, ArgumentsFromTheShellGetTheirQuotesBack)
 {
     // The shell removed the quotes of -MDBpfad:"/a b/c -d.mdb".
-    const QString line = joinArguments({QStringLiteral("-ODBC:ZAB"), QStringLiteral("-MDBpfad:/a b/c -d.mdb"),
-                                        QStringLiteral("-auto")});
+    const QString line =
+        joinArguments({QStringLiteral("-ODBC:ZAB"), QStringLiteral("-MDBpfad:/a b/c -d.mdb"), QStringLiteral("-auto")});
     EXPECT_EQ(line, QStringLiteral("-ODBC:ZAB -MDBpfad:\"/a b/c -d.mdb\" -auto"));
     EXPECT_EQ(summary(parseCommandLine(line)), "odbc=ZAB odbcBox=ZAB mdb=/a b/c -d.mdb auto");
     // An argument that still holds quotes is taken as it is; one without a key is quoted whole.
@@ -75,8 +77,12 @@ TEST(CommandLine, ServerKindNamesInAnyCase)
     const struct {
         const char* value;
         std::optional<ServerKind> kind;
-    } kinds[] = {{"MSSQL", ServerKind::MSSQL}, {"mysql", ServerKind::MySQL}, {"Oracle", ServerKind::Oracle},
-                 {"SYBASE", ServerKind::Sybase}, {"DB2", ServerKind::DB2},     {"Nonsense", std::nullopt},
+    } kinds[] = {{"MSSQL", ServerKind::MSSQL},
+                 {"mysql", ServerKind::MySQL},
+                 {"Oracle", ServerKind::Oracle},
+                 {"SYBASE", ServerKind::Sybase},
+                 {"DB2", ServerKind::DB2},
+                 {"Nonsense", std::nullopt},
                  {"", std::nullopt}};
     for (const auto& k : kinds)
         EXPECT_EQ(serverKindFromSwitch(QString::fromLatin1(k.value)), k.kind) << k.value;

@@ -50,7 +50,8 @@ TEST(ConsoleDialogs, MessagesGoToTheStreamAndQuestionsTakeTheHarmlessAnswer)
     const QString text = readStream(out);
     std::fclose(out);
     EXPECT_TRUE(text.contains(QStringLiteral("Dorvex: ODBC-Datenquelle 'X' nicht gefunden!\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Sicherheitsabfrage: Wollen Sie wirklich alle Tabellen pumpen ? -> Nein")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Sicherheitsabfrage: Wollen Sie wirklich alle Tabellen pumpen ? -> Nein")));
     EXPECT_TRUE(text.contains(QStringLiteral("abbrechen ? -> Ja")));
 }
 

@@ -14,8 +14,9 @@ TEST(PluginLaunch, IniSectionAndKeyRules)
     rt::setProgramFolder(folder);
     QFile f(folder + "/zab.ini");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(rt::toCp1252(QStringLiteral("[Other]\r\nSQL_Database=Wrong\r\n[database source]\r\n  SQL_Database = ZAB \r\n"
-                                        "SQL_ServerName=srv-long\r\nSQL_Server=srv\r\n[Next]\r\nSQL_User=x\r\n")));
+    f.write(
+        rt::toCp1252(QStringLiteral("[Other]\r\nSQL_Database=Wrong\r\n[database source]\r\n  SQL_Database = ZAB \r\n"
+                                    "SQL_ServerName=srv-long\r\nSQL_Server=srv\r\n[Next]\r\nSQL_User=x\r\n")));
     f.close();
     EXPECT_EQ(Ini_Lesen("Database Source", "SQL_Database"), "ZAB");
     // The key matches by prefix: the first line that begins with it wins.

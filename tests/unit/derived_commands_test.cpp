@@ -45,11 +45,12 @@ TEST_F(DerivedCommandsTest, QueriesBecomeViewsAndTheListShowsTheAccessTextInPiec
     db.addQuery({"View_Kurz", "SELECT a FROM t"});
     Abfragen_nach_Sichten(window, runner, progress);
 
-    EXPECT_EQ(conn->executed, (QStringList{"DROP VIEW IF EXISTS \"View_Lang\"",
-                                           "CREATE VIEW View_Lang AS SELECT " + QString(100, 'a') + " FROM t",
-                                           "DROP VIEW IF EXISTS \"View_Kurz\"", "CREATE VIEW View_Kurz AS SELECT a FROM t"}));
-    EXPECT_EQ(window.List1, (QStringList{"View_Lang", longSql.left(80), longSql.mid(80), "", "View_Kurz",
-                                         "SELECT a FROM t", ""}));
+    EXPECT_EQ(conn->executed,
+              (QStringList{"DROP VIEW IF EXISTS \"View_Lang\"",
+                           "CREATE VIEW View_Lang AS SELECT " + QString(100, 'a') + " FROM t",
+                           "DROP VIEW IF EXISTS \"View_Kurz\"", "CREATE VIEW View_Kurz AS SELECT a FROM t"}));
+    EXPECT_EQ(window.List1,
+              (QStringList{"View_Lang", longSql.left(80), longSql.mid(80), "", "View_Kurz", "SELECT a FROM t", ""}));
     EXPECT_EQ(window.enabledCalls, (QList<bool>{false, true}));
     EXPECT_EQ(window.statuses, (QStringList{"View_Lang", "View_Kurz"}));
     EXPECT_EQ(mw.value, 0.0f);  // the progress run has ended
@@ -61,7 +62,9 @@ TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWit
     conn->failWhen("DROP VIEW", "42000: DROP command denied to user 'z'");
     db.addQuery({"V1", "SELECT a FROM t"});
     const ViewsOutcome mysql = Abfragen_nach_Sichten(window, runner, progress);
-    EXPECT_EQ(window.List1, (QStringList{"V1", "SELECT a FROM t", "", "Warnung: 40002" "42000: DROP command denied to user 'z'"}));
+    EXPECT_EQ(window.List1, (QStringList{"V1", "SELECT a FROM t", "",
+                                         "Warnung: 40002"
+                                         "42000: DROP command denied to user 'z'"}));
 
     // On DB2 a failing create reaches the click handler; a preliminary drop that found nothing does not.
     window.List1.clear();
@@ -90,7 +93,10 @@ TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
 TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiecesOf70)
 {
     mw.kind = ServerKind::MySQL;
-    db.addRelation({"KundeAuftrag", "Kunde", "Auftrag", accessdb::kRelationCascadeUpdate | accessdb::kRelationCascadeDelete,
+    db.addRelation({"KundeAuftrag",
+                    "Kunde",
+                    "Auftrag",
+                    accessdb::kRelationCascadeUpdate | accessdb::kRelationCascadeDelete,
                     {{"Nr", "KundenNr"}}});
     db.addRelation({"Lose", "Lager", "Ort", 0, {{"Nr", "LagerNr"}}});
     conn->failWhen("DROP TRIGGER", "S1000: no such trigger");
@@ -105,7 +111,9 @@ TEST_F(DerivedCommandsTest, TriggersAreDroppedThenCreatedAndFailuresListedInPiec
                                "\r\nUPDATE Auftrag SET Auftrag.\"KundenNr\"=INSERTED.\"Nr\" FROM INSERTED,DELETED "
                                "WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
                                "\r\nDELETE FROM Auftrag FROM DELETED WHERE Auftrag.\"KundenNr\"=DELETED.\"Nr\"",
-                               "\t37000: " + QString(63, 'u'), "\t" + QString(7, 'u'), "Lager"};
+                               "\t37000: " + QString(63, 'u'),
+                               "\t" + QString(7, 'u'),
+                               "Lager"};
     EXPECT_EQ(window.List1, expected);
     EXPECT_EQ(window.statuses.first(), "Beziehungs-Informationen einlesen: KundeAuftrag");
     EXPECT_EQ(window.statuses.last(), "Bereit.");

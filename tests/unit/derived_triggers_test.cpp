@@ -5,7 +5,7 @@
 namespace {
 
 accessdb::Relation relation(const QString& name, const QString& table, const QString& foreign, qint32 attributes,
-                          QList<accessdb::RelationField> fields)
+                            QList<accessdb::RelationField> fields)
 {
     accessdb::Relation r;
     r.name = name;

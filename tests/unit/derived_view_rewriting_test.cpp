@@ -19,7 +19,8 @@ const ServerKind MSSQL = ServerKind::MSSQL, MySQL = ServerKind::MySQL, Oracle = 
 const Case kCases[] = {
     {"brackets, DISTINCTROW and the semicolon", MSSQL, "V", "SELECT DISTINCTROW [Artikel].[Nr] FROM [Artikel];",
      "CREATE VIEW V AS SELECT  Artikel.Nr FROM Artikel"},
-    {"text after the first semicolon goes", MySQL, "V", "SELECT a FROM t; SELECT b FROM u;", "CREATE VIEW V AS SELECT a FROM t"},
+    {"text after the first semicolon goes", MySQL, "V", "SELECT a FROM t; SELECT b FROM u;",
+     "CREATE VIEW V AS SELECT a FROM t"},
     {"FIRST( in any case becomes MIN(, other aggregates stay", MSSQL, "V", "SELECT first(a), First(b), Last(c) FROM t",
      "CREATE VIEW V AS SELECT MIN(a), MIN(b), Last(c) FROM t"},
     {"a double-quoted text keeps its single quotes and semicolons", MSSQL, "V",

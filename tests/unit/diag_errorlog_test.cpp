@@ -1,8 +1,8 @@
+#include "Version.h"
 #include "common/Fixtures.h"
 #include "diag/AppContext.h"
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
-#include "Version.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +49,8 @@ TEST_F(ErrorLogFile, EntryIsWrittenByteForByteInWindows1252WithCrLf)
     const QByteArray expected = QByteArray(60, '-') + "\r\n" + "Dorvex: " + versionText() +
                                 " am 07.05.2024 14:03:09\r\n" +
                                 "Modul: Konvertierung\tCode: MDB_Anmelden\tLine: 0\r\n" +
-                                "Quelle: Zugriff\tFehler: 3024\tDatei 'Gr\xF6\xDF" "e.mdb' nicht gefunden\r\n";
+                                "Quelle: Zugriff\tFehler: 3024\tDatei 'Gr\xF6\xDF"
+                                "e.mdb' nicht gefunden\r\n";
     // The missing Log and application folders were created on the way.
     EXPECT_EQ(readAll(logPath(QStringLiteral("ERROR_2024_5.LOG"))), expected);
 }
@@ -110,8 +111,8 @@ TEST(Base64, EncodesTheWindows1252BytesWithPadding)
     EXPECT_EQ(Base64_Kodieren(QStringLiteral("a")), QStringLiteral("YQ=="));
     EXPECT_EQ(Base64_Kodieren(QStringLiteral("ab")), QStringLiteral("YWI="));
     EXPECT_EQ(Base64_Kodieren(QStringLiteral("abc")), QStringLiteral("YWJj"));
-    EXPECT_EQ(Base64_Kodieren(QStringLiteral("ä")), QStringLiteral("5A=="));   // 0xE4, one byte
-    EXPECT_EQ(Base64_Kodieren(QStringLiteral("€")), QStringLiteral("gA=="));   // 0x80 in Windows-1252
+    EXPECT_EQ(Base64_Kodieren(QStringLiteral("ä")), QStringLiteral("5A=="));  // 0xE4, one byte
+    EXPECT_EQ(Base64_Kodieren(QStringLiteral("€")), QStringLiteral("gA=="));  // 0x80 in Windows-1252
     EXPECT_EQ(Base64_Kodieren(QStringLiteral("SELECT * FROM \"T\"\r\n>?")),
               QStringLiteral("U0VMRUNUICogRlJPTSAiVCINCj4/"));
 }

@@ -4,8 +4,8 @@
 #include "diag/Module1.h"
 #include "runtime/Platform.h"
 
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -31,7 +31,7 @@ TEST_F(StatementRunner, BackslashesDoubledForMySqlAndSybaseOnLinuxInTheCallersSt
         bool linux_;
         bool doubled;
     };
-    const Case cases[] = {{ServerKind::MySQL, false, true},  {ServerKind::Sybase, true, true},
+    const Case cases[] = {{ServerKind::MySQL, false, true},   {ServerKind::Sybase, true, true},
                           {ServerKind::Sybase, false, false}, {ServerKind::MSSQL, false, false},
                           {ServerKind::Oracle, true, false},  {ServerKind::DB2, false, false}};
     for (const Case& c : cases) {
@@ -39,8 +39,8 @@ TEST_F(StatementRunner, BackslashesDoubledForMySqlAndSybaseOnLinuxInTheCallersSt
         mw.linux_ = c.linux_;
         QString sql = QStringLiteral("INSERT INTO t VALUES ('C:\\x')");
         SQL_Ausfuehren(sql);
-        const QString expected =
-            c.doubled ? QStringLiteral("INSERT INTO t VALUES ('C:\\\\x')") : QStringLiteral("INSERT INTO t VALUES ('C:\\x')");
+        const QString expected = c.doubled ? QStringLiteral("INSERT INTO t VALUES ('C:\\\\x')")
+                                           : QStringLiteral("INSERT INTO t VALUES ('C:\\x')");
         EXPECT_EQ(sql, expected) << serverKindName(c.kind).toStdString();
         EXPECT_EQ(conn->executed.last(), expected);
         EXPECT_EQ(conn->executeOptions.last(), 64);

@@ -9,9 +9,9 @@
 #include "engine/TableConversion.h"
 #include "runtime/Platform.h"
 
-#include <gtest/gtest.h>
 #include <QRegularExpression>
 #include <functional>
+#include <gtest/gtest.h>
 
 using testsupport::field;
 using testsupport::index;
@@ -56,7 +56,10 @@ protected:
         for (int i = 1; i <= rows; ++i)
             records << Row{val::integer(i)};
     }
-    QStringList statementsStarting(const QString& prefix) const { return conn->executed.filter(QRegularExpression("^" + prefix)); }
+    QStringList statementsStarting(const QString& prefix) const
+    {
+        return conn->executed.filter(QRegularExpression("^" + prefix));
+    }
     void addKunden()
     {
         accessdb::TableDef t;
@@ -112,7 +115,10 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
     } cases[] = {
         {ServerKind::MSSQL, "AutoWertIdentität int IDENTITY (1,1) PRIMARY KEY", {}, ")"},
         {ServerKind::Sybase, "AutoWertIdentität numeric IDENTITY PRIMARY KEY", {"AutoWertIdentität"}, ")"},
-        {ServerKind::MySQL, "AutoWertIdentität INT NOT NULL auto_increment PRIMARY KEY", {"AutoWertIdentität"}, " ENGINE=BDB"},
+        {ServerKind::MySQL,
+         "AutoWertIdentität INT NOT NULL auto_increment PRIMARY KEY",
+         {"AutoWertIdentität"},
+         " ENGINE=BDB"},
         {ServerKind::DB2,
          "AutoWertIdentität INTEGER NOT NULL GENERATED ALWAYS AS IDENTITY (START WITH 0, INCREMENT BY 1, NO CACHE ) "
          "PRIMARY KEY",
@@ -142,10 +148,12 @@ TEST_F(EngineRun, IdentityColumnPerKindAndTheIdentityList)
     // Oracle: the sequence, then the table, then the trigger that numbers the rows.
     EXPECT_EQ(conn->executed.value(1), "DROP SEQUENCE SEQ_Notizen040307143005");
     EXPECT_EQ(conn->executed.value(2), "CREATE SEQUENCE SEQ_Notizen040307143005 INCREMENT BY 1 START WITH 1");
-    EXPECT_TRUE(conn->executed.value(3).startsWith("CREATE TABLE Notizen (AutoWertIdentität NUMBER(10,0) PRIMARY KEY,Text "));
+    EXPECT_TRUE(
+        conn->executed.value(3).startsWith("CREATE TABLE Notizen (AutoWertIdentität NUMBER(10,0) PRIMARY KEY,Text "));
     EXPECT_EQ(conn->executed.value(4).left(120),
               QString("CREATE TRIGGER TRG_Notizen BEFORE INSERT OR UPDATE ON Notizen FOR EACH ROW DECLARE  iCounter "
-                      "Notizen.AutoWertIdentität%TYPE;  cannot").left(120));
+                      "Notizen.AutoWertIdentität%TYPE;  cannot")
+                  .left(120));
     EXPECT_TRUE(conn->executed.value(4).contains("Select SEQ_Notizen040307143005.NEXTVAL INTO iCounter FROM Dual;"));
 
     // Without the option the table has no key at all.
@@ -322,7 +330,8 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
          "OFF 1000 C 500 C 1000 C ON", 2499, 1, 0, "23000: Duplicate entry"},
         {"deadlock: sent again", [&] { conn->failWhen("VALUES (1500)", "40001: Deadlock found", 40002, 1); },
          "OFF 1000 C 500 RB ON 1500", 2500, 0, 0, "500 Datensätze werden einzeln erneut gesendet"},
-        {"commit refused: sent again", [&] { conn->failWhen("COMMIT WORK", "40003: Statement completion unknown", 40002, 1); },
+        {"commit refused: sent again",
+         [&] { conn->failWhen("COMMIT WORK", "40003: Statement completion unknown", 40002, 1); },
          "OFF 1000 C RB ON 2500", 2500, 0, 0, "1000 Datensätze werden einzeln erneut gesendet"},
         {"connection lost: uncommitted rows lost",
          [&] { conn->failWhen("VALUES (1500)", "08S01: Communication link failure"); }, "OFF 1000 C 500 RB ON", 1000, 0,
@@ -330,8 +339,8 @@ TEST_F(EngineRun, FastTransferCommitsInStepsAndCountsOnlyCommittedRows)
         {"autocommit stays on", [&] { conn->failWhen("SET AUTOCOMMIT OFF", "S1C00: not capable"); }, "OFF 2500", 2500,
          0, 0, "schnelle Übertragung nicht möglich"},
     };
-    const QHash<QString, QString> steps = {{"SET AUTOCOMMIT OFF", "OFF"}, {"SET AUTOCOMMIT ON", "ON"},
-                                           {"COMMIT WORK", "C"}, {"ROLLBACK WORK", "RB"}};
+    const QHash<QString, QString> steps = {
+        {"SET AUTOCOMMIT OFF", "OFF"}, {"SET AUTOCOMMIT ON", "ON"}, {"COMMIT WORK", "C"}, {"ROLLBACK WORK", "RB"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         fresh();

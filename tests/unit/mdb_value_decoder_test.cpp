@@ -14,7 +14,7 @@ TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
     accessdb::Value v;
     ASSERT_TRUE(decodeDate(0.0, v));
     EXPECT_EQ(v.text, "30.12.1899");
-    ASSERT_TRUE(decodeDate(-1.5, v));   // the fraction counts forward from the day also below zero
+    ASSERT_TRUE(decodeDate(-1.5, v));  // the fraction counts forward from the day also below zero
     EXPECT_EQ(v.text, "29.12.1899 12:00:00");
     ASSERT_TRUE(decodeDate(38053.4305555556, v));
     EXPECT_EQ(v.text, "07.03.2004 10:20:00");
@@ -22,7 +22,7 @@ TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
     EXPECT_EQ(v.month, 3);
     EXPECT_EQ(v.day, 7);
     EXPECT_EQ(v.hour * 3600 + v.minute * 60 + v.second, 10 * 3600 + 20 * 60);
-    ASSERT_TRUE(decodeDate(1.0 - 1e-9, v));   // rounds up to midnight: the next day, never 24:00:00
+    ASSERT_TRUE(decodeDate(1.0 - 1e-9, v));  // rounds up to midnight: the next day, never 24:00:00
     EXPECT_EQ(v.text, "31.12.1899");
     ASSERT_TRUE(decodeDate(2958465.0 + 86399.0 / 86400.0, v));
     EXPECT_EQ(v.text, "31.12.9999 23:59:59");

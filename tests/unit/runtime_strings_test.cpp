@@ -1,17 +1,17 @@
+#include "common/Fixtures.h"
 #include "runtime/Cp1252.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 #include "runtime/TextFile.h"
-#include "common/Fixtures.h"
 
 #include <QFile>
 
-#include <gtest/gtest.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace rt;
@@ -55,7 +55,7 @@ TEST(RuntimeStrings, TextFunctionsAnswerAsTheOldRunTimeDid)
 TEST(RuntimeNumbers, ValIsLenientAndRoundingIsTheBankers)
 {
     const std::pair<const char*, double> vals[] = {{"  12abc", 12}, {"abc", 0}, {"\t-3.5x", -3.5},
-                                                   {"1e3", 1000},   {"1e", 1},   {"", 0}};
+                                                   {"1e3", 1000},   {"1e", 1},  {"", 0}};
     for (const auto& [text, expected] : vals)
         EXPECT_EQ(val(QString::fromLatin1(text)), expected) << text;
     const std::pair<double, int> rounded[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {32767.4, 32767}};
@@ -136,7 +136,7 @@ TEST(RuntimeNumbers, NumberTextsMatchPrintfGeneralFormatWhereThatKeepsTheValue)
         if (!std::isfinite(d) || d == 0)
             continue;
         if (i % 2)
-            d = double(qint64(x % 100000000)) / 100.0;   // money-like values
+            d = double(qint64(x % 100000000)) / 100.0;  // money-like values
         const QString expected = expectedText(d, 15, 17, false);
         ASSERT_EQ(NumberText::ofDouble(d).toString(), expected) << expected.toStdString();
         if (std::isfinite(float(d)) && float(d) != 0) {

@@ -86,8 +86,8 @@ TEST(XdbTypes, DifferFromTheTableConversionOnlyWhereIntended)
                 o.linuxBox = variant == LinuxBox;
                 const QString e = engine::sqlType(testsupport::field("f", code, 35), o);
                 const QString d = columnType(code, 35, kind, variant == LinuxBox, variant == Sibling).value_or("-");
-                const std::string where = std::to_string(code) + " " + serverKindName(kind).toStdString() + " " +
-                                          std::to_string(variant);
+                const std::string where =
+                    std::to_string(code) + " " + serverKindName(kind).toStdString() + " " + std::to_string(variant);
                 const auto* known = std::find_if(std::begin(intended), std::end(intended), [&](const auto& i) {
                     return i.code == code && i.kind == kind && i.variant == variant;
                 });
@@ -157,7 +157,8 @@ TEST(XdbStatements, FieldsAreBuiltOrRefusedWithTheReason)
         const char* refusal;
     } cases[] = {
         {"Ort", 10, 40, "", "ALTER TABLE [T]  ADD [Ort] VARCHAR(40)", ""},
-        {"Land", 10, 8000, "\"Deutschland\"", "ALTER TABLE [T]  ADD [Land] VARCHAR(8000) DEFAULT 'Deutschland' NULL", ""},
+        {"Land", 10, 8000, "\"Deutschland\"", "ALTER TABLE [T]  ADD [Land] VARCHAR(8000) DEFAULT 'Deutschland' NULL",
+         ""},
         {"y] INT; DROP TABLE Laender; --", 4, 0, "", "ALTER TABLE [T]  ADD [y]] INT; DROP TABLE Laender; --] INT", ""},
         {"Ort", 10, 0, "", "", "ungültige Länge 0"},
         {"Ort", 10, -1, "", "", "ungültige Länge -1"},
@@ -167,8 +168,8 @@ TEST(XdbStatements, FieldsAreBuiltOrRefusedWithTheReason)
         {"Daten", 9, 0, "", "", "für den Typcode 9 gibt es keinen SQL-Typ"},
     };
     for (const auto& c : cases) {
-        const xdb::Built b = xdb::addField("T", QString::fromUtf8(c.field), c.type, c.size, QString::fromUtf8(c.defaultValue),
-                                           engine::TextOptions{});
+        const xdb::Built b = xdb::addField("T", QString::fromUtf8(c.field), c.type, c.size,
+                                           QString::fromUtf8(c.defaultValue), engine::TextOptions{});
         EXPECT_EQ(b.statement.toStdString(), c.statement) << c.field;
         EXPECT_EQ(b.refusal.toStdString(), c.refusal) << c.field;
     }
@@ -178,7 +179,8 @@ TEST(XdbStatements, FieldsAreBuiltOrRefusedWithTheReason)
 
 TEST(XdbStatements, NamesInsideQuotesHaveTheirQuotesDoubled)
 {
-    EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"), "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
+    EXPECT_EQ(xdb::renameFieldStatement("Kunde", "PLZ", "Postleitzahl"),
+              "sp_rename 'Kunde.PLZ' , 'Postleitzahl' , 'column'");
     EXPECT_EQ(xdb::renameFieldStatement("K'x", "a'", "b'; DROP TABLE Laender; --"),
               "sp_rename 'K''x.a''' , 'b''; DROP TABLE Laender; --' , 'column'");
     EXPECT_TRUE(xdb::indexExistsQuery(TextOptions{MSSQL}, "K'", "I'")

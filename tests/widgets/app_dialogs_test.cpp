@@ -48,7 +48,8 @@ TEST(QtDialogs, FileDialogOfTheConversionWindowSpeaksGerman)
     window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
     setDialogService(nullptr);
     for (const char* german : {"Abbrechen", "Datei&name:", "Suchen in:", "Dateien des Typs:"})
-        EXPECT_TRUE(texts.contains(QString::fromUtf8(german))) << german << " not in " << texts.join(u'|').toStdString();
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(german)))
+            << german << " not in " << texts.join(u'|').toStdString();
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/MDIForm_Main.h"
 #include "common/Controls.h"
 #include "common/Fixtures.h"
@@ -9,12 +10,11 @@
 #include "workbench/Form_Auto.h"
 #include "workbench/Konvertierung.h"
 #include "xdb/Abgleichen.h"
-#include "Version.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QCloseEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -50,7 +50,8 @@ public:
 class FakeEnvironment : public sql::Environment {
 public:
     FakeEnvironment(Calls& c, QString name, bool& openFails, QString& reported)
-        : calls(c), name(std::move(name)), openFails(openFails), reported(reported) {}
+        : calls(c), name(std::move(name)), openFails(openFails), reported(reported)
+    {}
     void setUserName(const QString& u) override { calls.log << name + QStringLiteral(".user=") + u; }
     void setPassword(const QString& p) override { calls.log << name + QStringLiteral(".password=") + p; }
     void setCursorDriver(int d) override { calls.log << name + QStringLiteral(".cursor=%1").arg(d); }
@@ -149,7 +150,10 @@ protected:
 
 QString versionCaption()
 {
-    return QStringLiteral("Dorvex V%1.%2.%3").arg(dorvex::version::major).arg(dorvex::version::minor).arg(dorvex::version::revision);
+    return QStringLiteral("Dorvex V%1.%2.%3")
+        .arg(dorvex::version::major)
+        .arg(dorvex::version::minor)
+        .arg(dorvex::version::revision);
 }
 
 TEST_F(MainWindowTest, InitialControlsAndStartUp)
@@ -163,11 +167,16 @@ TEST_F(MainWindowTest, InitialControlsAndStartUp)
         const char* text;
         bool enabled;
     } captions[] = {
-        {"ODBC_Name", "ZABSQL", true},       {"Text_UID", "sa", true},
-        {"Text_PW", "", true},               {"Label3", "ODBC:", true},
-        {"Label1", "User :", true},          {"Command3", "SQL anmelden", true},
-        {"Command1", "Access zu SQL", false}, {"Command2", "XDB verarbeiten", false},
-        {"Command4", "Schließen", true},     {"Option_MSSQL", "Microsoft SQL", true},
+        {"ODBC_Name", "ZABSQL", true},
+        {"Text_UID", "sa", true},
+        {"Text_PW", "", true},
+        {"Label3", "ODBC:", true},
+        {"Label1", "User :", true},
+        {"Command3", "SQL anmelden", true},
+        {"Command1", "Access zu SQL", false},
+        {"Command2", "XDB verarbeiten", false},
+        {"Command4", "Schließen", true},
+        {"Option_MSSQL", "Microsoft SQL", true},
         {"Check1", "Linux", true},
     };
     for (const auto& c : captions) {
@@ -230,12 +239,11 @@ TEST_F(MainWindowTest, LoginSuccessShowsTheReportedNameAndEnablesTheWorkButtons)
     EXPECT_EQ(control<QLineEdit>(*window, "ODBC_Name")->text(), QStringLiteral("REPORTED"));
     EXPECT_FALSE(session().FehlerAufgetreten);
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_EQ(calls.log.mid(1),
-              QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password=geheim"),
-                           QStringLiteral("env1.open=ZABSQL"), QStringLiteral("timeout=120"),
-                           QStringLiteral("env2.user=sa"), QStringLiteral("env2.password=geheim"),
-                           // the second connection names the data source as the box shows it now
-                           QStringLiteral("env2.open=REPORTED"), QStringLiteral("timeout=120")}));
+    EXPECT_EQ(calls.log.mid(1), QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password=geheim"),
+                                             QStringLiteral("env1.open=ZABSQL"), QStringLiteral("timeout=120"),
+                                             QStringLiteral("env2.user=sa"), QStringLiteral("env2.password=geheim"),
+                                             // the second connection names the data source as the box shows it now
+                                             QStringLiteral("env2.open=REPORTED"), QStringLiteral("timeout=120")}));
     ASSERT_TRUE(session().Verbindung1 && session().Verbindung2);
 }
 
@@ -249,10 +257,9 @@ TEST_F(MainWindowTest, FailedLoginStillAttemptsEveryLaterStatement)
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_EQ(dialogs.messages(), QStringList({QStringLiteral("ODBC-Datenquelle 'ZABSQL' nicht gefunden!")}));
     EXPECT_TRUE(dialogs.shown.first().title.isEmpty());  // the program's own title
-    EXPECT_EQ(calls.log.mid(1),
-              QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password="),
-                           QStringLiteral("env1.open=ZABSQL"), QStringLiteral("env2.user=sa"),
-                           QStringLiteral("env2.password="), QStringLiteral("env2.open=ZABSQL")}));
+    EXPECT_EQ(calls.log.mid(1), QStringList({QStringLiteral("env1.user=sa"), QStringLiteral("env1.password="),
+                                             QStringLiteral("env1.open=ZABSQL"), QStringLiteral("env2.user=sa"),
+                                             QStringLiteral("env2.password="), QStringLiteral("env2.open=ZABSQL")}));
     EXPECT_EQ(control<QLineEdit>(*window, "ODBC_Name")->text(), QStringLiteral("ZABSQL"));
     EXPECT_FALSE(session().Verbindung1);
     // The log keeps the driver's reason, once although both connections failed for it.

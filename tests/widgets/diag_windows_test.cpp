@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/MDIForm_Main.h"
 #include "common/Controls.h"
 #include "common/ScriptedDialogs.h"
@@ -5,7 +6,6 @@
 #include "diag/SingleInstance.h"
 #include "diag/ZusatzInfo.h"
 #include "workbench/Form_Auto.h"
-#include "Version.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -75,7 +75,8 @@ TEST(ZusatzInfoWindow, ImageOfTheMainWindowShowsTheInformationModally)
     EXPECT_TRUE(modal);
     EXPECT_TRUE(centred);
     EXPECT_EQ(seen, MDIForm_Main::informationText());
-    EXPECT_TRUE(seen.startsWith(QStringLiteral("Dorvex\r\n\r\nMit diesem Programm wird eine SQL-Datenbank auf Vordermann gebracht.\r\n")));
+    EXPECT_TRUE(seen.startsWith(
+        QStringLiteral("Dorvex\r\n\r\nMit diesem Programm wird eine SQL-Datenbank auf Vordermann gebracht.\r\n")));
     EXPECT_TRUE(seen.endsWith(QStringLiteral("muß die SQL-Datenbank auf Vordermann gebracht werden.")));
     EXPECT_EQ(seen.count(QStringLiteral("\r\n")), 7);
     ASSERT_EQ(dialogs.shown.size(), 1);

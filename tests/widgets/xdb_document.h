@@ -21,8 +21,8 @@ inline QString key24(const QString& key, const QString& value) { return pad(key,
 // "[felder]" field: name 24-71, type 76-78, size 80-82.
 inline QString feld(const QString& name, int type, int size)
 {
-    return pad(QStringLiteral("feld"), 23) + pad(name, 48) + QStringLiteral("    ") + rjust(type, 3) + QLatin1Char(' ') +
-           rjust(size, 3);
+    return pad(QStringLiteral("feld"), 23) + pad(name, 48) + QStringLiteral("    ") + rjust(type, 3) +
+           QLatin1Char(' ') + rjust(size, 3);
 }
 // "[renamefield]" field: old name 26-75, new name from 77.
 inline QString renameFeld(const QString& oldName, const QString& newName)

@@ -61,10 +61,7 @@ protected:
     }
 
     // Writes the document and runs it through the window.
-    QStringList run(const QStringList& lines, const char* eol = "\r\n")
-    {
-        return runBytes(bytes(lines, eol));
-    }
+    QStringList run(const QStringList& lines, const char* eol = "\r\n") { return runBytes(bytes(lines, eol)); }
     QStringList runBytes(const QByteArray& content)
     {
         const QString path = write(folder + "/ZAB.XDB", content);
@@ -78,8 +75,8 @@ protected:
     QStringList sent() const { return conn->executed; }
     QString logText() const
     {
-        QFile f(QDir(folder + "/Log/" + rt::applicationName()).filePath(
-            QDir(folder + "/Log/" + rt::applicationName()).entryList({"*.LOG"}).value(0)));
+        QFile f(QDir(folder + "/Log/" + rt::applicationName())
+                    .filePath(QDir(folder + "/Log/" + rt::applicationName()).entryList({"*.LOG"}).value(0)));
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
     }
 
@@ -99,11 +96,13 @@ const QString kEnd = QStringLiteral("Die ZAB.XDB wurde abgearbeitet.");
 
 TEST_F(XdbWindowTest, FieldsAreAddedOnceWithTheirReportLines)
 {
-    const QStringList report = run({"[felder]", key22("tabelle", "Artikel"), feld("Farbe", 10, 20), feld("farbe", 10, 20),
-                                    feld("NAME", 10, 50), feld("Gewicht", 7, 0)});
-    EXPECT_EQ(j(sent()), j((QStringList{"ALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)", "ALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
-    EXPECT_EQ(j(report), j((QStringList{"Artikel\t\t(Felder hinzufügen)", "\tALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)",
-                                   "\tALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
+    const QStringList report = run({"[felder]", key22("tabelle", "Artikel"), feld("Farbe", 10, 20),
+                                    feld("farbe", 10, 20), feld("NAME", 10, 50), feld("Gewicht", 7, 0)});
+    EXPECT_EQ(j(sent()), j((QStringList{"ALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)",
+                                        "ALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
+    EXPECT_EQ(j(report),
+              j((QStringList{"Artikel\t\t(Felder hinzufügen)", "\tALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)",
+                             "\tALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
     EXPECT_EQ(j(dialogs.messages()), j(QStringList{kEnd}));
     EXPECT_FALSE(session().FehlerAufgetreten);
     EXPECT_TRUE(runButtonEnabled());
@@ -123,11 +122,12 @@ TEST_F(XdbWindowTest, OracleAndDb2LookUpUpperCaseAndNeverAddTheFrenchConfirmatio
         conn->executed.clear();
         conn->tables["ARTIKEL"] = QStringList{"NR", "NAME"};
         mw.kind = kind;
-        const QStringList report = run({"[felder]", key22("tabelle", "Artikel"), feld("Auftragsbestätigung_Französisch", 12, 0),
-                                        feld("Menge", 4, 0)});
+        const QStringList report = run({"[felder]", key22("tabelle", "Artikel"),
+                                        feld("Auftragsbestätigung_Französisch", 12, 0), feld("Menge", 4, 0)});
         EXPECT_EQ(report.value(0), "ARTIKEL\t\t(Felder hinzufügen)");
         const QString intType = kind == ServerKind::DB2 ? "INTEGER" : "INT";
-        EXPECT_EQ(j(sent()), j(QStringList{"ALTER TABLE [ARTIKEL]  ADD [Menge] " + intType})) << serverKindName(kind).toStdString();
+        EXPECT_EQ(j(sent()), j(QStringList{"ALTER TABLE [ARTIKEL]  ADD [Menge] " + intType}))
+            << serverKindName(kind).toStdString();
     }
     conn->executed.clear();
     mw.kind = ServerKind::MSSQL;
@@ -139,12 +139,26 @@ TEST_F(XdbWindowTest, MsSqlIndexBlocks)
 {
     conn->results << qMakePair(QString("'___IX_Vorhanden'"), QVariant(1));
     const QStringList report = run({
-        "[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX_Ort"), key22("attribute", "1"),
-        key22("felderanzahl", "2"), key22("feld", "Ort"), key22("feld", "PLZ"), key22("feld", "Drittes"),
-        "[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX_Vorhanden"), key22("attribute", "0"),
-        key22("felderanzahl", "1"), key22("feld", "Nr"),
-        "[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX_Primaer"), key22("attribute", "3"),
-        key22("felderanzahl", "1"), key22("feld", "Nr"),
+        "[Indizes]",
+        key22("tabelle", "Kunde"),
+        key22("name", "IX_Ort"),
+        key22("attribute", "1"),
+        key22("felderanzahl", "2"),
+        key22("feld", "Ort"),
+        key22("feld", "PLZ"),
+        key22("feld", "Drittes"),
+        "[Indizes]",
+        key22("tabelle", "Kunde"),
+        key22("name", "IX_Vorhanden"),
+        key22("attribute", "0"),
+        key22("felderanzahl", "1"),
+        key22("feld", "Nr"),
+        "[Indizes]",
+        key22("tabelle", "Kunde"),
+        key22("name", "IX_Primaer"),
+        key22("attribute", "3"),
+        key22("felderanzahl", "1"),
+        key22("feld", "Nr"),
     });
     const QStringList expected{xdb_exists("Kunde", "IX_Ort"), "CREATE INDEX [IX_Ort] ON [Kunde]([Ort], [PLZ])",
                                xdb_exists("Kunde", "IX_Vorhanden"), xdb_exists("Kunde", "IX_Primaer")};
@@ -155,8 +169,9 @@ TEST_F(XdbWindowTest, MsSqlIndexBlocks)
 TEST_F(XdbWindowTest, AFailingIndexQueryIsADatabaseFailureAndTheRunGoesOn)
 {
     conn->failWhen("sysindexes", "S0002: [SQLite]no such table: dbo.sysindexes");
-    const QStringList report = run({"[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX"), key22("felderanzahl", "1"),
-                                    key22("feld", "Ort"), "[felder]", key22("tabelle", "Kunde"), feld("Ort", 10, 40)});
+    const QStringList report =
+        run({"[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX"), key22("felderanzahl", "1"),
+             key22("feld", "Ort"), "[felder]", key22("tabelle", "Kunde"), feld("Ort", 10, 40)});
     EXPECT_EQ(sent().last(), "ALTER TABLE [Kunde]  ADD [Ort] VARCHAR(40)");
     EXPECT_FALSE(sent().join("\n").contains("CREATE INDEX"));  // a block whose check failed is skipped
     EXPECT_EQ(report.first(), "S0002: [SQLite]no such table: dbo.sysindexes");
@@ -182,13 +197,33 @@ TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
     mw.kind = ServerKind::Sybase;
     const QString drop = "DROP TABLE Laender; --";
     const QStringList report = run({
-        "[felder]", key22("tabelle", "Kunde"), feld("y] INT; " + drop, 4, 0), feld("Leer", 10, 0), feld("Minus", 10, -1),
-        feld("Ort", 10, 40), oldHeader("Kunde"), oldFeld("Menge", 4, 0, "0 NULL; " + drop), oldFeld("Land", 10, 30, "Deutschland"),
-        "[renamefield]", key24("tabelle", "Kunde"), renameFeld("PLZ", "x' , 'y'; " + drop),
-        "[Indizes]", key22("tabelle", "Kunde(Nr); " + drop), key22("name", "IX"), key22("felderanzahl", "1"), key22("feld", "Nr"),
-        "[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX2"), key22("felderanzahl", "1"), key22("feld", "Nr"),
-        "[querys]", key22("name", "V AS SELECT 1; " + drop), key22("sql", "SELECT a FROM t"),
-        key22("name", "View_Gut"), key22("sql", "SELECT a FROM t"),
+        "[felder]",
+        key22("tabelle", "Kunde"),
+        feld("y] INT; " + drop, 4, 0),
+        feld("Leer", 10, 0),
+        feld("Minus", 10, -1),
+        feld("Ort", 10, 40),
+        oldHeader("Kunde"),
+        oldFeld("Menge", 4, 0, "0 NULL; " + drop),
+        oldFeld("Land", 10, 30, "Deutschland"),
+        "[renamefield]",
+        key24("tabelle", "Kunde"),
+        renameFeld("PLZ", "x' , 'y'; " + drop),
+        "[Indizes]",
+        key22("tabelle", "Kunde(Nr); " + drop),
+        key22("name", "IX"),
+        key22("felderanzahl", "1"),
+        key22("feld", "Nr"),
+        "[Indizes]",
+        key22("tabelle", "Kunde"),
+        key22("name", "IX2"),
+        key22("felderanzahl", "1"),
+        key22("feld", "Nr"),
+        "[querys]",
+        key22("name", "V AS SELECT 1; " + drop),
+        key22("sql", "SELECT a FROM t"),
+        key22("name", "View_Gut"),
+        key22("sql", "SELECT a FROM t"),
     });
     const QStringList expectedSent{
         "ALTER TABLE [Kunde]  ADD [y]] INT; DROP TABLE Laender; --] INT",
@@ -202,10 +237,11 @@ TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
         "CREATE VIEW View_Gut AS SELECT a FROM t",
     };
     EXPECT_EQ(j(sent()), j(expectedSent));
-    for (const char* line : {"\tFeld Leer in Kunde nicht angelegt: ungültige Länge 0",
-                             "\tFeld Minus in Kunde nicht angelegt: ungültige Länge -1",
-                             "\tFeld Menge in Kunde nicht angelegt: ungültiger Standardwert 0 NULL; DROP TABLE Laender; --",
-                             "\tIndex IX in Kunde(Nr); DROP TABLE Laender; -- nicht angelegt: ungültiger Name"})
+    for (const char* line :
+         {"\tFeld Leer in Kunde nicht angelegt: ungültige Länge 0",
+          "\tFeld Minus in Kunde nicht angelegt: ungültige Länge -1",
+          "\tFeld Menge in Kunde nicht angelegt: ungültiger Standardwert 0 NULL; DROP TABLE Laender; --",
+          "\tIndex IX in Kunde(Nr); DROP TABLE Laender; -- nicht angelegt: ungültiger Name"})
         EXPECT_TRUE(report.contains(QString::fromUtf8(line))) << line << "\n" << j(report);
     EXPECT_TRUE(session().FehlerAufgetreten);
     EXPECT_TRUE(logText().contains("ungültiger Standardwert"));

@@ -82,11 +82,11 @@ QJsonValue shown(const accessdb::Field& f, const accessdb::Value& v)
     case type::Currency: return rt::NumberText::ofCurrency(v.integer).toString();
     case type::Single: return rt::NumberText::ofSingle(float(v.real)).toString();
     case type::Double: return rt::NumberText::ofDouble(v.real).toString();
-    case type::DateTime:   // outside the calendar: the stored number
+    case type::DateTime:  // outside the calendar: the stored number
         return v.text.isEmpty() ? rt::NumberText::ofDouble(v.real).toString() : v.text;
     default:
         if (!v.bytes.isEmpty() && v.text.isEmpty())
-            return QString::fromLatin1(v.bytes.toHex());   // binary: hexadecimal digits
+            return QString::fromLatin1(v.bytes.toHex());  // binary: hexadecimal digits
         return v.text;
     }
 }

@@ -1,9 +1,9 @@
 #include "dataaccess/mdb/AccessFile.h"
 
-#include "runtime/Cp1252.h"
-#include "runtime/RuntimeError.h"
 #include "dataaccess/mdb/LibmdbMessages.h"
 #include "dataaccess/mdb/ValueDecoder.h"
+#include "runtime/Cp1252.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -160,7 +160,7 @@ AccessFile::~AccessFile()
     entries_.clear();
     if (mdb_)
         mdb_close(mdb_);
-    takeLibmdbMessages();   // nothing of the file is read any more
+    takeLibmdbMessages();  // nothing of the file is read any more
 }
 
 void AccessFile::raiseLibmdbMessages(const QString& where) const
@@ -231,7 +231,7 @@ bool AccessFile::rowBounds(const QByteArray& page, int row, int& start, int& end
     if (row < 0 || row >= rows || rco + 2 + 2 * rows > pageSize_)
         return false;
     const quint16 slot = u16(page, rco + 2 + 2 * row);
-    if (slot & 0xC000)   // deleted, or a pointer to the row's new place
+    if (slot & 0xC000)  // deleted, or a pointer to the row's new place
         return false;
     start = slot & 0x1FFF;
     end = row == 0 ? pageSize_ : (u16(page, rco + 2 * row) & 0x1FFF);
@@ -244,7 +244,7 @@ QByteArray AccessFile::readLongValue(const char* field, int size) const
         damaged(QStringLiteral("Kopf eines Memo- oder OLE-Werts fehlt"));
     const quint32 head = u32(field);
     const quint32 length = head & 0x3FFFFFFF;
-    if (head & 0x80000000u) {   // stored in the row itself
+    if (head & 0x80000000u) {  // stored in the row itself
         return QByteArray(field + 12, int(qMin<quint32>(length, quint32(size - 12))));
     }
     // No value can be longer than the file that holds it.
@@ -252,7 +252,7 @@ QByteArray AccessFile::readLongValue(const char* field, int size) const
         damaged(QStringLiteral("Länge eines Memo- oder OLE-Werts"));
     quint32 pgRow = u32(field + 4);
     QByteArray out;
-    if (head & 0x40000000u) {   // one row on one page
+    if (head & 0x40000000u) {  // one row on one page
         const QByteArray page = readPage(pgRow >> 8);
         int s, e;
         if (!rowBounds(page, int(pgRow & 0xFF), s, e))

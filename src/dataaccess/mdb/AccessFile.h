@@ -27,7 +27,7 @@ bool propertyBlockIsSound(const QByteArray& block);
 // completely, so everything that is handed to it is checked here first.
 class AccessFile {
 public:
-    explicit AccessFile(const QString& path, WarningSink warnings = {});   // raises 3024, 3343 or 3049
+    explicit AccessFile(const QString& path, WarningSink warnings = {});  // raises 3024, 3343 or 3049
     ~AccessFile();
     AccessFile(const AccessFile&) = delete;
     AccessFile& operator=(const AccessFile&) = delete;
@@ -49,7 +49,7 @@ public:
     QByteArray readLongValue(const char* field, int size) const;
     // Text stored in the file's own encoding (Jet 3: the code page; Jet 4/ACE: UTF-16, maybe compressed).
     QString decodeText(const char* data, int size) const;
-    void decodeText(const char* data, int size, QString& out) const;   // into out's buffer
+    void decodeText(const char* data, int size, QString& out) const;  // into out's buffer
 
     [[noreturn]] void damaged(const QString& detail) const { throwDamaged(path_, detail); }
 
@@ -58,7 +58,7 @@ public:
     template <class Where>
     void raiseOnLibmdbMessages(Where where) const
     {
-        if (libmdbMessagesPending())   // the place is named only then: this runs for every row
+        if (libmdbMessagesPending())  // the place is named only then: this runs for every row
             raiseLibmdbMessages(where());
     }
     // ... or hands it to the warning sink when it did not stop the reading.

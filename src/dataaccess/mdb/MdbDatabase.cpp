@@ -219,10 +219,7 @@ public:
     }
 
 private:
-    MdbCatalogEntry* systemTable(const QString& name) const
-    {
-        return systemEntries_.value(name);
-    }
+    MdbCatalogEntry* systemTable(const QString& name) const { return systemEntries_.value(name); }
 
     void readObjects(MdbCatalogEntry* catalog)
     {
@@ -319,7 +316,7 @@ private:
     {
         MdbCatalogEntry* e = systemTable(QStringLiteral("MSysRelationships"));
         if (!e)
-            return;   // a database without relationships may lack the table
+            return;  // a database without relationships may lack the table
         RowCursor rows(*file_, e, QStringLiteral("MSysRelationships"));
         const int cName = rows.requiredColumn(QStringLiteral("szRelationship")),
                   cGrbit = rows.requiredColumn(QStringLiteral("grbit")),

@@ -89,10 +89,13 @@ QString fromList(const QList<QueryRow>& rows)
     for (const QueryRow& j : rowsOf(rows, query::Join)) {
         const int l = find(j.name1), r = find(j.name2);
         if (l < 0 || r < 0 || l == r)
-            continue;   // a join naming no table of this query cannot be placed
-        const QString kind = j.flag == 2 ? QStringLiteral("LEFT") : j.flag == 3 ? QStringLiteral("RIGHT")
-                                                                                 : QStringLiteral("INNER");
-        auto side = [](const Source& s) { return s.join ? QStringLiteral("(") + s.text + QStringLiteral(")") : s.text; };
+            continue;  // a join naming no table of this query cannot be placed
+        const QString kind = j.flag == 2   ? QStringLiteral("LEFT")
+                             : j.flag == 3 ? QStringLiteral("RIGHT")
+                                           : QStringLiteral("INNER");
+        auto side = [](const Source& s) {
+            return s.join ? QStringLiteral("(") + s.text + QStringLiteral(")") : s.text;
+        };
         Source merged;
         merged.text = side(sources[l]) + QLatin1Char(' ') + kind + QStringLiteral(" JOIN ") + side(sources[r]) +
                       QStringLiteral(" ON ") + j.expression;
@@ -121,7 +124,7 @@ QStringList orderTexts(const QList<QueryRow>& rows)
     QStringList out;
     for (const QueryRow& o : rowsOf(rows, query::OrderBy))
         out << (o.name1.compare(QStringLiteral("D"), Qt::CaseInsensitive) == 0 ? o.expression + QStringLiteral(" DESC")
-                                                                                : o.expression);
+                                                                               : o.expression);
     return out;
 }
 
@@ -141,7 +144,7 @@ QString tailClauses(const QList<QueryRow>& rows, bool withFrom, bool crosstab = 
         s += kNewLine + QStringLiteral("WHERE ") + w->expression;
     QStringList groups;
     for (const QueryRow& g : rowsOf(rows, query::GroupBy))
-        if (!(crosstab && g.flag == 1))   // a crosstab groups by its pivot too; Access does not show it
+        if (!(crosstab && g.flag == 1))  // a crosstab groups by its pivot too; Access does not show it
             groups << g.expression;
     if (!groups.isEmpty())
         s += kNewLine + QStringLiteral("GROUP BY ") + joined(groups);
@@ -274,14 +277,14 @@ QString queryBody(int kind, int flags, const QList<QueryRow>& rows, const QueryR
                 tailClauses(rows, true);
         break;
     }
-    default: {   // select and make-table
+    default: {  // select and make-table
         QStringList cols = columnTexts(columns);
         if (flags & 0x01)
             cols.prepend(QStringLiteral("*"));
         body = QStringLiteral("SELECT ") + selectPredicate(flags, rows) + joined(cols);
         if (kind == query::MakeTable && typeRow)
-            body += QStringLiteral(" INTO ") + bracketName(typeRow->name1) +
-                    remoteDb(typeRow->name2, typeRow->expression);
+            body +=
+                QStringLiteral(" INTO ") + bracketName(typeRow->name1) + remoteDb(typeRow->name2, typeRow->expression);
         body += tailClauses(rows, true);
         break;
     }

@@ -7,7 +7,7 @@ namespace accessdb::mdb {
 
 struct QueryRow {
     int attribute = 0;
-    quint32 order = 0;      // the Order column's 4 bytes read big-endian
+    quint32 order = 0;  // the Order column's 4 bytes read big-endian
     int flag = 0;
     QString name1;
     QString name2;
@@ -16,8 +16,8 @@ struct QueryRow {
 
 namespace query {
 // Attribute codes of MSysQueries rows.
-inline constexpr int Start = 0, Type = 1, Parameter = 2, SelectFlags = 3, RemoteDatabase = 4, Table = 5,
-                     Column = 6, Join = 7, Where = 8, GroupBy = 9, Having = 10, OrderBy = 11, End = 255;
+inline constexpr int Start = 0, Type = 1, Parameter = 2, SelectFlags = 3, RemoteDatabase = 4, Table = 5, Column = 6,
+                     Join = 7, Where = 8, GroupBy = 9, Having = 10, OrderBy = 11, End = 255;
 // Query kinds (the Flag of the Type row).
 inline constexpr int Select = 1, MakeTable = 2, Append = 3, Update = 4, Delete = 5, Crosstab = 6, Ddl = 7,
                      PassThrough = 8, Union = 9;

@@ -24,8 +24,12 @@ int fixedSize(int type)
     switch (type) {
     case MDB_BYTE: return 1;
     case MDB_INT: return 2;
-    case MDB_LONGINT: case MDB_FLOAT: case MDB_COMPLEX: return 4;
-    case MDB_MONEY: case MDB_DOUBLE: case MDB_DATETIME: return 8;
+    case MDB_LONGINT:
+    case MDB_FLOAT:
+    case MDB_COMPLEX: return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME: return 8;
     case MDB_REPID: return 16;
     case MDB_NUMERIC: return 17;
     default: return 0;
@@ -40,9 +44,11 @@ Field describeColumn(const AccessFile& file, MdbColumn* col)
     f.name = columnName(col);
     f.type = col->col_type == MDB_NUMERIC ? type::Decimal : col->col_type;
     switch (col->col_type) {
-    case MDB_BOOL: case MDB_BYTE: f.size = 1; break;
+    case MDB_BOOL:
+    case MDB_BYTE: f.size = 1; break;
     case MDB_TEXT: f.size = file.isJet3() ? col->col_size : col->col_size / 2; break;
-    case MDB_MEMO: case MDB_OLE: f.size = 0; break;
+    case MDB_MEMO:
+    case MDB_OLE: f.size = 0; break;
     case MDB_BINARY: f.size = col->col_size; break;
     default: f.size = fixedSize(col->col_type) == 17 ? 16 : fixedSize(col->col_type); break;
     }
@@ -199,8 +205,7 @@ bool RowCursor::crackSlot(int slot)
             bad("Verweis auf verschobenen Datensatz");
         const quint32 owner = quint32(pg[4]) | quint32(pg[5]) << 8 | quint32(pg[6]) << 16 | quint32(pg[7]) << 24;
         const int rows = pg[rco] | pg[rco + 1] << 8;
-        if (pg[0] != 0x01 || owner != quint32(table_->entry->table_pg) || row >= rows ||
-            rco + 2 + 2 * rows > pageSize)
+        if (pg[0] != 0x01 || owner != quint32(table_->entry->table_pg) || row >= rows || rco + 2 + 2 * rows > pageSize)
             bad("Verweis auf verschobenen Datensatz");
         entry = bounds(rows, row, start, end);
     }
@@ -261,7 +266,7 @@ bool RowCursor::last(long& count)
     const bool any = lastRow(count);
     file_.raiseOnLibmdbMessages([&] { return QStringLiteral("letzter Datensatz der Tabelle '%1'").arg(name_); });
     checkComplete(count);
-    rowsRead_ = count;   // on the last row: a next() ends the scan
+    rowsRead_ = count;  // on the last row: a next() ends the scan
     return any;
 }
 
@@ -270,7 +275,7 @@ bool RowCursor::nextRow()
     for (;;) {
         if (!havePage_ || nextSlot_ >= rowsOnPage_) {
             if (havePage_)
-                ensurePageLoaded();   // the map scan starts from our page
+                ensurePageLoaded();  // the map scan starts from our page
             if (!loadNextPage()) {
                 currentSlot_ = -1;
                 return false;
@@ -302,7 +307,7 @@ bool RowCursor::lastRow(long& count)
         ensurePageLoaded();
         const int slot = nextSlot_++;
         const int entry = pg[rco + 2 + 2 * slot] | pg[rco + 3 + 2 * slot] << 8;
-        if (entry & 0x8000)   // deleted, or reached through the pointer of a moved row
+        if (entry & 0x8000)  // deleted, or reached through the pointer of a moved row
             continue;
         ++count;
         lastPage = table_->cur_phys_pg;
@@ -378,7 +383,7 @@ QString RowCursor::text(int i) const
 void RowCursor::decode(int i, Value& out) const
 {
     out.isNull = true;
-    out.text.resize(0);   // keeps the buffer for the next row's value
+    out.text.resize(0);  // keeps the buffer for the next row's value
     out.bytes.clear();
     out.integer = 0;
     out.real = 0;
@@ -398,7 +403,7 @@ void RowCursor::decode(int i, Value& out) const
     const char* v = static_cast<const char*>(fld.value);
     const int need = fixedSize(t);
     if (need > 0 && fld.siz < need)
-        return;   // a field added after the row was written: not stored, so null
+        return;  // a field added after the row was written: not stored, so null
     out.isNull = false;
     switch (t) {
     case MDB_BYTE: out.integer = quint8(v[0]); break;
@@ -410,7 +415,7 @@ void RowCursor::decode(int i, Value& out) const
     case MDB_DOUBLE: out.real = load<double>(v); break;
     case MDB_DATETIME:
         out.real = load<double>(v);
-        decodeDate(out.real, out);   // outside the calendar Access knows: no parts, no text
+        decodeDate(out.real, out);  // outside the calendar Access knows: no parts, no text
         break;
     case MDB_REPID:
         out.bytes = QByteArray(v, 16);

@@ -20,7 +20,7 @@ public:
 
     const QList<Field>& fields() const { return fields_; }
     const TableLayout& layout() const { return layout_; }
-    int columnIndex(const QString& name) const;   // -1 when absent
+    int columnIndex(const QString& name) const;  // -1 when absent
     // A column a system table must have; without it the file is damaged (3049, "Systemtabelle
     // <table> unvollständig").
     int requiredColumn(const QString& name) const;
@@ -28,16 +28,16 @@ public:
     // The moves raise 3049 naming the row when the table's data is damaged: a page or row libmdb
     // complains about, or fewer rows than the table definition counts.
     void rewind();
-    bool next();                 // false at the end
+    bool next();  // false at the end
     // Positions on the last row of the table; false when the table is empty. Counts the rows.
     bool last(long& count);
-    long storedRowCount() const;   // as the table definition counts them
+    long storedRowCount() const;  // as the table definition counts them
 
     bool isNull(int i) const;
     void decode(int i, Value& out) const;
-    QByteArray rawBytes(int i) const;   // the stored bytes (long values whole)
-    qint64 integer(int i) const;         // Byte/Integer/Long; 0 when null
-    QString text(int i) const;           // Text/Memo; empty when null
+    QByteArray rawBytes(int i) const;  // the stored bytes (long values whole)
+    qint64 integer(int i) const;       // Byte/Integer/Long; 0 when null
+    QString text(int i) const;         // Text/Memo; empty when null
 
 private:
     bool nextRow();
@@ -55,13 +55,13 @@ private:
     QList<Field> fields_;
     QList<MdbColumn*> columns_;
     std::array<MdbField, 256> cracked_{};
-    QByteArray rowCopy_;   // the current row's bytes; cracked_ points into it
+    QByteArray rowCopy_;  // the current row's bytes; cracked_ points into it
     bool havePage_ = false;
     int rowsOnPage_ = 0;
     int nextSlot_ = 0;
     int currentSlot_ = -1;
-    long rowsRead_ = 0;   // by next() since the last rewind
-    bool scanning_ = false;   // inside next()
+    long rowsRead_ = 0;      // by next() since the last rewind
+    bool scanning_ = false;  // inside next()
 };
 
 // The Access field description of a libmdb column: type code, size as Access reports it,

@@ -9,7 +9,8 @@ namespace {
 class Reader {
 public:
     Reader(const QByteArray& bytes, const AccessFile& file, const QString& table)
-        : b_(bytes), file_(file), table_(table) {}
+        : b_(bytes), file_(file), table_(table)
+    {}
     void need(qint64 pos, qint64 len) const
     {
         if (pos < 0 || len < 0 || pos + len > b_.size())

@@ -23,12 +23,12 @@ struct CivilDate {
 // from 1899-12-30, by whole-era arithmetic: 400 years are exactly 146097 days.
 CivilDate civilDate(qint64 daysFrom18991230)
 {
-    const qint64 z = daysFrom18991230 + 693899;   // days from 0000-03-01
+    const qint64 z = daysFrom18991230 + 693899;  // days from 0000-03-01
     const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 dayOfEra = z - era * 146097;                                                   // 0..146096
+    const qint64 dayOfEra = z - era * 146097;                                                            // 0..146096
     const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;  // 0..399
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);    // from March 1
-    const qint64 mp = (5 * dayOfYear + 2) / 153;                                                // March = 0
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);             // from March 1
+    const qint64 mp = (5 * dayOfYear + 2) / 153;                                                         // March = 0
     const int day = int(dayOfYear - (153 * mp + 2) / 5 + 1);
     const int month = int(mp < 10 ? mp + 3 : mp - 9);
     const int year = int(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
@@ -71,8 +71,8 @@ QString decimalText(const QByteArray& raw, int scale)
 bool decodeDate(double days, Value& out)
 {
     // 0001-01-01 .. 9999-12-31 would be wider; Access itself accepts the years 100 to 9999.
-    constexpr double kMin = -657434.0;   // 0100-01-01
-    constexpr double kMax = 2958466.0;   // 10000-01-01 (exclusive)
+    constexpr double kMin = -657434.0;  // 0100-01-01
+    constexpr double kMax = 2958466.0;  // 10000-01-01 (exclusive)
     if (!std::isfinite(days) || days < kMin || days >= kMax)
         return false;
     // The whole part counts days (also below zero); the fraction is the time of day in both
@@ -80,7 +80,7 @@ bool decodeDate(double days, Value& out)
     double whole = std::trunc(days);
     qint64 secs = qint64(std::llround(std::fabs(days - whole) * 86400.0));
     qint64 day = qint64(whole);
-    if (secs >= 86400) {   // rounding reached midnight: the next calendar day
+    if (secs >= 86400) {  // rounding reached midnight: the next calendar day
         secs -= 86400;
         day += 1;
     }
@@ -125,9 +125,8 @@ QString guidText(const QByteArray& raw)
         return QString();
     const auto* b = reinterpret_cast<const unsigned char*>(raw.constData());
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
-                  b[15]);
+    std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3], b[2],
+                  b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
     return QString::fromLatin1(buf);
 }
 

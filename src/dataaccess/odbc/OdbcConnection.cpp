@@ -94,8 +94,8 @@ void driverConnect(ConnectionHandle& conn, const QString& connect, const QString
     StatementWatch watch(SQL_NULL_HSTMT, kLoginTimeout, nullptr, what);
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(conn.dbc.get(), nullptr, wideIn(connect), SQLSMALLINT(connect.size()),
-                                           out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnectW(conn.dbc.get(), nullptr, wideIn(connect), SQLSMALLINT(connect.size()), out,
+                                           1024, &outLength, SQL_DRIVER_NOPROMPT);
     check(rc, conn.dbc, "SQLDriverConnect");
     conn.connected = true;
 }
@@ -108,8 +108,7 @@ void applyReadTimeout(ConnectionHandle& conn, int seconds)
         return;
     // Connecting again would drop the open transaction with its rows.
     if (!conn.autoCommit)
-        raiseOwn(QStringLiteral("S1010"),
-                 QStringLiteral("The time-out cannot change while a transaction is open"));
+        raiseOwn(QStringLiteral("S1010"), QStringLiteral("The time-out cannot change while a transaction is open"));
     conn.execStatement.reset();
     if (conn.connected)
         SQLDisconnect(conn.dbc.get());
@@ -159,12 +158,14 @@ private:
 
 class OdbcTable : public sql::Table {
 public:
-    OdbcTable(std::shared_ptr<ConnectionHandle> conn, std::shared_ptr<int> timeout, QString catalog,
-              QString schema, QString name)
-        : conn_(std::move(conn)), timeout_(std::move(timeout)), catalog_(std::move(catalog)),
-          schema_(std::move(schema)), name_(std::move(name))
-    {
-    }
+    OdbcTable(std::shared_ptr<ConnectionHandle> conn, std::shared_ptr<int> timeout, QString catalog, QString schema,
+              QString name)
+        : conn_(std::move(conn)),
+          timeout_(std::move(timeout)),
+          catalog_(std::move(catalog)),
+          schema_(std::move(schema)),
+          name_(std::move(name))
+    {}
 
     QString name() const override { return name_; }
     QStringList columnNames() const override { return columns_; }
@@ -226,8 +227,7 @@ class OdbcConnection : public sql::Connection {
 public:
     OdbcConnection(std::shared_ptr<ConnectionHandle> conn, QString name)
         : conn_(std::move(conn)), name_(std::move(name)), timeout_(std::make_shared<int>(0))
-    {
-    }
+    {}
 
     void setQueryTimeout(int seconds) override { *timeout_ = qMax(0, seconds); }
     QString name() const override { return name_; }
@@ -268,8 +268,7 @@ public:
             if (rc != SQL_NO_DATA)
                 check(rc, stmt, "SQLExecDirect");
             // Move through every result a batch may give, so its later failures are reported too.
-            for (SQLRETURN more = SQLMoreResults(stmt.get()); more != SQL_NO_DATA;
-                 more = SQLMoreResults(stmt.get())) {
+            for (SQLRETURN more = SQLMoreResults(stmt.get()); more != SQL_NO_DATA; more = SQLMoreResults(stmt.get())) {
                 if (!succeeded(more))
                     raiseFailure(SQL_HANDLE_STMT, stmt.get(), "SQLMoreResults");
             }
@@ -390,9 +389,8 @@ private:
 
 QString connectString(const QString& dataSourceName, const QString& user, const QString& password)
 {
-    QString connect = dataSourceName.contains(QLatin1Char('='))
-                          ? dataSourceName
-                          : QStringLiteral("DSN=") + connectValue(dataSourceName);
+    QString connect = dataSourceName.contains(QLatin1Char('=')) ? dataSourceName
+                                                                : QStringLiteral("DSN=") + connectValue(dataSourceName);
     // Empty user and password fall back to the data source's own.
     if (!user.isEmpty())
         connect += QStringLiteral(";UID=") + connectValue(user);

@@ -22,8 +22,11 @@ struct NameRegistry {
 class OdbcEnvironment : public sql::Environment {
 public:
     OdbcEnvironment(std::shared_ptr<NameRegistry> registry, QString key, QString user, QString password)
-        : registry_(std::move(registry)), key_(std::move(key)), user_(std::move(user)),
-          password_(std::move(password)), env_(std::make_shared<EnvironmentHandle>())
+        : registry_(std::move(registry)),
+          key_(std::move(key)),
+          user_(std::move(user)),
+          password_(std::move(password)),
+          env_(std::make_shared<EnvironmentHandle>())
     {
         env_->env = allocate(SQL_HANDLE_ENV, Handle(), "SQLAllocHandle(environment)");
         // ODBC 2 states (S0002, S1000, S0021) are the ones the callers test.
@@ -83,13 +86,7 @@ private:
 }  // namespace odbc
 
 namespace sql {
-std::unique_ptr<Engine> createOdbcEngine()
-{
-    return std::make_unique<odbc::OdbcEngineImpl>();
-}
+std::unique_ptr<Engine> createOdbcEngine() { return std::make_unique<odbc::OdbcEngineImpl>(); }
 
-void setStatementHangHandler(std::function<void(const QString&)> handler)
-{
-    odbc::setHangHandler(std::move(handler));
-}
+void setStatementHangHandler(std::function<void(const QString&)> handler) { odbc::setHangHandler(std::move(handler)); }
 }  // namespace sql

@@ -24,13 +24,13 @@ Diagnostic firstDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle)
     SQLWCHAR state[6] = {};
     SQLSMALLINT length = 0;
     std::vector<SQLWCHAR> text(1024);
-    SQLRETURN rc = SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(),
-                                  SQLSMALLINT(text.size()), &length);
+    SQLRETURN rc =
+        SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(), SQLSMALLINT(text.size()), &length);
     if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
         // The message was longer than the buffer: ask again with room for all of it.
         text.resize(size_t(length) + 1);
-        rc = SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(),
-                            SQLSMALLINT(text.size()), &length);
+        rc = SQLGetDiagRecW(handleType, handle, 1, state, &d.nativeError, text.data(), SQLSMALLINT(text.size()),
+                            &length);
     }
     if (!succeeded(rc))
         return d;
@@ -46,7 +46,8 @@ void raiseFailure(SQLSMALLINT handleType, SQLHANDLE handle, const char* operatio
 {
     const Diagnostic d = firstDiagnostic(handleType, handle);
     if (d.state.isEmpty())
-        raiseOwn(QStringLiteral("S1000"), QStringLiteral("%1 failed without a diagnostic record").arg(QLatin1String(operation)));
+        raiseOwn(QStringLiteral("S1000"),
+                 QStringLiteral("%1 failed without a diagnostic record").arg(QLatin1String(operation)));
     raiseOwn(d.state, d.message);
 }
 

@@ -12,15 +12,9 @@ namespace odbc {
 // SQLWCHAR is 16 bits wide in unixODBC, the same units as QString.
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC built with 4-byte SQLWCHAR");
 
-inline const SQLWCHAR* wide(const QString& s)
-{
-    return reinterpret_cast<const SQLWCHAR*>(s.utf16());
-}
+inline const SQLWCHAR* wide(const QString& s) { return reinterpret_cast<const SQLWCHAR*>(s.utf16()); }
 // The API takes non-const pointers for input texts.
-inline SQLWCHAR* wideIn(const QString& s)
-{
-    return const_cast<SQLWCHAR*>(wide(s));
-}
+inline SQLWCHAR* wideIn(const QString& s) { return const_cast<SQLWCHAR*>(wide(s)); }
 inline QString fromWide(const SQLWCHAR* s, qsizetype units)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), units);
@@ -70,10 +64,7 @@ struct Diagnostic {
 };
 Diagnostic firstDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle);
 
-inline bool succeeded(SQLRETURN rc)
-{
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
+inline bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
 // Raises RuntimeError 40002 "<state>: <message>" from the handle's first diagnostic record;
 // `operation` names the call when the driver left no record.

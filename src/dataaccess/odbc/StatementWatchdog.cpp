@@ -19,8 +19,8 @@ struct WatchEntry {
     QString what;
     int seconds = 0;
     Clock::time_point deadline, hangPoint;
-    bool expired = false;       // the deadline passed
-    bool cancelling = false;    // a cancel thread works on the statement
+    bool expired = false;     // the deadline passed
+    bool cancelling = false;  // a cancel thread works on the statement
     bool hangReported = false;
 };
 
@@ -89,13 +89,14 @@ private:
                 if (!e->hangReported && now >= e->hangPoint && handler_) {
                     e->hangReported = true;
                     report = handler_;
-                    message = QStringLiteral("Dorvex: Der Datenbankserver antwortet nicht: %1 läuft seit mehr als "
-                                             "%2 Sekunden (Abfrage-Zeitgrenze %3 Sekunden) und lässt sich nicht "
-                                             "abbrechen. Der Lauf wird beendet.")
-                                  .arg(e->what)
-                                  .arg(qint64(std::chrono::duration_cast<std::chrono::seconds>(now - e->deadline)
-                                                  .count()) + e->seconds)
-                                  .arg(e->seconds);
+                    message =
+                        QStringLiteral("Dorvex: Der Datenbankserver antwortet nicht: %1 läuft seit mehr als "
+                                       "%2 Sekunden (Abfrage-Zeitgrenze %3 Sekunden) und lässt sich nicht "
+                                       "abbrechen. Der Lauf wird beendet.")
+                            .arg(e->what)
+                            .arg(qint64(std::chrono::duration_cast<std::chrono::seconds>(now - e->deadline).count()) +
+                                 e->seconds)
+                            .arg(e->seconds);
                 }
                 if (!e->expired)
                     next = std::min(next, e->deadline);
@@ -104,7 +105,7 @@ private:
             }
             if (report) {
                 lock.unlock();
-                report(message);   // normally ends the process
+                report(message);  // normally ends the process
                 lock.lock();
                 continue;
             }
@@ -175,6 +176,9 @@ StatementWatch::~StatementWatch()
 
 bool StatementWatch::expired() const { return entry_ && Watchdog::instance().expired(*entry_); }
 
-void setHangHandler(std::function<void(const QString&)> handler) { Watchdog::instance().setHandler(std::move(handler)); }
+void setHangHandler(std::function<void(const QString&)> handler)
+{
+    Watchdog::instance().setHandler(std::move(handler));
+}
 
 }  // namespace odbc

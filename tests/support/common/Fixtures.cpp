@@ -47,10 +47,7 @@ QString beginSession(MainWindowAccess& mainWindow)
 
 void endSession() { resetForTests(); }
 
-QString sampleFile(const QString& fileName)
-{
-    return QStringLiteral(DORVEX_BINARY_DIR "/sample/") + fileName;
-}
+QString sampleFile(const QString& fileName) { return QStringLiteral(DORVEX_BINARY_DIR "/sample/") + fileName; }
 
 bool runningInCi()
 {

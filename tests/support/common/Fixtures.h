@@ -27,10 +27,10 @@ bool runningInCi();
 }  // namespace testsupport
 
 // Skips the test when the shared fixture is missing (fails in CI).
-#define REQUIRE_SHARED_FIXTURE(var, name)                                      \
-    const QString var = testsupport::sharedFixture(name);                      \
-    if (var.isEmpty()) {                                                       \
-        if (testsupport::runningInCi())                                        \
-            FAIL() << "shared fixture missing: " << name;                      \
-        GTEST_SKIP() << "shared fixture missing: " << name;                    \
+#define REQUIRE_SHARED_FIXTURE(var, name)                                                                              \
+    const QString var = testsupport::sharedFixture(name);                                                              \
+    if (var.isEmpty()) {                                                                                               \
+        if (testsupport::runningInCi())                                                                                \
+            FAIL() << "shared fixture missing: " << name;                                                              \
+        GTEST_SKIP() << "shared fixture missing: " << name;                                                            \
     }

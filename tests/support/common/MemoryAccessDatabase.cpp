@@ -8,10 +8,20 @@ namespace {
 class MemoryRecordset : public accessdb::Recordset {
 public:
     MemoryRecordset(const accessdb::TableDef& def, const QList<MemoryAccessDatabase::Row>& rows, int failingRow)
-        : def_(def), rows_(rows), failingRow_(failingRow) {}
+        : def_(def), rows_(rows), failingRow_(failingRow)
+    {}
     long recordCount() const override { return rows_.isEmpty() ? 0 : (seenLast_ ? rows_.size() : 1); }
-    void moveFirst() override { check(); pos_ = 0; }
-    void moveLast() override { check(); pos_ = int(rows_.size()) - 1; seenLast_ = true; }
+    void moveFirst() override
+    {
+        check();
+        pos_ = 0;
+    }
+    void moveLast() override
+    {
+        check();
+        pos_ = int(rows_.size()) - 1;
+        seenLast_ = true;
+    }
     void moveNext() override
     {
         if (eof())
@@ -79,9 +89,9 @@ std::unique_ptr<accessdb::Recordset> MemoryAccessDatabase::openRecordset(const Q
     for (const accessdb::TableDef& t : tables_) {
         if (t.name.compare(tableName, Qt::CaseInsensitive) == 0) {
             if (t.linked)
-                throw rt::RuntimeError(rt::err::AccessCannotOpenLinked, QStringLiteral("DAO.Database"),
-                                       QStringLiteral("Verknüpfte Tabelle '%1' kann nicht geöffnet werden.")
-                                           .arg(tableName));
+                throw rt::RuntimeError(
+                    rt::err::AccessCannotOpenLinked, QStringLiteral("DAO.Database"),
+                    QStringLiteral("Verknüpfte Tabelle '%1' kann nicht geöffnet werden.").arg(tableName));
             ++recordsetsOpened;
             return std::make_unique<MemoryRecordset>(t, rows_.value(t.name.toLower()),
                                                      failingRow_.value(t.name.toLower()));
@@ -148,7 +158,10 @@ accessdb::Value date(int y, int m, int d, int h, int n, int s)
     v.year = y, v.month = m, v.day = d, v.hour = h, v.minute = n, v.second = s;
     v.text = QDate(y, m, d).toString(QStringLiteral("dd.MM.yyyy"));
     if (h || n || s)
-        v.text += QStringLiteral(" %1:%2:%3").arg(h, 2, 10, QChar(u'0')).arg(n, 2, 10, QChar(u'0')).arg(s, 2, 10, QChar(u'0'));
+        v.text += QStringLiteral(" %1:%2:%3")
+                      .arg(h, 2, 10, QChar(u'0'))
+                      .arg(n, 2, 10, QChar(u'0'))
+                      .arg(s, 2, 10, QChar(u'0'));
     return v;
 }
 

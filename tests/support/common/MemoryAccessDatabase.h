@@ -37,20 +37,20 @@ private:
     QHash<QString, QList<Row>> rows_;  // by lower-case name
     QList<accessdb::Relation> relations_;
     QList<accessdb::QueryDef> queries_;
-    QHash<QString, int> failingRow_;   // by lower-case name
+    QHash<QString, int> failingRow_;  // by lower-case name
 };
 
 // Building blocks for fields and values.
 accessdb::Field field(const QString& name, int type, int size = 0, bool required = false,
-                    const QString& defaultValue = QString());
+                      const QString& defaultValue = QString());
 accessdb::Index index(const QString& name, const QStringList& fields, bool primary = false, bool unique = false);
 
 namespace val {
 accessdb::Value null();
-accessdb::Value text(const QString& s);                 // Text, Memo
-accessdb::Value integer(qint64 n);                      // Byte, Integer, Long; Currency in ten-thousandths
-accessdb::Value real(double d);                         // Single, Double
-accessdb::Value boolean(bool b);                        // "TRUE" / "FALSE"
+accessdb::Value text(const QString& s);  // Text, Memo
+accessdb::Value integer(qint64 n);       // Byte, Integer, Long; Currency in ten-thousandths
+accessdb::Value real(double d);          // Single, Double
+accessdb::Value boolean(bool b);         // "TRUE" / "FALSE"
 accessdb::Value date(int y, int m, int d, int h = 0, int n = 0, int s = 0);
 accessdb::Value bytes(const QByteArray& b);
 }  // namespace val

@@ -13,10 +13,10 @@ namespace testsupport {
 class RecordingConnection : public sql::Connection {
 public:
     struct Failure {
-        QString statementContains;   // empty: matches any statement
+        QString statementContains;  // empty: matches any statement
         int number = 40002;
-        QString description;         // e.g. "S0002: no such table"
-        int times = -1;              // how often it fires; -1 always
+        QString description;  // e.g. "S0002: no such table"
+        int times = -1;       // how often it fires; -1 always
     };
 
     void setQueryTimeout(int seconds) override { timeout = seconds; }
@@ -41,7 +41,7 @@ public:
     // The catalogue: table name -> column names.
     QHash<QString, QStringList> tables;
 
-    QStringList executed;     // every statement given to execute or openResultset, in order
+    QStringList executed;  // every statement given to execute or openResultset, in order
     QList<int> executeOptions;
     QString dsn = QStringLiteral("ZABSQL");
     QString version = QStringLiteral("recording 1.0");

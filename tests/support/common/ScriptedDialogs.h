@@ -11,13 +11,13 @@ namespace testsupport {
 class ScriptedDialogs : public DialogService {
 public:
     struct Shown {
-        QString kind;   // "message", "question", "openFile", "print"
+        QString kind;  // "message", "question", "openFile", "print"
         QString title;
         QString text;
         bool safeAnswer = false;  // questions: the answer the caller declared harmless
     };
 
-    ScriptedDialogs();   // installs itself as the dialog service
+    ScriptedDialogs();  // installs itself as the dialog service
     ~ScriptedDialogs() override;
 
     void message(const QString& text, const QString& title, Icon icon) override;

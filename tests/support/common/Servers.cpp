@@ -126,10 +126,7 @@ std::shared_ptr<sql::Connection> connectOdbc(const QString& dsn, const QString& 
     return env->openConnection(dsn);
 }
 
-void runSql(const QString& dsn, const QString& statement)
-{
-    connectOdbc(dsn)->execute(statement, sql::kExecDirect);
-}
+void runSql(const QString& dsn, const QString& statement) { connectOdbc(dsn)->execute(statement, sql::kExecDirect); }
 
 QVariant firstValue(sql::Connection& connection, const QString& query)
 {
@@ -214,9 +211,7 @@ ScratchDatabase::~ScratchDatabase()
             QFile::remove(name_ + QLatin1String(suffix));
         break;
     case Kind::Mariadb:
-    case Kind::MariadbAnsi:
-        try {
-            runSql(mariadbDsn(), QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name_));
+    case Kind::MariadbAnsi: try { runSql(mariadbDsn(), QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name_));
         } catch (const rt::RuntimeError& e) {
             std::fprintf(stderr, "could not drop scratch database %s: %s\n", qPrintable(name_), e.what());
         }

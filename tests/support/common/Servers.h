@@ -26,8 +26,8 @@ QString mariadbSocket();
 QString dbUser();
 QString dbPassword();
 
-bool sqliteAvailable();      // the SQLite DSN opens
-bool mariadbAvailable();     // the MariaDB DSN opens (checked once per process)
+bool sqliteAvailable();   // the SQLite DSN opens
+bool mariadbAvailable();  // the MariaDB DSN opens (checked once per process)
 
 // A connection through the ODBC engine; user and password empty = the DSN's own.
 std::shared_ptr<sql::Connection> connectOdbc(const QString& dsn, const QString& user = QString(),
@@ -79,22 +79,22 @@ private:
 }  // namespace testsupport
 
 // Skips the test when the server is missing; fails instead when CI is set.
-#define REQUIRE_SQLITE()                                                              \
-    if (!testsupport::sqliteAvailable()) {                                            \
-        if (testsupport::runningInCi())                                               \
-            FAIL() << "SQLite DSN not available (run scripts/servers start)";         \
-        GTEST_SKIP() << "SQLite DSN not available (run scripts/servers start)";       \
+#define REQUIRE_SQLITE()                                                                                               \
+    if (!testsupport::sqliteAvailable()) {                                                                             \
+        if (testsupport::runningInCi())                                                                                \
+            FAIL() << "SQLite DSN not available (run scripts/servers start)";                                          \
+        GTEST_SKIP() << "SQLite DSN not available (run scripts/servers start)";                                        \
     }
-#define REQUIRE_MARIADB()                                                             \
-    if (!testsupport::mariadbAvailable()) {                                           \
-        if (testsupport::runningInCi())                                               \
-            FAIL() << "MariaDB not available (run scripts/servers start)";            \
-        GTEST_SKIP() << "MariaDB not available (run scripts/servers start)";          \
+#define REQUIRE_MARIADB()                                                                                              \
+    if (!testsupport::mariadbAvailable()) {                                                                            \
+        if (testsupport::runningInCi())                                                                                \
+            FAIL() << "MariaDB not available (run scripts/servers start)";                                             \
+        GTEST_SKIP() << "MariaDB not available (run scripts/servers start)";                                           \
     }
 // The one of the two above that a scratch database of this kind needs.
-#define REQUIRE_SERVER_FOR(scratchKind)                                               \
-    if ((scratchKind) == testsupport::ScratchDatabase::Kind::Sqlite) {                \
-        REQUIRE_SQLITE();                                                             \
-    } else {                                                                          \
-        REQUIRE_MARIADB();                                                            \
+#define REQUIRE_SERVER_FOR(scratchKind)                                                                                \
+    if ((scratchKind) == testsupport::ScratchDatabase::Kind::Sqlite) {                                                 \
+        REQUIRE_SQLITE();                                                                                              \
+    } else {                                                                                                           \
+        REQUIRE_MARIADB();                                                                                             \
     }

@@ -18,8 +18,8 @@ namespace mdbw {
 
 // Field type codes as Access numbers them.
 namespace type {
-inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7,
-                     DateTime = 8, Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15;
+inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6, Double = 7, DateTime = 8,
+                     Binary = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15;
 }
 
 // Raised for descriptions that cannot be written (unknown field, value too long, ...).
@@ -31,10 +31,10 @@ public:
 struct Field {
     QString name;
     int type = type::Text;
-    int size = 0;              // Text: characters (default 50); Binary: bytes (default 255); others fixed
-    bool required = false;     // the Required property
-    QString defaultValue;      // the DefaultValue property, stored verbatim; empty = none
-    bool autoNumber = false;   // Long only
+    int size = 0;             // Text: characters (default 50); Binary: bytes (default 255); others fixed
+    bool required = false;    // the Required property
+    QString defaultValue;     // the DefaultValue property, stored verbatim; empty = none
+    bool autoNumber = false;  // Long only
 };
 
 // A field description in one expression; descriptions list many.
@@ -52,11 +52,11 @@ inline Field field(const QString& name, int fieldType, int size = 0, bool requir
 
 struct Index {
     QString name;
-    QStringList fields;        // in index order
+    QStringList fields;  // in index order
     bool primary = false;
     bool unique = false;
     bool ignoreNulls = false;
-    QList<bool> descending;    // per field; missing entries are ascending
+    QList<bool> descending;  // per field; missing entries are ascending
 };
 
 // One row's values in field order. A null QVariant is NULL. Accepted values per type:
@@ -80,7 +80,11 @@ public:
     Table& addIndex(const Index& index);
     Table& addRow(const Row& row);
     Table& generateRows(qint64 count, RowGenerator generator);
-    Table& setFlags(quint32 flags) { flags_ = flags; return *this; }
+    Table& setFlags(quint32 flags)
+    {
+        flags_ = flags;
+        return *this;
+    }
 
     quint32 flags() const { return flags_; }
     const QList<Field>& fields() const { return fields_; }
@@ -102,8 +106,8 @@ private:
 };
 
 struct RelationField {
-    QString name;              // in Relation::table (the primary side)
-    QString foreignName;       // in Relation::foreignTable
+    QString name;         // in Relation::table (the primary side)
+    QString foreignName;  // in Relation::foreignTable
 };
 
 inline constexpr qint32 kRelationUnique = 1, kRelationNotEnforced = 2, kRelationCascadeUpdate = 256,
@@ -111,9 +115,9 @@ inline constexpr qint32 kRelationUnique = 1, kRelationNotEnforced = 2, kRelation
 
 struct Relation {
     QString name;
-    QString table;             // primary side
+    QString table;  // primary side
     QString foreignTable;
-    qint32 attributes = 0;     // MSysRelationships.grbit, written unchanged
+    qint32 attributes = 0;  // MSysRelationships.grbit, written unchanged
     QList<RelationField> fields;
 };
 
@@ -135,21 +139,36 @@ inline constexpr int Select = 1, MakeTable = 2, Append = 3, Update = 4, Delete =
 struct QueryDef {
     QString name;
     QList<QueryRow> rows;
-    quint32 flags = 0;         // MSysObjects.Flags (the type bits 0xF0 follow the query type)
+    quint32 flags = 0;  // MSysObjects.Flags (the type bits 0xF0 follow the query type)
 };
 
 // The parts of a SELECT, turned into MSysQueries rows by selectQueryRows().
 struct SelectParts {
-    struct Column { QString expression; QString alias; };
-    struct TableRef { QString name; QString alias; };
-    struct Join { QString left, right, on; int kind = 1; };  // 1 INNER, 2 LEFT, 3 RIGHT
-    struct OrderKey { QString expression; bool descending = false; };
-    struct Parameter { QString name; int typeCode = 10; };
+    struct Column {
+        QString expression;
+        QString alias;
+    };
+    struct TableRef {
+        QString name;
+        QString alias;
+    };
+    struct Join {
+        QString left, right, on;
+        int kind = 1;
+    };  // 1 INNER, 2 LEFT, 3 RIGHT
+    struct OrderKey {
+        QString expression;
+        bool descending = false;
+    };
+    struct Parameter {
+        QString name;
+        int typeCode = 10;
+    };
     QList<Parameter> parameters;
-    bool allFields = false;    // SELECT *
+    bool allFields = false;  // SELECT *
     bool distinct = false;
     bool distinctRow = false;
-    int top = 0;               // 0 = no TOP
+    int top = 0;  // 0 = no TOP
     bool topPercent = false;
     QList<Column> columns;
     QList<TableRef> tables;

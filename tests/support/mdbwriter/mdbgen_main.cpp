@@ -12,13 +12,15 @@
 #include <cstdio>
 
 namespace {
-int usage() {
+int usage()
+{
     std::fprintf(stderr, "usage: mdbgen build DESC.json OUT.mdb\n       mdbgen sample DIR\n");
     return 2;
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     try {

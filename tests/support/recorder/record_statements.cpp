@@ -23,10 +23,10 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
@@ -71,7 +71,9 @@ QString kindName(ServerKind kind)
 QString escaped(const QString& statement)
 {
     QString s = statement;
-    s.replace(u'\\', QStringLiteral("\\\\")).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    s.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"));
     return s;
 }
 
@@ -167,8 +169,8 @@ int compare(const QStringList& recorded, const QString& referencePath)
         ++i;
     if (i == recorded.size() && i == reference.size())
         return 0;
-    std::fprintf(stderr, "record_statements: the statements differ from %s at line %lld\n",
-                 qPrintable(referencePath), qint64(i + 1));
+    std::fprintf(stderr, "record_statements: the statements differ from %s at line %lld\n", qPrintable(referencePath),
+                 qint64(i + 1));
     const auto show = [i](const char* label, const QStringList& lines) {
         std::fprintf(stderr, "--- %s:\n", label);
         for (qsizetype k = std::max<qsizetype>(0, i - 2); k < std::min(lines.size(), i + 4); ++k)
@@ -208,8 +210,7 @@ int main(int argc, char** argv)
     out << QString();  // the file ends with a line end
 
     QSaveFile f(args[1]);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(out.join(u'\n').toUtf8()) < 0 ||
-        !f.commit()) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(out.join(u'\n').toUtf8()) < 0 || !f.commit()) {
         std::fprintf(stderr, "record_statements: cannot write %s\n", qPrintable(args[1]));
         return 1;
     }
