@@ -61,8 +61,10 @@ public:
 
     bool expired(const WatchEntry& e)
     {
+        // Read from the clock too: a driver's own read time-out can end the call before the
+        // watchdog's next look has marked the deadline as passed.
         std::lock_guard lock(mutex_);
-        return e.expired;
+        return e.expired || Clock::now() >= e.deadline;
     }
 
     void setHandler(std::function<void(const QString&)> h)
