@@ -27,3 +27,23 @@ TEST(PluginLaunch, IniSectionAndKeyRules)
     EXPECT_TRUE(dialogs.shown.isEmpty());
     rt::setProgramFolder(QString());
 }
+
+// A blank path is no file; a wildcard pattern counts only when it holds the name it found.
+TEST(PluginLaunch, FileExistsRules)
+{
+    const QString folder = testsupport::tempFolder();
+    QFile f(folder + "/Velmora");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const std::pair<QString, bool> cases[] = {
+        {"", false},
+        {"   ", false},
+        {folder + "/Velmora", true},
+        {folder + "/Fehlt", false},
+        {folder, false},
+        {folder + "/Velmora*", true},
+        {folder + "/V*", false},
+    };
+    for (const auto& [path, exists] : cases)
+        EXPECT_EQ(Datei_Existiert(path), exists) << path.toStdString();
+}
