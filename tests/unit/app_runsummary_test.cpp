@@ -35,6 +35,8 @@ TEST(RunExitStatus, FailureBeatsLossAndEveryKindOfLossGivesThree)
         {"table failed", [](RunReport& r) { r.tables[0].failed = true; }, 3},
         {"row refused", [](RunReport& r) { r.tables[0].rowsRefused = 1; }, 3},
         {"fewer rows on the server", [](RunReport& r) { r.tables[0].serverRows = 11; }, 3},
+        {"no row on the server", [](RunReport& r) { r.tables[0].serverRows = 0; }, 3},
+        {"rows not sent", [](RunReport& r) { r.tables[0].rowsNotSent = 1; }, 3},
         {"server not counted", [](RunReport& r) { r.tables[0].serverRows = -1; }, 0},
         {"document line not applied", [](RunReport& r) { r.xdb.linesNotApplied = 1; }, 3},
         {"view not created", [](RunReport& r) { r.viewsNotCreated = 1; }, 3},

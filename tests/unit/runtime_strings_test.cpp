@@ -44,6 +44,7 @@ TEST(RuntimeStrings, TextFunctionsAnswerAsTheOldRunTimeDid)
         EXPECT_EQ(got, expected);
     EXPECT_EQ(instr(QStringLiteral("SELECT DistinctRow x"), QStringLiteral("DISTINCTROW")), 8);
     EXPECT_EQ(instr(QStringLiteral("abcabc"), QStringLiteral("b"), 3), 5);
+    EXPECT_EQ(instr(QStringLiteral("abc"), QStringLiteral("a")), 1);
     EXPECT_EQ(instr(QStringLiteral("abc"), QStringLiteral("B"), 1, Qt::CaseSensitive), 0);
     for (qint64 v : {qint64(0), qint64(-7), qint64(1234567890123), std::numeric_limits<qint64>::min(),
                      std::numeric_limits<qint64>::max()}) {
