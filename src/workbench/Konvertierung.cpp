@@ -305,9 +305,7 @@ void Konvertierung::Form_Activate()
 
 void Konvertierung::Command1_SIK()
 {
-    diag::SessionStatementRunner runner;
-    diag::MainWindowProgress progress;
-    engine::TableConversion conversion(*this, runner, progress, dialogs());
+    engine::TableConversion conversion(*this, runner_, progress_, dialogs());
     lastOutcome_ = conversion.convert(Text1->text());
     if (lastOutcome_.keyFields) {
         List3->clear();
@@ -316,11 +314,7 @@ void Konvertierung::Command1_SIK()
     }
 }
 
-QString Konvertierung::GetPrim(const QString& prim)
-{
-    diag::SessionStatementRunner runner;
-    return engine::GetPrim(prim, runner);
-}
+QString Konvertierung::GetPrim(const QString& prim) { return engine::GetPrim(prim, runner_); }
 
 void Konvertierung::Markierte_Tabellen_konvertieren()
 {
@@ -382,20 +376,13 @@ void Konvertierung::Command2_Click() { Markierte_Tabellen_konvertieren(); }
 
 void Konvertierung::Abfragen_nach_Sichten()
 {
-    diag::SessionStatementRunner runner;
-    diag::MainWindowProgress progress;
-    const ViewsOutcome outcome = ::Abfragen_nach_Sichten(*this, runner, progress);
+    const ViewsOutcome outcome = ::Abfragen_nach_Sichten(*this, runner_, progress_);
     runReport().viewsNotCreated += outcome.notCreated;
     if (outcome.failed)
         session().FehlerAufgetreten = true;
 }
 
-void Konvertierung::Beziehungen_nach_Trigger()
-{
-    diag::SessionStatementRunner runner;
-    diag::MainWindowProgress progress;
-    ::Beziehungen_nach_Trigger(*this, runner, progress);
-}
+void Konvertierung::Beziehungen_nach_Trigger() { ::Beziehungen_nach_Trigger(*this, runner_, progress_); }
 
 void Konvertierung::Command5_Click() { Abfragen_nach_Sichten(); }
 

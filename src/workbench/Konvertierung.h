@@ -1,5 +1,7 @@
 #pragma once
 #include "dataaccess/AccessDatabase.h"
+#include "diag/Progress.h"
+#include "diag/StatementRunner.h"
 #include "engine/TableConversion.h"
 
 #include <QLabel>
@@ -163,4 +165,7 @@ private:
     // The engine's numbers for the table just converted, into the run's report.
     void recordTableReport(const QString& table) const;
     engine::TableOutcome lastOutcome_;  // of the last Command1_SIK
+    // What the conversions send through and report their progress to (both hold no state).
+    diag::SessionStatementRunner runner_;
+    diag::MainWindowProgress progress_;
 };
