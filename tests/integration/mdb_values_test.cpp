@@ -110,44 +110,30 @@ TEST(MdbValues, EveryTypeAsTheRecordSetGivesIt)
 #include "dataaccess/mdb/TableLayout.h"
 
 #include <QFile>
+#include <QHash>
 
 namespace {
 
 // Our writer makes local tables only: turn "Fern" into a linked table by setting its catalog
-// row's Type to 6, the way Access stores a table linked from another Access database.
+// row's Type to 6, the way Access stores a table linked from another Access database. Its row is
+// found by a Flags value no other row has.
 QString writeLinkedFile()
 {
+    constexpr quint32 kMarker = 0x00C0FFE0;
     mdbw::Database db;
-    db.addTable(QStringLiteral("Fern")).addField(field("Nr", mdbw::type::Long)).addRow({1});
+    db.addTable(QStringLiteral("Fern")).setFlags(kMarker).addField(field("Nr", mdbw::type::Long)).addRow({1});
     db.addTable(QStringLiteral("Nah")).addField(field("Nr", mdbw::type::Long)).addRow({2});
     const QString path = QDir(testsupport::tempFolder()).filePath(QStringLiteral("verknuepft.mdb"));
     db.write(path);
-
-    int typeOffset = -1;
-    {
-        accessdb::mdb::AccessFile file(path);
-        for (const accessdb::mdb::ColumnLayout& c : accessdb::mdb::readTableLayout(file, 2, "MSysObjects").columns)
-            if (c.name == "Type")
-                typeOffset = c.fixedOffset;
-    }
+    QHash<QString, int> offset;
+    for (const auto& c : accessdb::mdb::readTableLayout(accessdb::mdb::AccessFile(path), 2, "MSysObjects").columns)
+        offset.insert(c.name, c.fixedOffset);
     QFile f(path);
     f.open(QIODevice::ReadWrite);
     QByteArray bytes = f.readAll();
-    const QByteArray name = QByteArray::fromRawData(reinterpret_cast<const char*>(u"Fern"), 8);
-    for (qsizetype page = 4096; page + 4096 <= bytes.size() && typeOffset >= 0; page += 4096) {
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + page);
-        if (p[0] != 1 || (p[4] | p[5] << 8 | p[6] << 16 | p[7] << 24) != 2)
-            continue;  // not a data page of MSysObjects
-        const int rows = p[12] | p[13] << 8;
-        for (int r = 0; r < rows; ++r) {
-            const int start = (p[14 + 2 * r] | p[15 + 2 * r] << 8) & 0x1FFF;
-            const int end = r == 0 ? 4096 : (p[12 + 2 * r] | p[13 + 2 * r] << 8) & 0x1FFF;
-            if (bytes.mid(page + start, end - start).contains(name)) {
-                bytes[page + start + 2 + typeOffset] = 6;
-                bytes[page + start + 3 + typeOffset] = 0;
-            }
-        }
-    }
+    const qsizetype flags = bytes.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(&kMarker), 4));
+    bytes[flags - offset["Flags"] + offset["Type"]] = 6;
+    bytes[flags - offset["Flags"] + offset["Type"] + 1] = 0;
     f.seek(0);
     f.write(bytes);
     return path;
