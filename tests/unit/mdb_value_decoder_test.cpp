@@ -1,4 +1,4 @@
-// Date forms decoded from stored numbers.
+// Dates and compressed texts decoded from their stored bytes.
 #include "dataaccess/mdb/ValueDecoder.h"
 
 #include <QByteArray>
@@ -11,29 +11,22 @@ using namespace accessdb::mdb;
 
 TEST(MdbValueDecoder, DatesAcrossTheWholeRange)
 {
+    // Year, month and day are checked against QDate below; here the text and the time of day.
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "30.12.1899"},
+        {-1.5, "29.12.1899 12:00:00"},  // the fraction counts forward from the day also below zero
+        {38053.4305555556, "07.03.2004 10:20:00"},
+        {1.0 - 1e-9, "31.12.1899"},  // rounds up to midnight: the next day, never 24:00:00
+        {2958465.0 + 86399.0 / 86400.0, "31.12.9999 23:59:59"},
+        {-657434.0, "01.01.0100"},
+    };
     accessdb::Value v;
-    ASSERT_TRUE(decodeDate(0.0, v));
-    EXPECT_EQ(v.text, "30.12.1899");
-    ASSERT_TRUE(decodeDate(-1.5, v));  // the fraction counts forward from the day also below zero
-    EXPECT_EQ(v.text, "29.12.1899 12:00:00");
-    ASSERT_TRUE(decodeDate(38053.4305555556, v));
-    EXPECT_EQ(v.text, "07.03.2004 10:20:00");
-    EXPECT_EQ(v.year, 2004);
-    EXPECT_EQ(v.month, 3);
-    EXPECT_EQ(v.day, 7);
-    EXPECT_EQ(v.hour * 3600 + v.minute * 60 + v.second, 10 * 3600 + 20 * 60);
-    ASSERT_TRUE(decodeDate(1.0 - 1e-9, v));  // rounds up to midnight: the next day, never 24:00:00
-    EXPECT_EQ(v.text, "31.12.1899");
-    ASSERT_TRUE(decodeDate(2958465.0 + 86399.0 / 86400.0, v));
-    EXPECT_EQ(v.text, "31.12.9999 23:59:59");
-    ASSERT_TRUE(decodeDate(-657434.0, v));
-    EXPECT_EQ(v.text, "01.01.0100");
-    ASSERT_TRUE(decodeDate(-728.0, v));
-    EXPECT_EQ(v.text, "01.01.1898");
-    EXPECT_FALSE(decodeDate(2958466.0, v));
-    EXPECT_FALSE(decodeDate(-657435.0, v));
-    EXPECT_FALSE(decodeDate(std::nan(""), v));
-    EXPECT_FALSE(decodeDate(std::numeric_limits<double>::infinity(), v));
+    for (const auto& [days, text] : cases) {
+        ASSERT_TRUE(decodeDate(days, v)) << days;
+        EXPECT_EQ(v.text, text) << days;
+    }
+    for (double outside : {2958466.0, -657435.0, std::nan(""), std::numeric_limits<double>::infinity()})
+        EXPECT_FALSE(decodeDate(outside, v)) << outside;
 }
 
 TEST(MdbValueDecoder, CalendarAgreesWithQDateOnEveryDayNumber)
@@ -49,4 +42,12 @@ TEST(MdbValueDecoder, CalendarAgreesWithQDateOnEveryDayNumber)
     }
     for (qint64 day : {-1, 59, 60, 61, -36463, 36584, 2958465})
         ASSERT_TRUE(decodeDate(double(day), v) && QDate(v.year, v.month, v.day) == zero.addDays(day)) << day;
+}
+
+TEST(MdbValueDecoder, CompressedTextStopsAtItsLastWholeCharacter)
+{
+    // One compressed character, a switch to two bytes a character, and a cut character.
+    QString out;
+    jet4Text("\xFF\xFE" "a\0b", 5, out);
+    EXPECT_EQ(out, QStringLiteral("a"));
 }
