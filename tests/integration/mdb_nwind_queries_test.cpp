@@ -18,12 +18,13 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
     QStringList names;
     for (const accessdb::QueryDef& d : db->queryDefs())
         names << d.name;
-    EXPECT_EQ(names.join('|'),
-              "Alphabetical List of Products|Catalog|Category Sales for 1995|Current Product List|Customers and "
-              "Suppliers by City|Employee Sales by Country|Invoices|Invoices Filter|Order Details Extended|Order "
-              "Subtotals|Orders Qry|Product Sales for 1995|Products Above Average Price|Products by Category|Quarterly "
-              "Orders|Quarterly Orders by Product|Sales by Category|Sales by Year|Sales Totals by Amount|Summary of "
-              "Sales by Quarter|Summary of Sales by Year|Ten Most Expensive Products");
+    EXPECT_EQ(
+        names.join('|'),
+        "Alphabetical List of Products|Catalog|Category Sales for 1995|Current Product List|"
+        "Customers and Suppliers by City|Employee Sales by Country|Invoices|Invoices Filter|"
+        "Order Details Extended|Order Subtotals|Orders Qry|Product Sales for 1995|Products Above Average Price|"
+        "Products by Category|Quarterly Orders|Quarterly Orders by Product|Sales by Category|Sales by Year|"
+        "Sales Totals by Amount|Summary of Sales by Quarter|Summary of Sales by Year|Ten Most Expensive Products");
     // One query of each form: joins nested either way, aliases, union, parameters, dates, crosstab,
     // TOP.
     const Expected expected[] = {

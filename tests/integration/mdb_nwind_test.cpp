@@ -57,19 +57,16 @@ TEST(MdbNwind, IndexesAndRelationsAsAccessListsThem)
         }
     }
     relations.sort();
-    EXPECT_EQ(relations,
-              (QStringList{
-                  "CategoriesProducts Categories->Products 0",
-                  QStringLiteral("CustomersOrders Customers->Orders %1").arg(accessdb::kRelationCascadeUpdate),
-                  "EmployeesOrders Employees->Orders 0",
-                  QStringLiteral("OrdersOrder Details Orders->Order Details %1").arg(accessdb::kRelationCascadeDelete),
-                  "ProductsOrder Details Products->Order Details 0",
-                  "ShippersOrders Shippers->Orders 0",
-                  "SuppliersProducts Suppliers->Products 0",
-              }));
+    EXPECT_EQ(relations.join('|'),
+              QStringLiteral("CategoriesProducts Categories->Products 0|CustomersOrders Customers->Orders %1|"
+                             "EmployeesOrders Employees->Orders 0|OrdersOrder Details Orders->Order Details %2|"
+                             "ProductsOrder Details Products->Order Details 0|ShippersOrders Shippers->Orders 0|"
+                             "SuppliersProducts Suppliers->Products 0")
+                  .arg(accessdb::kRelationCascadeUpdate)
+                  .arg(accessdb::kRelationCascadeDelete));
 }
 
-TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
+TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLastAndMovesGoBothWays)
 {
     REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
     auto db = accessdb::openDatabase(path);
@@ -91,12 +88,8 @@ TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLast)
     auto empty = db->openRecordset(QStringLiteral("MSysIMEXSpecs"));
     EXPECT_TRUE(empty->eof());
     EXPECT_LT(empty->recordCount(), 1);
-}
 
-TEST(MdbNwind, MovingThroughARecordSet)
-{
-    REQUIRE_SHARED_FIXTURE(path, "nwind.mdb");
-    auto db = accessdb::openDatabase(path);
+    // Moving back and forth.
     auto rs = db->openRecordset(QStringLiteral("Shippers"));
     ASSERT_EQ(rs->fieldCount(), 3);
     EXPECT_EQ(rs->field(0).name, "ShipperID");

@@ -5,7 +5,6 @@
 #include "common/FakeMainWindow.h"
 #include "common/ScriptedDialogs.h"
 #include "common/Servers.h"
-#include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/AppContext.h"
 #include "diag/FehlerProtokoll.h"
 #include "diag/RunReport.h"
@@ -40,28 +39,18 @@ public:
     }
 };
 
-struct Case {
-    ScratchDatabase::Kind db;
-    const char* label;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
-
-class FastTransfer : public ::testing::TestWithParam<Case> {
+class FastTransfer : public ::testing::TestWithParam<ScratchDatabase::Kind> {
 protected:
     void SetUp() override
     {
-        REQUIRE_SERVER_FOR(GetParam().db);
-        scratch = std::make_unique<ScratchDatabase>(GetParam().db);
-        engine = sql::createOdbcEngine();
-        env1 = engine->createEnvironment("0Dorvex", QString(), QString());
-        env2 = engine->createEnvironment("1Dorvex", QString(), QString());
+        REQUIRE_SERVER_FOR(GetParam());
+        scratch = std::make_unique<ScratchDatabase>(GetParam());
         session().mainWindow = &mw;
         session().AbfrageTimeout = 120;
         mw.kind = ServerKind::MSSQL;
         mw.dsn = "ZABTEST";
-        session().Verbindung1 = env1->openConnection(scratch->dsn());
-        session().Verbindung2 = env2->openConnection(scratch->dsn());
+        session().Verbindung1 = testsupport::connectOdbc(scratch->dsn());
+        session().Verbindung2 = testsupport::connectOdbc(scratch->dsn());
         rt::setProgramFolder(testsupport::tempFolder());
     }
     void TearDown() override
@@ -107,8 +96,6 @@ protected:
     testsupport::FakeMainWindow mw;
     testsupport::ScriptedDialogs dialogs;
     std::unique_ptr<ScratchDatabase> scratch;
-    std::unique_ptr<sql::Engine> engine;
-    std::shared_ptr<sql::Environment> env1, env2;
     std::unique_ptr<StoppedWindow> window;
 };
 
@@ -144,6 +131,7 @@ TEST_P(FastTransfer, AStopKeepsExactlyTheCommittedRows)
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FastTransfer,
-                         ::testing::Values(Case{ScratchDatabase::Kind::Sqlite, "Sqlite"},
-                                           Case{ScratchDatabase::Kind::MariadbAnsi, "Mariadb"}),
-                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.label); });
+                         ::testing::Values(ScratchDatabase::Kind::Sqlite, ScratchDatabase::Kind::MariadbAnsi),
+                         [](const auto& info) {
+                             return info.param == ScratchDatabase::Kind::Sqlite ? "Sqlite" : "Mariadb";
+                         });

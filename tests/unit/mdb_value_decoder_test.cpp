@@ -48,6 +48,8 @@ TEST(MdbValueDecoder, CompressedTextStopsAtItsLastWholeCharacter)
 {
     // One compressed character, a switch to two bytes a character, and a cut character.
     QString out;
-    jet4Text("\xFF\xFE" "a\0b", 5, out);
+    jet4Text("\xFF\xFE"
+             "a\0b",
+             5, out);
     EXPECT_EQ(out, QStringLiteral("a"));
 }
