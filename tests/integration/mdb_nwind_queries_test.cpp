@@ -28,14 +28,6 @@ TEST(MdbNwindQueries, TextsAsAccessShowsThem)
     // One query of each form: joins nested either way, aliases, union, parameters, dates, crosstab,
     // TOP.
     const Expected expected[] = {
-        {"Alphabetical List of Products",
-         "SELECT DISTINCTROW Products.*, Categories.CategoryName\r\n"
-         "FROM Categories INNER JOIN Products ON Categories.CategoryID = Products.CategoryID\r\n"
-         "WHERE (((Products.Discontinued)=No));"},
-        {"Category Sales for 1995", "SELECT DISTINCTROW [Product Sales for 1995].CategoryName, Sum([Product Sales for "
-                                    "1995].ProductSales) AS CategorySales\r\n"
-                                    "FROM [Product Sales for 1995]\r\n"
-                                    "GROUP BY [Product Sales for 1995].CategoryName;"},
         {"Current Product List", "SELECT [Product List].ProductID, [Product List].ProductName\r\n"
                                  "FROM Products AS [Product List]\r\n"
                                  "WHERE ((([Product List].Discontinued)=No))\r\n"

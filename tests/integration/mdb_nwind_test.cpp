@@ -11,17 +11,6 @@
 
 namespace {
 
-// Reads every column of every row; returns the row count.
-long readAllRows(accessdb::Database& db, const QString& table)
-{
-    long rows = 0;
-    auto rs = db.openRecordset(table);
-    for (; !rs->eof(); rs->moveNext(), ++rows)
-        for (int i = 0; i < rs->fieldCount(); ++i)
-            rs->value(i);
-    return rows;
-}
-
 // Each index as "name(fields)", "+" for primary, "!" for unique.
 QStringList indexList(const accessdb::TableDef& t)
 {
@@ -52,9 +41,8 @@ TEST(MdbNwind, IndexesAndRelationsAsAccessListsThem)
     for (const accessdb::Relation& r : db->relations()) {
         relations << QStringLiteral("%1 %2->%3 %4").arg(r.name).arg(r.table, r.foreignTable).arg(r.attributes);
         ASSERT_EQ(r.fields.size(), 1) << r.name.toStdString();
-        if (r.name == "ShippersOrders") {
+        if (r.name == "ShippersOrders")
             EXPECT_EQ(r.fields[0].name + "=" + r.fields[0].foreignName, "ShipperID=ShipVia");
-        }
     }
     relations.sort();
     EXPECT_EQ(relations.join('|'),
@@ -82,7 +70,11 @@ TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLastAndMovesGoBothWays)
         EXPECT_FALSE(rs->eof());
         rs->moveNext();
         EXPECT_TRUE(rs->eof());
-        EXPECT_EQ(readAllRows(*db, table), total);
+        long rows = 0;  // every value of every row decodes
+        for (auto all = db->openRecordset(table); !all->eof(); all->moveNext(), ++rows)
+            for (int i = 0; i < all->fieldCount(); ++i)
+                all->value(i);
+        EXPECT_EQ(rows, total);
     }
     // Empty table: EOF at once and a count below 1.
     auto empty = db->openRecordset(QStringLiteral("MSysIMEXSpecs"));

@@ -9,6 +9,7 @@
 #include <functional>
 
 using testsupport::ScratchDatabase;
+using Kind = ScratchDatabase::Kind;
 
 namespace {
 
@@ -29,7 +30,7 @@ std::string text(const rt::RuntimeError& e) { return e.description().toStdString
 // ---------------------------------------------------------------------------------------------
 // Behaviour every driver must show the same way.
 
-class OdbcOnEveryServer : public ::testing::TestWithParam<ScratchDatabase::Kind> {
+class OdbcOnEveryServer : public ::testing::TestWithParam<Kind> {
 protected:
     void SetUp() override
     {
@@ -107,7 +108,7 @@ TEST_P(OdbcOnEveryServer, StatementsRunAndValuesComeBackTypedAndWhole)
     EXPECT_EQ(first->value(1).toString(), QStringLiteral("Gummidichtung Ø 20 (10er)"));
     EXPECT_EQ(first->value(2).toString(), memo);
     // Stored as six characters and found by the literal: not garbled on the way in and back out.
-    const QString length = GetParam() == ScratchDatabase::Kind::Sqlite ? "LENGTH" : "CHAR_LENGTH";
+    const QString length = GetParam() == Kind::Sqlite ? "LENGTH" : "CHAR_LENGTH";
     EXPECT_EQ(value(QStringLiteral("SELECT %1(Name) FROM Artikel WHERE Name = 'Müller'").arg(length)).toInt(), 6);
 
     // A result without that row or column raises instead of inventing a value.
@@ -145,11 +146,8 @@ TEST_P(OdbcOnEveryServer, CatalogueFindsTablesAndListsTheirColumnsInOrder)
     EXPECT_EQ(conn_->table(QStringLiteral("rechnung"))->name(), QStringLiteral("Rechnung"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, OdbcOnEveryServer,
-                         ::testing::Values(ScratchDatabase::Kind::Sqlite, ScratchDatabase::Kind::Mariadb),
-                         [](const auto& info) {
-                             return info.param == ScratchDatabase::Kind::Sqlite ? "Sqlite" : "Mariadb";
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, OdbcOnEveryServer, ::testing::Values(Kind::Sqlite, Kind::Mariadb),
+                         [](const auto& i) { return i.param == Kind::Sqlite ? "Sqlite" : "Mariadb"; });
 
 // ---------------------------------------------------------------------------------------------
 // Opening connections.
@@ -160,10 +158,9 @@ TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
     auto c = testsupport::connectOdbc(testsupport::sqliteDsn());
     EXPECT_EQ(c->name(), testsupport::sqliteDsn());
     EXPECT_TRUE(c->versionText().contains(QLatin1String("SQLite"))) << c->versionText().toStdString();
-    EXPECT_EQ(c->openResultset(QStringLiteral("SELECT 1"), 0, 1, 64)->value(0).toInt(), 1);
 
     // A connection string stands for itself as the name, without the password it carries.
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
+    ScratchDatabase db(Kind::Sqlite);
     c = testsupport::connectOdbc(db.dsn() + QStringLiteral(";PWD=geheim"));
     EXPECT_TRUE(c->name().contains(db.databaseName())) << c->name().toStdString();
     EXPECT_FALSE(c->name().contains(QLatin1String("geheim"))) << c->name().toStdString();
@@ -191,7 +188,7 @@ TEST(OdbcTimeout, EndlessOrFrozenStatementsFailAfterTheTimeout)
     REQUIRE_SQLITE();
     REQUIRE_MARIADB();
     constexpr int kSeconds = 3;
-    ScratchDatabase sqlite(ScratchDatabase::Kind::Sqlite);
+    ScratchDatabase sqlite(Kind::Sqlite);
     auto lite = testsupport::connectOdbc(sqlite.dsn());
     // A connection that lost its server stays lost: one for each MariaDB case.
     auto maria = testsupport::connectOdbc(testsupport::mariadbDsn());

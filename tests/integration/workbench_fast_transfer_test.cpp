@@ -24,6 +24,7 @@
 namespace {
 
 using testsupport::ScratchDatabase;
+using Kind = ScratchDatabase::Kind;
 
 constexpr int kRows = 2500;
 
@@ -39,7 +40,7 @@ public:
     }
 };
 
-class FastTransfer : public ::testing::TestWithParam<ScratchDatabase::Kind> {
+class FastTransfer : public ::testing::TestWithParam<Kind> {
 protected:
     void SetUp() override
     {
@@ -130,8 +131,5 @@ TEST_P(FastTransfer, AStopKeepsExactlyTheCommittedRows)
     expectAutocommitAgain(1500);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, FastTransfer,
-                         ::testing::Values(ScratchDatabase::Kind::Sqlite, ScratchDatabase::Kind::MariadbAnsi),
-                         [](const auto& info) {
-                             return info.param == ScratchDatabase::Kind::Sqlite ? "Sqlite" : "Mariadb";
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, FastTransfer, ::testing::Values(Kind::Sqlite, Kind::MariadbAnsi),
+                         [](const auto& i) { return i.param == Kind::Sqlite ? "Sqlite" : "Mariadb"; });

@@ -12,14 +12,7 @@ namespace {
 QueryRow row(int attribute, quint32 order, int flag = 0, const QString& name1 = {}, const QString& name2 = {},
              const QString& expression = {})
 {
-    QueryRow r;
-    r.attribute = attribute;
-    r.order = order;
-    r.flag = flag;
-    r.name1 = name1;
-    r.name2 = name2;
-    r.expression = expression;
-    return r;
+    return {attribute, order, flag, name1, name2, expression};
 }
 
 // The frame every stored query has: start, kind, select flags, end.
@@ -30,13 +23,7 @@ QList<QueryRow> frame(int kind, int selectFlags = 0, const QString& typeName1 = 
             row(q::SelectFlags, 1, selectFlags), row(q::End, 1)};
 }
 
-QString lines(std::initializer_list<const char*> parts)
-{
-    QStringList l;
-    for (const char* p : parts)
-        l << QString::fromUtf8(p);
-    return l.join(QStringLiteral("\r\n"));
-}
+QString lines(const QStringList& parts) { return parts.join(QStringLiteral("\r\n")); }
 
 }  // namespace
 
