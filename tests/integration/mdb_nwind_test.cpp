@@ -41,8 +41,9 @@ TEST(MdbNwind, IndexesAndRelationsAsAccessListsThem)
     for (const accessdb::Relation& r : db->relations()) {
         relations << QStringLiteral("%1 %2->%3 %4").arg(r.name).arg(r.table, r.foreignTable).arg(r.attributes);
         ASSERT_EQ(r.fields.size(), 1) << r.name.toStdString();
-        if (r.name == "ShippersOrders")
+        if (r.name == "ShippersOrders") {
             EXPECT_EQ(r.fields[0].name + "=" + r.fields[0].foreignName, "ShipperID=ShipVia");
+        }
     }
     relations.sort();
     EXPECT_EQ(relations.join('|'),
