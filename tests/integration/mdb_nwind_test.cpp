@@ -108,5 +108,8 @@ TEST(MdbNwind, RecordCountIsTheTotalAfterMoveLastAndMovesGoBothWays)
     }
     rs->close();
     EXPECT_THROW(rs->moveFirst(), rt::RuntimeError);
+    auto closed = db->openRecordset(QStringLiteral("Shippers"));  // closed on its first record
+    closed->close();
+    EXPECT_TRUE(closed->eof());
     EXPECT_THROW(db->openRecordset(QStringLiteral("Nirgends")), rt::RuntimeError);
 }
