@@ -37,9 +37,7 @@ class Workbench : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rt::setProgramFolder(testsupport::tempFolder());
-        session().AutoLauf = session().OhneFehlermeldung = session().FehlerAufgetreten = false;
-        session().ParamMDBPfad.clear();
+        testsupport::beginSession(mw);
         session().AbfrageTimeout = 120;
         conn1 = std::make_shared<testsupport::RecordingConnection>();
         conn2 = std::make_shared<testsupport::RecordingConnection>();
@@ -54,10 +52,7 @@ protected:
         w.reset();
         SingleInstance<Form_Auto>::unload();
         SingleInstance<FehlerProtokoll>::unload();
-        session().Verbindung1.reset();
-        session().Verbindung2.reset();
-        session().AutoLauf = session().OhneFehlermeldung = session().FehlerAufgetreten = false;
-        rt::setClock({});
+        testsupport::endSession();
     }
     // The window's controls by their names.
     QListWidget* list2() const { return control<QListWidget>(*w, "List2"); }  // the tables
@@ -279,10 +274,7 @@ TEST_F(Workbench, LoginCountersStopAtTheirLimitInsteadOfWrapping)
         }
         EXPECT_TRUE(session().FehlerAufgetreten);
         EXPECT_FALSE(button("Command2")->isEnabled());
-        const QString logDir = rt::programFolder() + "/Log/" + rt::applicationName();
-        QFile log(logDir + "/" + QDir(logDir).entryList({"ERROR_*.LOG"}).value(0));
-        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(log.readAll().contains("Code: MDB_Anmelden\tLine: 0\r\nQuelle: "));
+        EXPECT_TRUE(testsupport::errorLogText().contains("Code: MDB_Anmelden\tLine: 0\r\nQuelle: "));
     }
     EXPECT_TRUE(dialogs.messages().isEmpty());  // an overflow is no overloaded server
 }

@@ -18,6 +18,9 @@ QString tempFolder();
 QString beginSession(MainWindowAccess& mainWindow);
 void endSession();
 
+// What the log files of the program folder's Log/<application> folder hold, in name order.
+QString errorLogText();
+
 // The sample generated during the build (build/sample/...).
 QString sampleFile(const QString& fileName);
 
