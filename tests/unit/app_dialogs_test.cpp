@@ -64,12 +64,13 @@ TEST(ConsoleDialogs, MessagesAnswersAndLogsGoToTheStream)
     rt::setProgramFolder(QString());
     const QString text = readStream(out);
     std::fclose(out);
-    for (const char* line : {"Dorvex: ODBC-Datenquelle 'X' nicht gefunden!\n",
-                             "Sicherheitsabfrage: Wollen Sie wirklich alle Tabellen pumpen ? -> Nein\n",
-                             "abbrechen ? -> Ja\n", "Protokolldatei: Modul: MDIForm_Main\tCode: Command3_Click\tLine: 0\n",
-                             "Protokolldatei: Quelle: ODBC\tFehler: 40002\t28000: Access denied\n",
-                             "Protokolldatei: Eintrag nicht geschrieben (", "Fehlerprotokoll: Tabelle: Kunden\n",
-                             "Fehlerprotokoll: S1000: kaputt\n"})
+    for (const char* line :
+         {"Dorvex: ODBC-Datenquelle 'X' nicht gefunden!\n",
+          "Sicherheitsabfrage: Wollen Sie wirklich alle Tabellen pumpen ? -> Nein\n", "abbrechen ? -> Ja\n",
+          "Protokolldatei: Modul: MDIForm_Main\tCode: Command3_Click\tLine: 0\n",
+          "Protokolldatei: Quelle: ODBC\tFehler: 40002\t28000: Access denied\n",
+          "Protokolldatei: Eintrag nicht geschrieben (", "Fehlerprotokoll: Tabelle: Kunden\n",
+          "Fehlerprotokoll: S1000: kaputt\n"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << qPrintable(text);
 
     // Qt's remarks about the offscreen platform are chatter; anything else is not.

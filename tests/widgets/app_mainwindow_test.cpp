@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, StartUpGivesUpAfterTheBoundWithAMessageAndFailureStatus)
     load();
     EXPECT_EQ(engines, MDIForm_Main::kStartupAttempts);
     ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("Objektvariable"))) << qPrintable(dialogs.messages().first());
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("Objektvariable")))
+        << qPrintable(dialogs.messages().first());
     EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(window->exitCode(), 1);
     EXPECT_FALSE(session().UmgebungenAngelegt);
@@ -127,11 +128,8 @@ TEST_F(MainWindowTest, LoginFailsOnAMissingDataSourceAndSucceedsOnARealOne)
 }
 
 // A work window that refuses to close while it is busy, as the conversion does.
-class BusyWindow : public QWidget {
-public:
+struct BusyWindow : QWidget {
     bool busy = true;
-
-protected:
     void closeEvent(QCloseEvent* e) override { e->setAccepted(!busy); }
 };
 

@@ -48,10 +48,11 @@ QString beginSession(MainWindowAccess& mainWindow)
 
 void endSession() { resetForTests(); }
 
-QString errorLogText()
+QString errorLogText(const QString& programFolder)
 {
     QString all;
-    const QDir dir(rt::programFolder() + QStringLiteral("/Log/") + rt::applicationName());
+    const QDir dir((programFolder.isEmpty() ? rt::programFolder() : programFolder) + QStringLiteral("/Log/") +
+                   rt::applicationName());
     for (const QString& name : dir.entryList({QStringLiteral("*.LOG")}, QDir::Files, QDir::Name)) {
         QFile f(dir.filePath(name));
         if (f.open(QIODevice::ReadOnly))

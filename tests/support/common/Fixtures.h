@@ -18,8 +18,9 @@ QString tempFolder();
 QString beginSession(MainWindowAccess& mainWindow);
 void endSession();
 
-// What the log files of the program folder's Log/<application> folder hold, in name order.
-QString errorLogText();
+// What the log files in <program folder>/Log/<application> hold, in name order; the program
+// folder is rt::programFolder() unless given.
+QString errorLogText(const QString& programFolder = QString());
 
 // The sample generated during the build (build/sample/...).
 QString sampleFile(const QString& fileName);
