@@ -7,23 +7,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs `inspect` on the modal window once it is open (the service call waits in its own loop).
-void whenModalOpens(std::function<void(QWidget*)> inspect)
-{
-    QTimer::singleShot(0, [inspect] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        inspect(modal);
-    });
-}
 
 // Qt's own dialogs speak German too: the "..." button of the conversion window opens Qt's file
 // dialog with German labels and buttons.
@@ -36,8 +24,9 @@ TEST(QtDialogs, FileDialogOfTheConversionWindowSpeaksGerman)
     Konvertierung window;
     window.show();
     QStringList texts;
-    whenModalOpens([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
+    // The service call waits in the dialog's own loop: look at it once it is open.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         for (const QLabel* l : dialog->findChildren<QLabel*>())
             texts << l->text();

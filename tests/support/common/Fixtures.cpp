@@ -5,6 +5,7 @@
 #include "runtime/Platform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
@@ -46,6 +47,19 @@ QString beginSession(MainWindowAccess& mainWindow)
 }
 
 void endSession() { resetForTests(); }
+
+QString errorLogText(const QString& programFolder)
+{
+    QString all;
+    const QDir dir((programFolder.isEmpty() ? rt::programFolder() : programFolder) + QStringLiteral("/Log/") +
+                   rt::applicationName());
+    for (const QString& name : dir.entryList({QStringLiteral("*.LOG")}, QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            all += QString::fromLatin1(f.readAll());
+    }
+    return all;
+}
 
 QString sampleFile(const QString& fileName) { return QStringLiteral(DORVEX_BINARY_DIR "/sample/") + fileName; }
 

@@ -18,6 +18,10 @@ QString tempFolder();
 QString beginSession(MainWindowAccess& mainWindow);
 void endSession();
 
+// What the log files in <program folder>/Log/<application> hold, in name order; the program
+// folder is rt::programFolder() unless given.
+QString errorLogText(const QString& programFolder = QString());
+
 // The sample generated during the build (build/sample/...).
 QString sampleFile(const QString& fileName);
 
