@@ -143,6 +143,15 @@ TEST_F(Workbench, LockedMarkingCannotBeBypassedByKeysOrDragging)
     QTest::keyClick(list2(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(markedRows(), QList<int>({0, 1, 2, 3}));
     EXPECT_TRUE(dialogs.shown.isEmpty());
+    // A click on a table with rows on the server warns; on an empty one it does not.
+    const auto click = [&](int row) {
+        const QPoint at = list2()->visualItemRect(list2()->item(row)).center();
+        QTest::mouseClick(list2()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    };
+    click(3);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    click(0);
+    EXPECT_EQ(dialogs.messages(), QStringList({"ACHTUNG   ACHTUNG\r\ndiese Tabelle enhält Sätze"}));
 }
 
 TEST_F(Workbench, BatchMarksConvertedAndFailedTablesAndRetriesTheFailed)
