@@ -77,6 +77,29 @@ TEST_F(DerivedCommandsTest, WarningsFollowTheirQueryAndDb2FailuresAreReportedWit
     EXPECT_EQ(window.List1, (QStringList{"Warnung: 40002", "37000: " + QString(73, 'x'), QString(17, 'x'),
                                          QString(40, '-'), "V1", "SELECT a FROM t", ""}));
     EXPECT_EQ(mysql.notCreated + db2.notCreated, 1);  // the MySQL view was created despite its drop warning
+    EXPECT_TRUE(mysql.failed);
+    // Each warning leaves a log entry naming the view, with the statement sent in Base64.
+    const QString log = testsupport::errorLogText();
+    EXPECT_TRUE(log.contains("Modul: Module1\tCode: Create_View (V1)")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Query: " + QString::fromLatin1(QByteArray("DROP VIEW V1").toBase64())))
+        << log.toStdString();
+}
+
+TEST_F(DerivedCommandsTest, AViewThatCannotBeRewrittenSendsNothingNotEvenTheDrop)
+{
+    db.addQuery({"View_Kunde", "SELECT LEFT(Name) FROM Kunden"});
+    for (ServerKind kind : {ServerKind::Oracle, ServerKind::DB2}) {
+        mw.kind = kind;
+        window.List1.clear();
+        const ViewsOutcome outcome = Abfragen_nach_Sichten(window, runner, progress);
+        EXPECT_TRUE(conn->executed.isEmpty()) << conn->executed.join("\n").toStdString();
+        EXPECT_EQ(outcome.notCreated, 1);
+        EXPECT_TRUE(outcome.failed);
+        const QString warning = window.List1.join("|");
+        EXPECT_TRUE(warning.contains("Warnung: ") && warning.contains("View_Kunde") && warning.contains("LEFT("))
+            << warning.toStdString();
+    }
+    EXPECT_TRUE(testsupport::errorLogText().contains("Create_View (View_Kunde)"));
 }
 
 TEST_F(DerivedCommandsTest, OnlyMachineOneConverts)
