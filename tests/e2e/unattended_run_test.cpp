@@ -22,21 +22,7 @@ using namespace testsupport;
 
 namespace {
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString readText(const QString& path) { return QString::fromUtf8(readBytes(path)); }
+QString readText(const QString& path) { return QString::fromUtf8(readFile(path)); }
 
 // An XDB document with one view; `before` comes first (fields, renamings).
 QByteArray viewDocument(const QString& select, const QString& before = QString())
@@ -120,7 +106,7 @@ RunResult runProgram(const QString& program, const QStringList& arguments, const
         env.remove(QLatin1String(v));
     QProcess p;
     if (!folder.isEmpty()) {
-        writeBytes(folder + "/odbc.ini", odbcIni.toUtf8());
+        writeFile(folder + "/odbc.ini", odbcIni.toUtf8());
         env.insert(QStringLiteral("ODBCSYSINI"), qEnvironmentVariable("ODBCSYSINI"));
         env.insert(QStringLiteral("ODBCINI"), folder + "/odbc.ini");
         p.setWorkingDirectory(folder);
@@ -152,17 +138,17 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(DORVEX_BINARY_DIR "/dorvex"), program));
         QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
         const QString plugin = folder + "/Plugins/Velmora/Velmora";
-        writeBytes(plugin, "#!/bin/sh\n"
-                           "cd \"$(dirname \"$0\")\" || exit 1\n"
-                           "pwd > cwd.txt\n"
-                           "for a in \"$@\"; do echo \"$a\"; done > args.tmp\n"
-                           "mv args.tmp args.txt\n"
-                           "echo started >> starts.txt\n");
+        writeFile(plugin, "#!/bin/sh\n"
+                          "cd \"$(dirname \"$0\")\" || exit 1\n"
+                          "pwd > cwd.txt\n"
+                          "for a in \"$@\"; do echo \"$a\"; done > args.tmp\n"
+                          "mv args.tmp args.txt\n"
+                          "echo started >> starts.txt\n");
         QFile::setPermissions(plugin, QFile::permissions(plugin) | QFileDevice::ExeOwner);
-        writeBytes(folder + "/zab.ini", "[database source]\r\n SQL_Database = ZAB \r\nSQL_Server=srv01\r\n");
+        writeFile(folder + "/zab.ini", "[database source]\r\n SQL_Database = ZAB \r\nSQL_Server=srv01\r\n");
         // New fields (one with a hostile default), a table renaming report and a view: every
         // statement form SQLite takes.
-        writeBytes(
+        writeFile(
             folder + "/ZAB.XDB",
             viewDocument(kOrteOhneKoeln,
                          QStringLiteral(
@@ -256,7 +242,7 @@ TEST_F(UnattendedRun, ConvertsReconcilesHandsOverAndEndsOnSqlite)
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.standardError);
     EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Modul: gestartet")));
     EXPECT_EQ(foreignLines(r.standardError), QStringList());
-    const QJsonObject report = QJsonDocument::fromJson(readBytes(reportPath)).object();
+    const QJsonObject report = QJsonDocument::fromJson(readFile(reportPath)).object();
     EXPECT_EQ(report[QStringLiteral("exitStatus")].toInt(), 0);
     EXPECT_FALSE(report[QStringLiteral("etwasVerloren")].toBool());
     EXPECT_EQ(QDir(folder).entryList({QStringLiteral("bericht.json*")}, QDir::Files | QDir::Hidden).size(), 1)
@@ -286,7 +272,7 @@ TEST_F(UnattendedRun, ConvertsAndCreatesViewsOnMariadbAsTheMysqlKind)
     ScratchDatabase db(ScratchDatabase::Kind::Mariadb);
     useMariadb(db, QStringLiteral("SET SESSION sql_mode=REPLACE(@@sql_mode,'NO_ENGINE_SUBSTITUTION','')"));
     // Only the view: the document's ALTER TABLE form uses brackets, which MariaDB refuses.
-    writeBytes(folder + "/ZAB.XDB", viewDocument(kOrteOhneKoeln));
+    writeFile(folder + "/ZAB.XDB", viewDocument(kOrteOhneKoeln));
     // The user and password given on the command line are the ones the server checks; the rows go
     // in transactions (-schnell).
     const RunResult r = run(standardArguments(sample, dbUser(), dbPassword())
@@ -348,7 +334,7 @@ TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport
 {
     const QString mdb = folder + "/feindlich.mdb";
     writeFixture(mdb);
-    writeBytes(folder + "/ZAB.XDB", viewDocument(QStringLiteral("SELECT [Orte].[Ort] FROM [Orte]")));
+    writeFile(folder + "/ZAB.XDB", viewDocument(QStringLiteral("SELECT [Orte].[Ort] FROM [Orte]")));
     QList<ScratchDatabase::Kind> kinds{ScratchDatabase::Kind::Sqlite};
     if (mariadbAvailable() || runningInCi())
         kinds << ScratchDatabase::Kind::MariadbAnsi;
@@ -360,7 +346,7 @@ TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport
         const QString reportPath = folder + (maria ? "/bericht-mariadb.json" : "/bericht-sqlite.json");
         const RunResult r =
             run(standardArguments(mdb, dbUser(), dbPassword()) << QStringLiteral("-bericht:") + reportPath);
-        const QJsonObject report = QJsonDocument::fromJson(readBytes(reportPath)).object();
+        const QJsonObject report = QJsonDocument::fromJson(readFile(reportPath)).object();
         ASSERT_FALSE(report.isEmpty()) << qPrintable(r.standardError);
         EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
         EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Ergebnis: 3 - ")))

@@ -11,21 +11,8 @@
 
 namespace {
 
-QString writeFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = QDir(testsupport::tempFolder()).filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return path;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // Opens and reads everything; returns the error number, 0 when the file read cleanly.
 int readAll(const QString& path)

@@ -12,7 +12,6 @@
 #include "mdbwriter/MdbWriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 
 namespace {
@@ -55,15 +54,11 @@ QString writeValuesFile()
     QHash<QString, int> offset;
     for (const auto& c : accessdb::mdb::readTableLayout(accessdb::mdb::AccessFile(path), 2, "MSysObjects").columns)
         offset.insert(c.name, c.fixedOffset);
-    QFile f(path);
-    f.open(QIODevice::ReadWrite);
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = testsupport::readFile(path);
     const qsizetype flags = bytes.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(&kMarker), 4));
     bytes[flags - offset["Flags"] + offset["Type"]] = 6;
     bytes[flags - offset["Flags"] + offset["Type"] + 1] = 0;
-    f.seek(0);
-    f.write(bytes);
-    return path;
+    return testsupport::writeFile(path, bytes);
 }
 
 }  // namespace

@@ -13,18 +13,6 @@
 
 namespace {
 
-QString readStream(std::FILE* f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[512];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, qsizetype(n));
-    return QString::fromUtf8(bytes);
-}
-
 TEST(FileFilter, OldFilterBecomesQtFilterInBothCases)
 {
     EXPECT_EQ(translateFileFilter(QStringLiteral("Access|*.MDB")), QStringLiteral("Access (*.MDB *.mdb)"));
@@ -62,7 +50,7 @@ TEST(ConsoleDialogs, MessagesAnswersAndLogsGoToTheStream)
     }
     setDialogService(nullptr);
     rt::setProgramFolder(QString());
-    const QString text = readStream(out);
+    const QString text = testsupport::readStream(out);
     std::fclose(out);
     for (const char* line :
          {"Dorvex: ODBC-Datenquelle 'X' nicht gefunden!\n",

@@ -12,14 +12,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
-
 QByteArray versionText()
 {
     return QByteArray::number(dorvex::version::major) + '.' + QByteArray::number(dorvex::version::minor) + '.' +
@@ -52,7 +44,7 @@ TEST_F(ErrorLogFile, EntryIsWrittenByteForByteInWindows1252WithCrLf)
                                 "Quelle: Zugriff\tFehler: 3024\tDatei 'Gr\xF6\xDF"
                                 "e.mdb' nicht gefunden\r\n";
     // The missing Log and application folders were created on the way.
-    EXPECT_EQ(readAll(logPath(QStringLiteral("ERROR_2024_5.LOG"))), expected);
+    EXPECT_EQ(testsupport::readFile(logPath(QStringLiteral("ERROR_2024_5.LOG"))), expected);
 }
 
 TEST_F(ErrorLogFile, QueryLineHoldsBase64AndEntriesAreAppended)
@@ -62,7 +54,7 @@ TEST_F(ErrorLogFile, QueryLineHoldsBase64AndEntriesAreAppended)
     clock = clock.addSecs(60);
     Fehler_Protokollieren(QStringLiteral("Q"), -5, QStringLiteral("zwei"), QStringLiteral("M"), QStringLiteral("C"),
                           QString(), QString());
-    const QList<QByteArray> lines = readAll(logPath(QStringLiteral("ERROR_2024_5.LOG"))).split('\n');
+    const QList<QByteArray> lines = testsupport::readFile(logPath(QStringLiteral("ERROR_2024_5.LOG"))).split('\n');
     // Five lines, four lines, and the empty rest after the last line end.
     ASSERT_EQ(lines.size(), 10);
     EXPECT_EQ(lines[4], QByteArray("Query: YQ==\r"));

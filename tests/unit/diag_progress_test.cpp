@@ -1,4 +1,5 @@
 #include "common/FakeMainWindow.h"
+#include "common/Fixtures.h"
 #include "common/ScriptedDialogs.h"
 #include "diag/AppContext.h"
 #include "diag/Module1.h"
@@ -90,13 +91,8 @@ TEST_F(Progress, WithoutADisplayALongRunReportsOnStandardErrorEveryFiveSeconds)
         }
         Fortschritt_Setzen(0);
         setProgressConsole(nullptr, false);
-        std::rewind(out);
-        QByteArray written;
-        char buffer[512];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
-            written.append(buffer, qsizetype(got));
+        EXPECT_EQ(testsupport::readStream(out), c.expected);
         std::fclose(out);
-        EXPECT_EQ(QString::fromUtf8(written), c.expected);
     }
 }
 

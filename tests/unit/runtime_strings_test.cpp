@@ -4,8 +4,6 @@
 #include "runtime/Strings.h"
 #include "runtime/TextFile.h"
 
-#include <QFile>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -161,11 +159,7 @@ TEST(RuntimeTextFile, EveryLineEndEndsOneLine)
     };
     const QString path = testsupport::tempFolder() + QStringLiteral("/zeilen.txt");
     for (const auto& c : cases) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(c.bytes);
-        f.close();
-        Cp1252LineReader reader(path);
+        Cp1252LineReader reader(testsupport::writeFile(path, c.bytes));
         QStringList lines;
         while (!reader.atEnd())
             lines << reader.readLine();

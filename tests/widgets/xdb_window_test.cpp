@@ -10,7 +10,6 @@
 #include "xdb/Abgleichen.h"
 #include "xdb/XdbStatements.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,13 +90,10 @@ protected:
     QStringList run(const QStringList& lines) { return runBytes(bytes(lines)); }
     QStringList runBytes(const QByteArray& content)
     {
-        QFile f(folder + "/ZAB.XDB");
-        if (f.open(QIODevice::WriteOnly))
-            f.write(content);
-        f.close();
+        const QString path = testsupport::writeFile(folder + "/ZAB.XDB", content);
         if (!window)
             window = std::make_unique<Abgleichen>();
-        control<QLineEdit>(*window, "Text_XDB")->setText(f.fileName());
+        control<QLineEdit>(*window, "Text_XDB")->setText(path);
         window->XDB_Verarbeiten();
         return testsupport::itemTexts(*control<QListWidget>(*window, "List1"));
     }

@@ -37,6 +37,33 @@ QString tempFolder()
     return dirs.back()->path();
 }
 
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    const QString full = QFileInfo(path).isRelative() ? QDir(tempFolder()).filePath(path) : path;
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("test file not written: %s", qPrintable(full));
+    return full;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString readStream(std::FILE* stream)
+{
+    std::fflush(stream);
+    std::rewind(stream);
+    QByteArray bytes;
+    char buffer[512];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        bytes.append(buffer, qsizetype(n));
+    return QString::fromUtf8(bytes);
+}
+
 QString beginSession(MainWindowAccess& mainWindow)
 {
     resetForTests();

@@ -1,5 +1,8 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+
+#include <cstdio>
 
 class MainWindowAccess;
 
@@ -12,6 +15,14 @@ QString sharedFixture(const QString& fileName);
 
 // A fresh temporary folder for one test, removed with the process.
 QString tempFolder();
+
+// Writes the bytes to the file, creating its folder; a bare name is placed in a fresh temporary
+// folder. Returns the file's path.
+QString writeFile(const QString& path, const QByteArray& bytes);
+// The file's bytes, or none when it cannot be read.
+QByteArray readFile(const QString& path);
+// What was written to a stream (a std::tmpfile()), from its start.
+QString readStream(std::FILE* stream);
 
 // A fresh session for one test: everything reset (resetForTests), with the given main window and
 // the program folder in a new temporary folder, which it returns. endSession() resets it all again.
