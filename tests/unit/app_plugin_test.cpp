@@ -1,21 +1,16 @@
 #include "app/modDatenbankErweiterung.h"
 #include "common/Fixtures.h"
-#include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 TEST(PluginLaunch, IniSectionAndKeyRules)
 {
     const QString folder = testsupport::tempFolder();
     rt::setProgramFolder(folder);
-    QFile f(folder + "/zab.ini");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(
-        rt::toCp1252(QStringLiteral("[Other]\r\nSQL_Database=Wrong\r\n[database source]\r\n  SQL_Database = ZAB \r\n"
-                                    "SQL_ServerName=srv-long\r\nSQL_Server=srv\r\n[Next]\r\nSQL_User=x\r\n")));
-    f.close();
+    testsupport::writeFile(folder + "/zab.ini", "[Other]\r\nSQL_Database=Wrong\r\n[database source]\r\n"
+                                                "  SQL_Database = ZAB \r\nSQL_ServerName=srv-long\r\nSQL_Server=srv\r\n"
+                                                "[Next]\r\nSQL_User=x\r\n");
     EXPECT_EQ(Ini_Lesen("Database Source", "SQL_Database"), "ZAB");
     // The key matches by prefix: the first line that begins with it wins.
     EXPECT_EQ(Ini_Lesen("Database Source", "SQL_Server"), "srv-long");
@@ -29,9 +24,7 @@ TEST(PluginLaunch, IniSectionAndKeyRules)
 TEST(PluginLaunch, FileExistsRules)
 {
     const QString folder = testsupport::tempFolder();
-    QFile f(folder + "/Velmora");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    testsupport::writeFile(folder + "/Velmora", QByteArray());
     const std::pair<QString, bool> cases[] = {
         {"", false},
         {"   ", false},

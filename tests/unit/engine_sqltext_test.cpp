@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+// What the sample's conversion sends on every server kind is held by the statement recording;
+// the cases here are the rules and values the sample does not reach.
 using namespace engine;
 using testsupport::field;
 namespace val = testsupport::val;
@@ -133,18 +135,10 @@ TEST(EngineSqlText, DefaultAndNullClauses)
     EXPECT_EQ(nullClause(field("a", ty::Text, 5, true), opts(DB2), {}), "NOT NULL");
     EXPECT_EQ(nullClause(field("a", ty::Boolean), opts(MSSQL), {}), "NOT NULL");
     EXPECT_EQ(nullClause(field("Nr", ty::Long), opts(DB2), {"x", "NR"}), "NOT NULL");
-
-    const accessdb::Field name = field("Name", ty::Text, 20, true);
-    EXPECT_EQ(columnLine(",", columnNameText(name.name, "T", opts(MSSQL)), sqlType(name, opts(MSSQL)),
-                         defaultClause(name, opts(MSSQL)), nullClause(name, opts(MSSQL), {})),
-              ",\"Name\" VARCHAR(20)  NOT NULL ");
 }
 
 TEST(EngineSqlText, ColumnNamesPerKind)
 {
-    EXPECT_EQ(columnNameText("Ort", "T", opts(MSSQL)), "\"Ort\"");
-    EXPECT_EQ(columnNameText("Ort", "T", opts(MySQL)), "`Ort`");
-    EXPECT_EQ(columnNameText("Ort", "T", opts(Sybase)), "Ort");
     EXPECT_EQ(columnNameText("Ort", "T", opts(DB2)), "Ort");
     EXPECT_EQ(columnNameText("Ort", "F5SB90R", opts(DB2)), "\"Ort\"");
     EXPECT_EQ(columnNameText("Ort", "f5sb90r", opts(DB2)), "Ort");
@@ -244,7 +238,6 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     const accessdb::Field text = field("Name", ty::Text, 30);
     const accessdb::Field dbl = field("Wert", ty::Double);
     const accessdb::Field date = field("Datum", ty::DateTime);
-    EXPECT_EQ(insertValue(text, val::text("O'Brien"), opts(MSSQL)).text, "'O''Brien'");
     EXPECT_EQ(insertValue(text, val::text(QString("a") + QChar(0) + "b"), opts(MSSQL)).text, "'a b'");
     EXPECT_EQ(insertValue(text, val::text(QString("It") + QChar(0x2019) + "s"), opts(Sybase)).text, "'Its'");
     EXPECT_EQ(insertValue(text, val::text(QString("It") + QChar(0x2019) + "s"), opts(MySQL)).text,
@@ -271,15 +264,9 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     for (const auto& n : numbers)
         EXPECT_EQ(insertValue(n.field, n.value, opts(MSSQL)).text, n.expected) << n.expected;
     EXPECT_EQ(insertValue(dbl, val::null(), opts(MSSQL, true)).text, "0");
-    EXPECT_EQ(insertValue(field("b", ty::Boolean), val::boolean(true), opts(MSSQL)).text, "1");
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::text("True"), opts(MSSQL)).text, "0");
     EXPECT_EQ(insertValue(field("b", ty::Boolean), val::null(), opts(MSSQL)).text, "0");
 
-    const accessdb::Value d = val::date(2004, 3, 7, 14, 30);
-    EXPECT_EQ(insertValue(date, d, opts(MSSQL)).text, "'20040307'");
-    EXPECT_EQ(insertValue(date, d, opts(Sybase)).text, "'20040307'");
-    EXPECT_EQ(insertValue(date, d, opts(Oracle)).text, "TIMESTAMP'2004-03-07 00:00:00'");
-    EXPECT_EQ(insertValue(date, d, opts(DB2)).text, "'2004-03-07-00.00.00'");
     // Years below 1000 keep their value, zero-padded to four digits, in every date text.
     EXPECT_EQ(insertValue(date, val::date(632, 1, 2), opts(MSSQL)).text, "'06320102'");
     EXPECT_EQ(insertValue(date, val::date(100, 12, 31), opts(Oracle)).text, "TIMESTAMP'0100-12-31 00:00:00'");
@@ -304,8 +291,6 @@ TEST(EngineSqlText, InsertValuesPerTypeAndKind)
     EXPECT_EQ(insertValue(date, zeit, opts(Oracle), &datum).text, "TIMESTAMP'2004-03-07 14:30:00'");
     EXPECT_EQ(insertValue(date, zeit, opts(DB2), &datum).text, "'2004-03-07-14.30.00'");
 
-    EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MSSQL)).text, "0x01AB");
-    EXPECT_EQ(insertValue(field("o", ty::LongBinary), val::bytes("\x01\xab"), opts(MySQL)).text, "X'01AB'");
     // SQLite reads only X'..' as bytes, whatever server kind the statements are written for.
     for (ServerKind k : {MSSQL, Sybase, MySQL, Oracle, DB2}) {
         TextOptions o = opts(k);
