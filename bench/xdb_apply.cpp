@@ -10,6 +10,7 @@
 #include "dataaccess/odbc/OdbcEngine.h"
 #include "diag/DialogService.h"
 #include "diag/Session.h"
+#include "mdbwriter/XdbLines.h"
 #include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 #include "runtime/RuntimeError.h"
@@ -132,9 +133,8 @@ public:
     std::shared_ptr<sql::Table> table(const QString& name) override { return std::make_shared<T>(name); }
 };
 
-QString pad(const QString& s, int w) { return s.leftJustified(w, QLatin1Char(' ')); }
-QString key22(const QString& k, const QString& v) { return pad(k, 23) + v; }
-QString key24(const QString& k, const QString& v) { return pad(k, 25) + v; }
+using mdbw::xdb::key22;
+using mdbw::xdb::key24;
 
 // Sections in the proportions of a release document: mostly new fields, some renames, index
 // blocks and views.
@@ -146,11 +146,10 @@ QStringList document(int lines, int tables)
         const QString table = QStringLiteral("Tabelle%1").arg(t % tables);
         out << QStringLiteral("[felder]") << key22(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 40; ++i, ++f)
-            out << pad(QStringLiteral("feld"), 23) + pad(QStringLiteral("Feld_Größe_%1").arg(f), 48) +
-                       QStringLiteral("     10  40");
+            out << mdbw::xdb::newField(QStringLiteral("Feld_Größe_%1").arg(f), 10, 40);
         out << QStringLiteral("[renamefield]") << key24(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 3; ++i)
-            out << key24(QStringLiteral("feld"), pad(QStringLiteral("Nr"), 50) + QStringLiteral(" Nummer%1").arg(i));
+            out << mdbw::xdb::renamed(QStringLiteral("feld"), QStringLiteral("Nr"), QStringLiteral("Nummer%1").arg(i));
         for (int i = 0; i < 2; ++i, ++ix)
             out << QStringLiteral("[Indizes]") << key22(QStringLiteral("tabelle"), table)
                 << key22(QStringLiteral("name"), QStringLiteral("IX_%1").arg(ix))

@@ -5,6 +5,7 @@
 #include "dataaccess/AccessDatabase.h"
 #include "diag/Module1.h"
 #include "mdbwriter/MdbWriter.h"
+#include "mdbwriter/XdbLines.h"
 #include "runtime/Cp1252.h"
 
 #include <QDir>
@@ -19,17 +20,18 @@
 #include <gtest/gtest.h>
 
 using namespace testsupport;
+namespace xdb = mdbw::xdb;
 
 namespace {
 
 QString readText(const QString& path) { return QString::fromUtf8(readFile(path)); }
 
 // An XDB document with one view; `before` comes first (fields, renamings).
-QByteArray viewDocument(const QString& select, const QString& before = QString())
+QByteArray viewDocument(const QString& select, const QStringList& before = {})
 {
-    return rt::toCp1252(before +
-                        QStringLiteral("[querys]\r\nname                   View_E2E_Orte\r\nSQL                    ") +
-                        select + QStringLiteral("\r\n"));
+    const QStringList lines = before + QStringList{QStringLiteral("[querys]"), xdb::key22("name", "View_E2E_Orte"),
+                                                   xdb::key22("SQL", select)};
+    return rt::toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
 const QString kOrteOhneKoeln =
@@ -148,17 +150,11 @@ protected:
         writeFile(folder + "/zab.ini", "[database source]\r\n SQL_Database = ZAB \r\nSQL_Server=srv01\r\n");
         // New fields (one with a hostile default), a table renaming report and a view: every
         // statement form SQLite takes.
-        writeFile(
-            folder + "/ZAB.XDB",
-            viewDocument(kOrteOhneKoeln,
-                         QStringLiteral(
-                             "[felder]\r\n"
-                             "tabelle                Kunden\r\n"
-                             "feld                   Bemerkung_E2E                                        10  40\r\n"
-                             "#####                     Kunden\r\n"
-                             "Land_E2E                                           10 30x'); DROP TABLE Artikel; --\r\n"
-                             "[renametable]\r\n"
-                             "tabelle                  Kassenbuch                                         Kasse\r\n")));
+        writeFile(folder + "/ZAB.XDB",
+                  viewDocument(kOrteOhneKoeln, {"[felder]", xdb::key22("tabelle", "Kunden"),
+                                                xdb::newField("Bemerkung_E2E", 10, 40), xdb::oldHeader("Kunden"),
+                                                xdb::oldField("Land_E2E", 10, 30, "x'); DROP TABLE Artikel; --"),
+                                                "[renametable]", xdb::renamed("tabelle", "Kassenbuch", "Kasse")}));
     }
 
     void useSqlite(const ScratchDatabase& db)

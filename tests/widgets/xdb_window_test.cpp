@@ -5,6 +5,7 @@
 #include "common/ScriptedDialogs.h"
 #include "diag/RunReport.h"
 #include "diag/Session.h"
+#include "mdbwriter/XdbLines.h"
 #include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 #include "xdb/Abgleichen.h"
@@ -19,26 +20,13 @@
 
 namespace {
 
-// XDB document lines with the keys and values in their fixed columns.
-QString pad(const QString& s, int width) { return s.leftJustified(width, u' '); }
-QString rjust(int n, int width) { return QString::number(n).rightJustified(width, u' '); }
-// Key in columns 1-22 (value from column 24) or 1-24 (value from column 26).
-QString key22(const QString& key, const QString& value) { return pad(key, 23) + value; }
-QString key24(const QString& key, const QString& value) { return pad(key, 25) + value; }
-// "[felder]" field: name 24-71, type 76-78, size 80-82.
-QString feld(const QString& name, int type, int size)
-{
-    return pad("feld", 23) + pad(name, 48) + "    " + rjust(type, 3) + ' ' + rjust(size, 3);
-}
-// "[renamefield]" field: old name 26-75, new name from 77.
-QString renameFeld(const QString& from, const QString& to) { return key24("feld", pad(from, 50) + ' ' + to); }
-// Old format: "#####" and the table name from column 27; fields: name 1-50, type 51-53, size
-// 54-56, default from 57.
-QString oldHeader(const QString& table) { return pad("#####", 26) + table; }
-QString oldFeld(const QString& name, int type, int size, const QString& defaultValue)
-{
-    return pad(name, 50) + rjust(type, 3) + rjust(size, 3) + defaultValue;
-}
+using mdbw::xdb::key22;
+using mdbw::xdb::key24;
+using mdbw::xdb::newField;
+using mdbw::xdb::oldField;
+using mdbw::xdb::oldHeader;
+using mdbw::xdb::renamed;
+
 // The document as it is written: Windows-1252, CR LF.
 QByteArray bytes(const QStringList& lines)
 {
@@ -116,9 +104,9 @@ const QString kEnd = QStringLiteral("Die ZAB.XDB wurde abgearbeitet.");
 
 TEST_F(XdbWindowTest, FieldsAreAddedOnceAndAMissingTableSwitchesItsSectionOff)
 {
-    const QStringList report =
-        run({"[felder]", key22("tabelle", "Fehlt"), feld("A", 10, 5), "[felder]", key22("tabelle", "Artikel"),
-             feld("Farbe", 10, 20), feld("farbe", 10, 20), feld("NAME", 10, 50), feld("Gewicht", 7, 0)});
+    const QStringList report = run({"[felder]", key22("tabelle", "Fehlt"), newField("A", 10, 5), "[felder]",
+                                    key22("tabelle", "Artikel"), newField("Farbe", 10, 20), newField("farbe", 10, 20),
+                                    newField("NAME", 10, 50), newField("Gewicht", 7, 0)});
     EXPECT_EQ(j(sent()), j((QStringList{"ALTER TABLE [Artikel]  ADD [Farbe] VARCHAR(20)",
                                         "ALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
     EXPECT_EQ(j(report),
@@ -136,8 +124,8 @@ TEST_F(XdbWindowTest, TheFrenchConfirmationIsNeverAddedOnOracleAndDb2)
         conn->executed.clear();
         conn->tables["ARTIKEL"] = QStringList{"NR", "NAME"};
         mw.kind = kind;
-        run({"[felder]", key22("tabelle", "Artikel"), feld("Auftragsbestätigung_Französisch", 12, 0),
-             feld("Menge", 4, 0)});
+        run({"[felder]", key22("tabelle", "Artikel"), newField("Auftragsbestätigung_Französisch", 12, 0),
+             newField("Menge", 4, 0)});
         EXPECT_EQ(sent().filter("Französisch").size(), kind == ServerKind::MSSQL ? 1 : 0) << j(sent());
         EXPECT_EQ(sent().filter("[Menge]").size(), 1) << j(sent());
     }
@@ -163,7 +151,7 @@ TEST_F(XdbWindowTest, AFailingIndexQueryIsADatabaseFailureAndTheRunGoesOn)
     conn->failWhen("sysindexes", "S0002: [SQLite]no such table: dbo.sysindexes");
     const QStringList report =
         run({"[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX"), key22("felderanzahl", "1"),
-             key22("feld", "Ort"), "[felder]", key22("tabelle", "Kunde"), feld("Ort", 10, 40)});
+             key22("feld", "Ort"), "[felder]", key22("tabelle", "Kunde"), newField("Ort", 10, 40)});
     EXPECT_EQ(sent().last(), "ALTER TABLE [Kunde]  ADD [Ort] VARCHAR(40)");
     EXPECT_FALSE(sent().join("\n").contains("CREATE INDEX"));  // a block whose check failed is skipped
     EXPECT_EQ(report.first(), "S0002: [SQLite]no such table: dbo.sysindexes");
@@ -173,7 +161,7 @@ TEST_F(XdbWindowTest, AFailingIndexQueryIsADatabaseFailureAndTheRunGoesOn)
 TEST_F(XdbWindowTest, AFieldLineBeforeTheFieldCountEndsTheRun)
 {
     const QStringList report = run({"[Indizes]", key22("tabelle", "Kunde"), key22("name", "IX"), key22("feld", "Ort"),
-                                    "[felder]", key22("tabelle", "Kunde"), feld("Ort", 10, 40)});
+                                    "[felder]", key22("tabelle", "Kunde"), newField("Ort", 10, 40)});
     EXPECT_EQ(j(sent()), j(QStringList{xdb_exists("Kunde", "IX")}));  // nothing after the failure
     ASSERT_FALSE(report.isEmpty());
     EXPECT_TRUE(session().FehlerAufgetreten);
@@ -190,13 +178,13 @@ TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
     const QString drop = "DROP TABLE Laender; --";
     const QStringList report = run({"[felder]",
                                     key22("tabelle", "Kunde"),
-                                    feld("y] INT; " + drop, 4, 0),
+                                    newField("y] INT; " + drop, 4, 0),
                                     oldHeader("Kunde"),
-                                    oldFeld("Menge", 4, 0, "0 NULL; " + drop),
-                                    oldFeld("Land", 10, 30, "Deutschland"),
+                                    oldField("Menge", 4, 0, "0 NULL; " + drop),
+                                    oldField("Land", 10, 30, "Deutschland"),
                                     "[renamefield]",
                                     key24("tabelle", "Kunde"),
-                                    renameFeld("PLZ", "x' , 'y'; " + drop),
+                                    renamed("feld", "PLZ", "x' , 'y'; " + drop),
                                     "[Indizes]",
                                     key22("tabelle", "Kunde(Nr); " + drop),
                                     key22("name", "IX"),
@@ -267,7 +255,7 @@ TEST_F(XdbWindowTest, UnreadableDocumentsAreReportedOnceAndNothingIsApplied)
 
 TEST_F(XdbWindowTest, Utf8DocumentsKeepTheirColumns)
 {
-    const QStringList lines{"[felder]", key22("tabelle", "Kunde"), feld("Straße", 10, 40), feld("Größe", 4, 0)};
+    const QStringList lines{"[felder]", key22("tabelle", "Kunde"), newField("Straße", 10, 40), newField("Größe", 4, 0)};
     const QByteArray utf8 = lines.join("\r\n").toUtf8() + "\r\n";
     const QStringList expected{"ALTER TABLE [Kunde]  ADD [Straße] VARCHAR(40)", "ALTER TABLE [Kunde]  ADD [Größe] INT"};
     for (const QByteArray& content : {utf8, QByteArray("\xEF\xBB\xBF") + utf8, bytes(lines)}) {

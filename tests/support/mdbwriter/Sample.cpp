@@ -1,6 +1,7 @@
 #include "Sample.h"
 
 #include "MdbWriter.h"
+#include "XdbLines.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 namespace mdbw {
 
 namespace {
+
+using namespace xdb;
 
 // A small deterministic generator, so the sample is the same on every build.
 class Dice {
@@ -419,31 +422,6 @@ void addQueries(Database& db)
     }
 }
 
-// Places texts at fixed columns (counted from 1) of one line.
-QString columns(const QList<QPair<int, QString>>& parts)
-{
-    QString line;
-    for (const auto& [col, text] : parts) {
-        if (line.size() < col - 1)
-            line += QString(col - 1 - line.size(), QLatin1Char(' '));
-        line += text;
-    }
-    return line;
-}
-
-QString rightAligned(int n, int width) { return QString::number(n).rightJustified(width, QLatin1Char(' ')); }
-
-// New-format field line: name 24-71, type 76-78, size 80-82.
-QString newField(const QString& name, int typeCode, int size)
-{
-    return columns({{1, "feld"}, {24, name}, {76, rightAligned(typeCode, 3)}, {80, rightAligned(size, 3)}});
-}
-// Old-format field line: name 1-50, type 51-53, size 54-56, default from 57.
-QString oldField(const QString& name, int typeCode, int size, const QString& def)
-{
-    return columns({{1, name}, {51, rightAligned(typeCode, 3)}, {54, rightAligned(size, 3)}, {57, def}});
-}
-
 }  // namespace
 
 namespace {
@@ -452,11 +430,10 @@ namespace {
 QStringList fieldSections()
 {
     QStringList l;
-    l << "[felder]" << columns({{1, "tabelle"}, {24, "AdressenStamm"}}) << newField("Mobiltelefon", 10, 30)
-      << newField("EMail", 10, 80) << newField("Werbesperre", 3, 0) << columns({{1, "tabelle"}, {24, "Kunden"}})
-      << newField("Bonitaet", 3, 0) << newField("Kundengruppe", 10, 20)
-      << columns({{1, "tabelle"}, {24, "Lieferanten"}}) << newField("Skonto", 7, 0)
-      << columns({{1, "#####"}, {27, "Artikel"}}) << oldField("Gewicht", 7, 0, "0")
+    l << "[felder]" << key22("tabelle", "AdressenStamm") << newField("Mobiltelefon", 10, 30)
+      << newField("EMail", 10, 80) << newField("Werbesperre", 3, 0) << key22("tabelle", "Kunden")
+      << newField("Bonitaet", 3, 0) << newField("Kundengruppe", 10, 20) << key22("tabelle", "Lieferanten")
+      << newField("Skonto", 7, 0) << oldHeader("Artikel") << oldField("Gewicht", 7, 0, "0")
       << oldField("Lieferant", 10, 50, "\"\"") << oldField("Herkunftsland", 10, 30, "\"Deutschland\"")
       << oldField("Lagerplatz", 4, 0, "");
     return l;
@@ -465,47 +442,40 @@ QStringList fieldSections()
 QStringList renameFieldSection()
 {
     QStringList l;
-    l << "[renamefield]" << columns({{1, "tabelle"}, {26, "Kunden"}})
-      << columns({{1, "feld"}, {26, "Zahlungsziel"}, {77, "ZahlungszielTage"}})
-      << columns({{1, "tabelle"}, {26, "AdressenStamm"}}) << columns({{1, "feld"}, {26, "Telefon"}, {77, "Telefon1"}});
+    l << "[renamefield]" << key24("tabelle", "Kunden") << renamed("feld", "Zahlungsziel", "ZahlungszielTage")
+      << key24("tabelle", "AdressenStamm") << renamed("feld", "Telefon", "Telefon1");
     return l;
 }
 
 QStringList renameTableSection()
 {
-    return {QStringLiteral("[renametable]"), columns({{1, "tabelle"}, {26, "Kassenbuch"}, {77, "Kasse"}})};
+    return {QStringLiteral("[renametable]"), renamed("tabelle", "Kassenbuch", "Kasse")};
 }
 
 QStringList indexSections()
 {
     QStringList l;
-    l << "[Indizes]" << columns({{1, "tabelle"}, {24, "Auftraege"}})
-      << columns({{1, "name"}, {24, "IX_Auftraege_Datum"}}) << columns({{1, "attribute"}, {24, "0"}})
-      << columns({{1, "felderanzahl"}, {24, "1"}}) << columns({{1, "feld"}, {24, "Datum"}}) << "[Indizes]"
-      << columns({{1, "tabelle"}, {24, "Auftragspositionen"}}) << columns({{1, "name"}, {24, "IX_Positionen_Artikel"}})
-      << columns({{1, "attribute"}, {24, "0"}}) << columns({{1, "felderanzahl"}, {24, "2"}})
-      << columns({{1, "feld"}, {24, "ArtikelNr"}}) << columns({{1, "feld"}, {24, "AuftragNr"}}) << "[Indizes]"
-      << columns({{1, "tabelle"}, {24, "Laender"}}) << columns({{1, "name"}, {24, "IX_Laender_Name"}})
-      << columns({{1, "attribute"}, {24, "2"}}) << columns({{1, "felderanzahl"}, {24, "1"}})
-      << columns({{1, "feld"}, {24, "Name"}});
+    l << "[Indizes]" << key22("tabelle", "Auftraege") << key22("name", "IX_Auftraege_Datum") << key22("attribute", "0")
+      << key22("felderanzahl", "1") << key22("feld", "Datum") << "[Indizes]" << key22("tabelle", "Auftragspositionen")
+      << key22("name", "IX_Positionen_Artikel") << key22("attribute", "0") << key22("felderanzahl", "2")
+      << key22("feld", "ArtikelNr") << key22("feld", "AuftragNr") << "[Indizes]" << key22("tabelle", "Laender")
+      << key22("name", "IX_Laender_Name") << key22("attribute", "2") << key22("felderanzahl", "1")
+      << key22("feld", "Name");
     return l;
 }
 
 QStringList querySections()
 {
     QStringList l;
-    l << "[querys]" << columns({{1, "name"}, {24, "View_Kundenorte"}})
-      << columns({{1, "sql"},
-                  {24, "SELECT AdressenStamm.Ort, Count(AdressenStamm.AdrNr) AS Anzahl FROM AdressenStamm "
-                       "GROUP BY AdressenStamm.Ort"}})
-      << columns({{1, "name"}, {24, "View_ArtikelStueck"}})
-      << columns({{1, "SQL"},
-                  {24, "SELECT [Artikel].[ArtikelNr], [Artikel].[Bezeichnung] FROM [Artikel] "
-                       "WHERE [Artikel].[Einheit]=\"Stück\""}})
-      << columns({{1, "name"}, {24, "View_OffeneAuftraege"}})
-      << columns({{1, "SQL"},
-                  {24, "SELECT DISTINCTROW [Auftraege].[AuftragNr], [Auftraege].[KundenNr] FROM [Auftraege] "
-                       "WHERE [Auftraege].[Erledigt]=0"}});
+    l << "[querys]" << key22("name", "View_Kundenorte")
+      << key22("sql", "SELECT AdressenStamm.Ort, Count(AdressenStamm.AdrNr) AS Anzahl FROM AdressenStamm "
+                      "GROUP BY AdressenStamm.Ort")
+      << key22("name", "View_ArtikelStueck")
+      << key22("SQL", "SELECT [Artikel].[ArtikelNr], [Artikel].[Bezeichnung] FROM [Artikel] "
+                      "WHERE [Artikel].[Einheit]=\"Stück\"")
+      << key22("name", "View_OffeneAuftraege")
+      << key22("SQL", "SELECT DISTINCTROW [Auftraege].[AuftragNr], [Auftraege].[KundenNr] FROM [Auftraege] "
+                      "WHERE [Auftraege].[Erledigt]=0");
     return l;
 }
 
