@@ -285,41 +285,51 @@ TEST_F(UnattendedRun, ConvertsAndCreatesViewsOnMariadbAsTheMysqlKind)
     EXPECT_EQ(pluginStarts(), 1);
 }
 
-TEST_F(UnattendedRun, FailingLoginStopsBeforeAnythingElse)
-{
-    odbcIni = QStringLiteral("[OTHER]\nDriver = DORVEX_SQLITE3\nDatabase = /nonexistent/x.db\n");
-    const RunResult r = run({QStringLiteral("-ODBC:NOSUCHDSN"), QStringLiteral("-MDBpfad:") + sample,
-                             QStringLiteral("-XDBpfad:") + folder + "/missing.XDB", QStringLiteral("-auto")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.standardError.contains(QStringLiteral("ODBC-Datenquelle 'NOSUCHDSN' nicht gefunden!")))
-        << qPrintable(r.standardError);
-    EXPECT_TRUE(
-        r.standardError.contains(QStringLiteral("Bei der SQL-Datenbankerweiterung ist ein Fehler aufgetreten!")));
-    EXPECT_FALSE(r.standardError.contains(QStringLiteral("Access-Datenquelle")));
-    expectStoppedBeforeTheDocument();
-}
-
-TEST_F(UnattendedRun, AnAccessFileThatCannotBeOpenedStopsBeforeTheDocument)
+// A login that fails and an Access file that cannot be opened each end the run at once, before
+// the document is read or the plug-in started.
+TEST_F(UnattendedRun, AFailedLoginOrAnUnopenableAccessFileStopsBeforeTheDocument)
 {
     ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
     const QString missing = folder + "/fehlt.mdb";
     // The document does not exist either: reading it would leave an XDB_Verarbeiten entry.
     QFile::remove(folder + "/ZAB.XDB");
-    const RunResult r = run(standardArguments(missing));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Access-Datenquelle '") + missing + "' nicht gefunden!"))
-        << qPrintable(r.standardError);
-    expectStoppedBeforeTheDocument();
+    const struct {
+        const char* story;
+        QStringList arguments;
+        QString says;
+    } cases[] = {
+        {"data source missing",
+         {"-ODBC:NOSUCHDSN", "-MDBpfad:" + sample, "-XDBpfad:" + folder + "/ZAB.XDB", "-auto"},
+         "ODBC-Datenquelle 'NOSUCHDSN' nicht gefunden!"},
+        {"Access file missing", standardArguments(missing), "Access-Datenquelle '" + missing + "' nicht gefunden!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.story);
+        useSqlite(db);
+        const RunResult r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.standardError.contains(c.says)) << qPrintable(r.standardError);
+        EXPECT_EQ(r.standardError.count(QStringLiteral("nicht gefunden!")), 1) << qPrintable(r.standardError);
+        EXPECT_TRUE(
+            r.standardError.contains(QStringLiteral("Bei der SQL-Datenbankerweiterung ist ein Fehler aufgetreten!")));
+        expectStoppedBeforeTheDocument();
+    }
 }
 
-TEST_F(UnattendedRun, MissingPluginIsReportedAndTheRunEndsWithStatusThree)
+// A run whose steps all went through still ends with status 3 when the report a script waits for
+// cannot be written, or the plug-in to hand over to is missing.
+TEST_F(UnattendedRun, AMissingReportOrPluginIsNeverStatusZero)
 {
     ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
     useSqlite(db);
+    const QString report = folder + "/fehlt/b.json";
+    RunResult r = run(standardArguments(sample) << QStringLiteral("-bericht:") + report);
+    EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
+    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Berichtsdatei '") + report))
+        << qPrintable(r.standardError);
+
     QDir(folder + "/Plugins").removeRecursively();
-    const RunResult r = run(standardArguments(sample));
-    // The run goes to its end (no step failed), but the hand-over was skipped.
+    r = run(standardArguments(sample));
     EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
     EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Modul: nicht gefunden")));
     EXPECT_TRUE(r.standardError.contains(
@@ -364,17 +374,6 @@ TEST_F(UnattendedRun, LossesEndWithStatusThreeNamedOnStandardErrorAndInTheReport
         }
         EXPECT_GE(tableEntry(report, QStringLiteral("Doppelt"))[QStringLiteral("zeilenAbgelehnt")].toInt(), 1);
     }
-}
-
-// A report that a script waits for and does not get turns a clean run into status 3.
-TEST_F(UnattendedRun, AReportThatCannotBeWrittenIsNeverStatusZero)
-{
-    ScratchDatabase db(ScratchDatabase::Kind::Sqlite);
-    useSqlite(db);
-    const RunResult r = run(standardArguments(sample) << QStringLiteral("-bericht:") + folder + "/fehlt/b.json");
-    EXPECT_EQ(r.exitCode, 3) << qPrintable(r.standardError);
-    EXPECT_TRUE(r.standardError.contains(QStringLiteral("Zusammenfassung: Berichtsdatei '") + folder + "/fehlt/b.json"))
-        << qPrintable(r.standardError);
 }
 
 TEST(ProgramWithoutDisplay, UnusableCommandLinesEndWithStatusTwoAndHelpWithZero)

@@ -18,8 +18,8 @@ QString renamed(const QString& key, const QString& from, const QString& to)
 
 QString newField(const QString& name, int typeCode, int size)
 {
-    return key22(QStringLiteral("feld"), padded(name, 52) + rightAligned(typeCode, 3) + QLatin1Char(' ') +
-                                             rightAligned(size, 3));
+    return key22(QStringLiteral("feld"),
+                 padded(name, 52) + rightAligned(typeCode, 3) + QLatin1Char(' ') + rightAligned(size, 3));
 }
 
 QString oldHeader(const QString& table) { return padded(QStringLiteral("#####"), 26) + table; }
