@@ -148,16 +148,13 @@ INSTANTIATE_TEST_SUITE_P(Servers, OdbcOnEveryServer, ::testing::Values(Kind::Sql
 // ---------------------------------------------------------------------------------------------
 // Opening connections.
 
-TEST(OdbcLogin, SqliteOpensWithItsDataSourceName)
+// A connection string stands for itself as the name, without the password it carries.
+TEST(OdbcLogin, AConnectionStringIsNamedWithoutItsPassword)
 {
     REQUIRE_SQLITE();
-    auto c = testsupport::connectOdbc(testsupport::sqliteDsn());
-    EXPECT_EQ(c->name(), testsupport::sqliteDsn());
-    EXPECT_TRUE(c->versionText().contains(QLatin1String("SQLite"))) << c->versionText().toStdString();
-
-    // A connection string stands for itself as the name, without the password it carries.
     ScratchDatabase db(Kind::Sqlite);
-    c = testsupport::connectOdbc(db.dsn() + QStringLiteral(";PWD=geheim"));
+    auto c = testsupport::connectOdbc(db.dsn() + QStringLiteral(";PWD=geheim"));
+    EXPECT_TRUE(c->versionText().contains(QLatin1String("SQLite"))) << c->versionText().toStdString();
     EXPECT_TRUE(c->name().contains(db.databaseName())) << c->name().toStdString();
     EXPECT_FALSE(c->name().contains(QLatin1String("geheim"))) << c->name().toStdString();
 }

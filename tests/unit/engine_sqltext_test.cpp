@@ -82,19 +82,6 @@ TEST(EngineSqlText, TypesPerServerKind)
     EXPECT_EQ(sqlType(field("f", ty::Double), onLinux), "DECIMAL");
 }
 
-TEST(EngineSqlText, TypesWithoutSqlCounterpartNameFieldAndCode)
-{
-    for (int code : {9, 13, 14, 16, 20}) {
-        try {
-            sqlType(field("Rohdaten", code), opts(MSSQL));
-            FAIL() << code;
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_TRUE(e.description().contains("'Rohdaten'")) << e.what();
-            EXPECT_TRUE(e.description().contains(QString::number(code))) << e.what();
-        }
-    }
-}
-
 TEST(EngineSqlText, SqlDefaultQuotingAndFallbacks)
 {
     const TextOptions ms = opts(MSSQL);

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,26 +42,13 @@ using testsupport::FakeMainWindow;
 using testsupport::RecordingConnection;
 using testsupport::ScriptedDialogs;
 
-// A recording connection whose catalogue learns the fields that ALTER TABLE adds.
-class CatalogueConnection : public RecordingConnection {
-public:
-    void execute(const QString& statement, int options) override
-    {
-        RecordingConnection::execute(statement, options);
-        static const QRegularExpression add(QStringLiteral("^ALTER TABLE \\[(.*)\\]  ADD \\[(.*)\\] "));
-        const auto m = add.match(statement);
-        if (m.hasMatch())
-            tables[m.captured(1)] << m.captured(2);
-    }
-};
-
 class XdbWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         folder = testsupport::beginSession(mw);
         runReport().reset();
-        conn = std::make_shared<CatalogueConnection>();
+        conn = std::make_shared<RecordingConnection>();
         session().Verbindung1 = conn;
         conn->tables["Artikel"] = QStringList{"Nr", "Name"};
         conn->tables["ARTIKEL"] = QStringList{"NR", "NAME"};
@@ -90,7 +76,7 @@ protected:
 
     FakeMainWindow mw;
     ScriptedDialogs dialogs;
-    std::shared_ptr<CatalogueConnection> conn;
+    std::shared_ptr<RecordingConnection> conn;
     std::unique_ptr<Abgleichen> window;
     QString folder;
 };

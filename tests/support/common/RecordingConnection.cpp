@@ -1,6 +1,8 @@
 #include "RecordingConnection.h"
 #include "runtime/RuntimeError.h"
 
+#include <QRegularExpression>
+
 namespace testsupport {
 namespace {
 class FixedResult : public sql::ResultSet {
@@ -100,6 +102,10 @@ void RecordingConnection::execute(const QString& statement, int options)
         ++(autoCommit ? rowsInserted : rowsPending_)[t];
     else if (const QString d = tableAfter(statement, QLatin1String("DROP TABLE ")); !d.isEmpty())
         rowsInserted.remove(d);
+    // A column added to a table the catalogue knows joins its columns, as on a server.
+    static const QRegularExpression addColumn(QStringLiteral("^ALTER TABLE \\[(.*)\\]  ADD \\[(.*)\\] "));
+    if (const auto m = addColumn.match(statement); m.hasMatch() && tables.contains(m.captured(1)))
+        tables[m.captured(1)] << m.captured(2);
 }
 
 std::unique_ptr<sql::ResultSet> RecordingConnection::openResultset(const QString& statement, int, int, int options)

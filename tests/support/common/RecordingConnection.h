@@ -38,7 +38,7 @@ public:
     void failWhen(const QString& statementContains, const QString& description, int number = 40002, int times = -1);
     // Result of a query whose text contains the key (first match wins); default 0.
     QList<QPair<QString, QVariant>> results;
-    // The catalogue: table name -> column names.
+    // The catalogue: table name -> column names; ALTER TABLE [T]  ADD [F] adds F to a known T.
     QHash<QString, QStringList> tables;
 
     QStringList executed;  // every statement given to execute or openResultset, in order
