@@ -3,11 +3,8 @@
 #include "engine/LookupText.h"
 #include "engine/SqlText.h"
 #include "engine/TypeMap.h"
-#include "runtime/RuntimeError.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 // What the sample's conversion sends on every server kind is held by the statement recording;
 // the cases here are the rules and values the sample does not reach.
