@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -213,6 +214,17 @@ TEST(MdbRobustness, DamagedDataPagesEndTheRecordSetWithAFailure)
         }
         // moveLast counts the rows: the same damage, not a smaller count.
         EXPECT_EQ(readAll(writeFile(QStringLiteral("kunden_%1_b.mdb").arg(c.name), bytes)), rt::err::AccessDamaged);
+    }
+    // A last row found damaged by moveLast is named by its page alone, not by the scan's count.
+    QByteArray bytes = whole;
+    const int last = pages.last() * 4096;
+    bytes[last + 15 + 2 * (quint8(bytes[last + 12]) - 1)] = char(0x1F);  // its offset outside the page
+    auto rs = accessdb::openDatabase(writeFile("kunden_letzte.mdb", bytes))->openRecordset("Kunden");
+    try {
+        rs->moveLast();
+        ADD_FAILURE() << "the damaged last row was read";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_FALSE(e.description().contains(QRegularExpression("Datensatz [0-9]"))) << e.description().toStdString();
     }
 }
 #endif

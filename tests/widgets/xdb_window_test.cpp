@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -220,9 +221,7 @@ TEST_F(XdbWindowTest, HostileLinesAreRefusedOrEscapedAndCounted)
 TEST_F(XdbWindowTest, UnreadableDocumentsAreReportedOnceAndNothingIsApplied)
 {
     QByteArray random(100 * 1024, '\0');
-    quint32 seed = 12345;
-    for (char& c : random)
-        c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    QRandomGenerator(12345).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
     for (const QByteArray& content : {random, QByteArray("Dies ist kein XDB-Dokument.\r\nfeld x\r\n")}) {
         runReport().reset();
         const QStringList report = runBytes(content);
