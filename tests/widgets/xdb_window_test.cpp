@@ -91,6 +91,8 @@ const QString kEnd = QStringLiteral("Die ZAB.XDB wurde abgearbeitet.");
 
 TEST_F(XdbWindowTest, FieldsAreAddedOnceAndAMissingTableSwitchesItsSectionOff)
 {
+    bool startableDuringTheRun = true;  // a second click would apply the document twice at once
+    dialogs.onMessage = [&] { startableDuringTheRun = runButtonEnabled(); };
     const QStringList report = run({"[felder]", key22("tabelle", "Fehlt"), newField("A", 10, 5), "[felder]",
                                     key22("tabelle", "Artikel"), newField("Farbe", 10, 20), newField("farbe", 10, 20),
                                     newField("NAME", 10, 50), newField("Gewicht", 7, 0)});
@@ -102,6 +104,7 @@ TEST_F(XdbWindowTest, FieldsAreAddedOnceAndAMissingTableSwitchesItsSectionOff)
                              "\tALTER TABLE [Artikel]  ADD [Gewicht] FLOAT"})));
     EXPECT_EQ(j(dialogs.messages()), j(QStringList{kEnd}));
     EXPECT_FALSE(session().FehlerAufgetreten);
+    EXPECT_FALSE(startableDuringTheRun);
     EXPECT_TRUE(runButtonEnabled());
 }
 

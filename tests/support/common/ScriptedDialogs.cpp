@@ -8,6 +8,8 @@ ScriptedDialogs::~ScriptedDialogs() { setDialogService(nullptr); }
 void ScriptedDialogs::message(const QString& text, const QString& title, Icon)
 {
     shown.append({QStringLiteral("message"), title, text});
+    if (onMessage)
+        onMessage();
 }
 
 bool ScriptedDialogs::askYesNo(const QString& text, const QString& title, bool safeAnswer)

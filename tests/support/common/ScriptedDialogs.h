@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace testsupport {
 
@@ -32,7 +33,8 @@ public:
     QList<Shown> shown;
     QList<QStringList> printed;
     QString lastFilter;
-    bool present = true;  // false: a run without a display
+    bool present = true;              // false: a run without a display
+    std::function<void()> onMessage;  // called while a message box is shown
 
     QStringList messages() const;  // texts of the message boxes, in order
 };
