@@ -112,11 +112,11 @@ TEST_F(MainWindowTest, LoginFailsOnAMissingDataSourceAndSucceedsOnARealOne)
 
     dialogs.shown.clear();
     session().FehlerAufgetreten = false;
-    dsn->setText(testsupport::sqliteDsn());
+    dsn->setText("DSN=" + testsupport::sqliteDsn() + ";PWD=geheim");
     control<QPushButton>(*window, "Command3")->click();
     EXPECT_TRUE(enabled("Command1"));
     EXPECT_TRUE(enabled("Command2"));
-    EXPECT_EQ(dsn->text(), testsupport::sqliteDsn());  // the name the driver reports
+    EXPECT_EQ(dsn->text(), testsupport::sqliteDsn());  // the data source the driver names, no password
     EXPECT_FALSE(session().FehlerAufgetreten);
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_TRUE(session().Verbindung1 && session().Verbindung2);
