@@ -135,6 +135,8 @@ public:
 
 using mdbw::xdb::key22;
 using mdbw::xdb::key24;
+using mdbw::xdb::newField;
+using mdbw::xdb::renamed;
 
 // Sections in the proportions of a release document: mostly new fields, some renames, index
 // blocks and views.
@@ -146,10 +148,10 @@ QStringList document(int lines, int tables)
         const QString table = QStringLiteral("Tabelle%1").arg(t % tables);
         out << QStringLiteral("[felder]") << key22(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 40; ++i, ++f)
-            out << mdbw::xdb::newField(QStringLiteral("Feld_Größe_%1").arg(f), 10, 40);
+            out << newField(QStringLiteral("Feld_Größe_%1").arg(f), 10, 40);
         out << QStringLiteral("[renamefield]") << key24(QStringLiteral("tabelle"), table);
         for (int i = 0; i < 3; ++i)
-            out << mdbw::xdb::renamed(QStringLiteral("feld"), QStringLiteral("Nr"), QStringLiteral("Nummer%1").arg(i));
+            out << renamed(QStringLiteral("feld"), QStringLiteral("Nr"), QStringLiteral("Nummer%1").arg(i));
         for (int i = 0; i < 2; ++i, ++ix)
             out << QStringLiteral("[Indizes]") << key22(QStringLiteral("tabelle"), table)
                 << key22(QStringLiteral("name"), QStringLiteral("IX_%1").arg(ix))

@@ -6,7 +6,6 @@
 #include "diag/Module1.h"
 #include "mdbwriter/MdbWriter.h"
 #include "mdbwriter/XdbLines.h"
-#include "runtime/Cp1252.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,9 +28,8 @@ QString readText(const QString& path) { return QString::fromUtf8(readFile(path))
 // An XDB document with one view; `before` comes first (fields, renamings).
 QByteArray viewDocument(const QString& select, const QStringList& before = {})
 {
-    const QStringList lines = before + QStringList{QStringLiteral("[querys]"), xdb::key22("name", "View_E2E_Orte"),
-                                                   xdb::key22("SQL", select)};
-    return rt::toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    return cp1252Document(before + QStringList{QStringLiteral("[querys]"), xdb::key22("name", "View_E2E_Orte"),
+                                               xdb::key22("SQL", select)});
 }
 
 const QString kOrteOhneKoeln =

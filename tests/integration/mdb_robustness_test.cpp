@@ -5,7 +5,6 @@
 #include "runtime/RuntimeError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <gtest/gtest.h>

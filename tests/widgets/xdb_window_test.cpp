@@ -6,7 +6,6 @@
 #include "diag/RunReport.h"
 #include "diag/Session.h"
 #include "mdbwriter/XdbLines.h"
-#include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 #include "xdb/Abgleichen.h"
 #include "xdb/XdbStatements.h"
@@ -26,15 +25,6 @@ using mdbw::xdb::newField;
 using mdbw::xdb::oldField;
 using mdbw::xdb::oldHeader;
 using mdbw::xdb::renamed;
-
-// The document as it is written: Windows-1252, CR LF.
-QByteArray bytes(const QStringList& lines)
-{
-    QByteArray out;
-    for (const QString& l : lines)
-        out += rt::toCp1252(l) + "\r\n";
-    return out;
-}
 
 // Lists compared as readable text.
 std::string j(const QStringList& l) { return l.join(QStringLiteral("\n")).toStdString(); }
@@ -62,7 +52,7 @@ protected:
     }
 
     // Writes the document and runs it through the window.
-    QStringList run(const QStringList& lines) { return runBytes(bytes(lines)); }
+    QStringList run(const QStringList& lines) { return runBytes(testsupport::cp1252Document(lines)); }
     QStringList runBytes(const QByteArray& content)
     {
         const QString path = testsupport::writeFile(folder + "/ZAB.XDB", content);
@@ -246,7 +236,7 @@ TEST_F(XdbWindowTest, Utf8DocumentsKeepTheirColumns)
     const QStringList lines{"[felder]", key22("tabelle", "Kunde"), newField("Straße", 10, 40), newField("Größe", 4, 0)};
     const QByteArray utf8 = lines.join("\r\n").toUtf8() + "\r\n";
     const QStringList expected{"ALTER TABLE [Kunde]  ADD [Straße] VARCHAR(40)", "ALTER TABLE [Kunde]  ADD [Größe] INT"};
-    for (const QByteArray& content : {utf8, QByteArray("\xEF\xBB\xBF") + utf8, bytes(lines)}) {
+    for (const QByteArray& content : {utf8, QByteArray("\xEF\xBB\xBF") + utf8, testsupport::cp1252Document(lines)}) {
         conn->executed.clear();
         conn->tables["Kunde"] = QStringList{"Nr", "PLZ"};
         runBytes(content);

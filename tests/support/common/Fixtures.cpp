@@ -2,6 +2,7 @@
 
 #include "diag/AppContext.h"
 #include "diag/Session.h"
+#include "runtime/Cp1252.h"
 #include "runtime/Platform.h"
 
 #include <QDir>
@@ -51,6 +52,14 @@ QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray cp1252Document(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines)
+        out += rt::toCp1252(line) + "\r\n";
+    return out;
 }
 
 QString readStream(std::FILE* stream)

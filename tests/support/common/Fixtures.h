@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -21,6 +22,8 @@ QString tempFolder();
 QString writeFile(const QString& path, const QByteArray& bytes);
 // The file's bytes, or none when it cannot be read.
 QByteArray readFile(const QString& path);
+// Text lines as an XDB document is written: Windows-1252, CR LF after every line.
+QByteArray cp1252Document(const QStringList& lines);
 // What was written to a stream (a std::tmpfile()), from its start.
 QString readStream(std::FILE* stream);
 

@@ -422,9 +422,6 @@ void addQueries(Database& db)
     }
 }
 
-}  // namespace
-
-namespace {
 // The release document's sections; the field renamings and indexes are carried out only by
 // Microsoft SQL Server and Sybase.
 QStringList fieldSections()
